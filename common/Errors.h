@@ -1,0 +1,106 @@
+// The error classes that reach the user, each with its fixed message.
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace kameola {
+
+// Base of every error the program raises; carries the message as UTF-8.
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message) : m_message(std::move(message)) {}
+    const char* what() const noexcept override { return m_message.c_str(); }
+    const std::string& Message() const noexcept { return m_message; }
+
+private:
+    std::string m_message;
+};
+
+// "ファイル %s は開けません"
+class EFOpenError : public Exception {
+public:
+    explicit EFOpenError(const std::string& path);
+};
+
+// "ファイル %s を作成できません"
+class EFCreateError : public Exception {
+public:
+    explicit EFCreateError(const std::string& path);
+};
+
+// A failed directory creation; the message depends on the error code.
+class EInOutError : public Exception {
+public:
+    explicit EInOutError(int code);
+    int Code() const noexcept { return m_code; }
+    static std::string MessageFor(int code);
+    // Maps an errno value onto the codes above (ENOENT to 3, EACCES to 5, ...).
+    static int CodeForErrno(int err);
+
+private:
+    int m_code;
+};
+
+class EReadError : public Exception {
+public:
+    EReadError();
+};
+
+class EInvalidGraphic : public Exception {
+public:
+    EInvalidGraphic();
+};
+
+class EInvalidGraphicOperation : public Exception {
+public:
+    explicit EInvalidGraphicOperation(std::string message);
+};
+
+// A fatal error of the JPEG codec, with the codec's message code.
+class EJPEG : public Exception {
+public:
+    explicit EJPEG(int code);
+    int Code() const noexcept { return m_code; }
+
+private:
+    int m_code;
+};
+
+// "%d から %d の間の値でなければなりません"
+class EInvalidOperation : public Exception {
+public:
+    EInvalidOperation(int low, int high);
+};
+
+class EInvalidOp : public Exception {
+public:
+    EInvalidOp();
+};
+
+class EZeroDivide : public Exception {
+public:
+    EZeroDivide();
+};
+
+class EOutOfResources : public Exception {
+public:
+    EOutOfResources();
+};
+
+class EStreamError : public Exception {
+public:
+    EStreamError();
+};
+
+// Stops a command silently: never shown.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception("") {}
+};
+
+// The text an error box shows: the message plus "." when it is not empty and its last
+// character sorts after "." byte by byte.
+std::string WithFullStop(const std::string& message);
+
+} // namespace kameola

@@ -1,0 +1,60 @@
+// Naming rules: taking paths apart, naming output files, writing colours and numbers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kameola {
+
+// How paths are written. Native: "/" is the only separator and there is no drive prefix.
+// Windows: "\" and "/" separate, ":" ends a drive prefix.
+enum class PathSyntax { Native, Windows };
+
+enum class FileClass { Bmp, Jpeg, Other };
+
+// The text after the last separator (or drive colon); the whole text if there is none.
+std::string BaseName(std::string_view path, PathSyntax syntax = PathSyntax::Native);
+
+// From the last "." to the end, when that dot lies in the last path element; else empty.
+std::string ExtensionOf(std::string_view path, PathSyntax syntax = PathSyntax::Native);
+
+// Replaces the extension found by ExtensionOf, or appends the new one when there is none.
+std::string ChangeExtension(std::string_view name, std::string_view extension,
+                            PathSyntax syntax = PathSyntax::Native);
+
+// ASCII letters to capitals; every other byte unchanged.
+std::string UpperAscii(std::string_view text);
+
+// ".BMP" is Bmp; ".JPG" and ".JPEG" are Jpeg (any case); everything else Other.
+FileClass ClassifyExtension(std::string_view path, PathSyntax syntax = PathSyntax::Native);
+
+// Replaces every match of pattern, compared without regard to ASCII case, from the left,
+// without overlaps; the text between matches keeps its own case.
+std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern,
+                             std::string_view replacement);
+
+// The small image's name: ".jp" to "s.jp" for JPEG files, ".bmp" to "s.jpg" for BMP files.
+std::string SmallImageName(std::string_view baseName, FileClass fileClass);
+
+// The directory text and the name, with one separator between them when needed.
+std::string JoinOutputPath(std::string_view directory, std::string_view name,
+                           PathSyntax syntax = PathSyntax::Native);
+
+// "file://" followed by the path ("\" written as "/" in Windows syntax); nothing escaped.
+std::string FileUrl(std::string_view path, PathSyntax syntax = PathSyntax::Native);
+
+// Six lowercase hex digits, red, green, blue, of a 0x00BBGGRR colour.
+std::string ColorToHex(std::uint32_t color);
+
+// Plain decimal digits with a leading "-" for negative values.
+std::string DecimalText(long long value);
+
+// Creates every missing level of the directory text; raises EInOutError at the first
+// level that cannot be created (levels created before it stay).
+void CreateDirectoryChain(std::string_view directory, PathSyntax syntax = PathSyntax::Native);
+
+bool DirectoryExists(const std::string& path);
+bool FileExists(const std::string& path);
+
+} // namespace kameola

@@ -1,0 +1,13 @@
+// Conversion of the program's UTF-8 text into the Shift_JIS code page of the page file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kameola {
+
+// UTF-8 to Windows code page 932. A character without a CP932 form is written as "&#N;"
+// (its decimal code point); a byte that is not valid UTF-8 as "&#65533;".
+std::string ToShiftJis(std::string_view utf8);
+
+} // namespace kameola
