@@ -126,9 +126,10 @@ TEST_F(DirectoryChain, FailureKeepsEarlierLevels)
 {
     std::ofstream(m_root / "file") << "x";
     try {
-        CreateDirectoryChain((m_root / "made" / "file" / "x").string());
+        CreateDirectoryChain((m_root / "made" / std::string(300, 'x') / "y").string());
         ADD_FAILURE() << "no error";
-    } catch (const EInOutError&) {
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message(), "不正なファイル名です");  // ENAMETOOLONG
     }
     EXPECT_TRUE(fs::is_directory(m_root / "made"));
 
