@@ -1,0 +1,91 @@
+// TBitmap: an uncompressed picture with shared, copy-on-write pixel storage.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kameola {
+
+// Device format is the display's own: 32 bits, blue, green, red and an unused byte.
+enum class PixelFormat { pf1bit, pf4bit, pf8bit, pf16bit, pf24bit, pf32bit, pfDevice };
+
+int BitsPerPixel(PixelFormat format);
+
+struct PaletteEntry {
+    std::uint8_t Red = 0;
+    std::uint8_t Green = 0;
+    std::uint8_t Blue = 0;
+    bool operator==(const PaletteEntry&) const = default;
+};
+
+// Channel masks of 16- and 32-bit pictures stored with explicit masks; all 0 when none.
+struct BitFields {
+    std::uint32_t Red = 0;
+    std::uint32_t Green = 0;
+    std::uint32_t Blue = 0;
+    bool Any() const { return Red || Green || Blue; }
+    bool operator==(const BitFields&) const = default;
+};
+
+// The common base of both picture classes.
+class TGraphic {
+public:
+    virtual ~TGraphic() = default;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+};
+
+class TBitmap : public TGraphic {
+public:
+    TBitmap();
+
+    // Reads a BMP file (see BmpReader.cpp). Raises EFOpenError, EReadError,
+    // EInvalidGraphic or EOutOfResources.
+    void LoadBmpFile(const std::string& path);
+    // The same from bytes in memory (path only names the file in messages).
+    void LoadBmpData(const std::uint8_t* data, std::size_t size);
+
+    int Width() const override;
+    int Height() const override;
+    PixelFormat Format() const;
+    bool Monochrome() const;  // one bit per pixel
+    bool HasStorage() const;  // false for an empty picture and for a width or height of 0
+    std::size_t Stride() const;  // bytes per row, a multiple of 4
+
+    const std::vector<PaletteEntry>& Palette() const;
+    BitFields Masks() const;
+
+    // Rows in picture order, top row 0. MutableScanLine duplicates shared storage first.
+    const std::uint8_t* ScanLine(int row) const;
+    std::uint8_t* MutableScanLine(int row);
+
+    // New storage of the given format and size, every byte 0. Raises EOutOfResources when
+    // the storage cannot be made.
+    void Create(PixelFormat format, int width, int height,
+                std::vector<PaletteEntry> palette = {}, BitFields masks = {});
+    void SetPalette(std::vector<PaletteEntry> palette);
+
+    // Size changes: new storage of the new size in the same format and palette, filled
+    // with white, the old pixels copied into the top-left corner. A size of 0 leaves no
+    // storage. An empty picture becomes a device-format picture.
+    void SetWidth(int width);
+    void SetHeight(int height);
+
+    // One row as 24-bit red, green, blue samples (width × 3 bytes): indexed pixels through
+    // the colour table, 5- and 6-bit channels widened so that full scale gives 255.
+    void RowToRgb(int row, std::uint8_t* rgb) const;
+
+private:
+    struct Storage;
+    void Detach();
+    std::shared_ptr<Storage> m_storage;
+};
+
+// A new W × H picture in the source's format with the source drawn over it by nearest
+// neighbour (AND of the pixels that fall together for a monochrome source).
+TBitmap StretchPicture(const TBitmap& source, int width, int height);
+
+} // namespace kameola

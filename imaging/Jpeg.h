@@ -1,0 +1,76 @@
+// TJPEGImage: a JPEG picture held as its stream and, once decoded, its pixels.
+#pragma once
+
+#include "Bitmap.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kameola {
+
+struct JpegSettings {
+    int EncodeQuality = 90;          // 1..100
+    bool ForceGrayscale = false;
+    bool FastDecode = false;
+    bool PalettedDecode = false;
+    bool IncrementalDisplay = false;
+    bool ProgressiveOutput = false;  // set by LoadJpegFile from the stream's scan count
+    int DecodeScale = 0;             // 0..3: 1/(2^n) of full size
+    bool BlockSmoothing = true;
+};
+
+// The module-wide defaults that every new TJPEGImage copies.
+JpegSettings& DefaultJpegSettings();
+
+// The stream record: bytes (or none), size and grey flag.
+struct TJPEGData {
+    std::vector<std::uint8_t> Bytes;
+    int Width = 0;
+    int Height = 0;
+    bool Grayscale = false;
+};
+
+class TJPEGImage : public TGraphic {
+public:
+    TJPEGImage();
+
+    // Reads the whole file and its header. Raises EFOpenError, EReadError, EJPEG.
+    void LoadJpegFile(const std::string& path);
+    // The same from bytes in memory.
+    void LoadJpegData(std::vector<std::uint8_t> bytes);
+
+    // Decodes once and keeps the result. Raises EJPEG, EOutOfResources.
+    const TBitmap& DecodeJpeg();
+    bool Decoded() const;
+
+    int Width() const override;
+    int Height() const override;
+
+    // Holds a copy of the picture (sharing its storage) and no stream; settings unchanged.
+    void AssignBitmap(const TBitmap& picture);
+    // Encodes the held picture into a new stream (empty for no picture or a size of 0).
+    void CompressJpeg();
+    // Writes the stream's bytes, compressing first when there is no stream at all.
+    // Raises EFCreateError.
+    void SaveJpegFile(const std::string& path);
+
+    JpegSettings& Settings();
+    const JpegSettings& Settings() const;
+    const TJPEGData& Data() const;
+
+private:
+    JpegSettings m_settings;
+    std::shared_ptr<TJPEGData> m_data;
+    bool m_hasStream = false;  // false after AssignBitmap until CompressJpeg
+    std::optional<TBitmap> m_picture;
+};
+
+// Stretches the decoded picture. When the picture is not decoded yet, decodes only the
+// rows the nearest-neighbour stretch samples; the result is identical to a full decode
+// followed by StretchPicture, and the picture stays undecoded.
+TBitmap StretchPicture(TJPEGImage& source, int width, int height);
+
+} // namespace kameola
