@@ -45,7 +45,7 @@ public:
     // Reads a BMP file (see BmpReader.cpp). Raises EFOpenError, EReadError,
     // EInvalidGraphic or EOutOfResources.
     void LoadBmpFile(const std::string& path);
-    // The same from bytes in memory (path only names the file in messages).
+    // The same from bytes in memory.
     void LoadBmpData(const std::uint8_t* data, std::size_t size);
 
     int Width() const override;
@@ -62,30 +62,56 @@ public:
     const std::uint8_t* ScanLine(int row) const;
     std::uint8_t* MutableScanLine(int row);
 
-    // New storage of the given format and size, every byte 0. Raises EOutOfResources when
-    // the storage cannot be made.
+    // New storage of the given format and size, every byte 0. The masks are kept for 16-
+    // and 32-bit formats only; at most 256 palette entries are kept. A width or height of 0
+    // gives no storage. Raises EOutOfResources when the storage cannot be made: a negative
+    // size, more than PictureStorageLimit() bytes, or no memory.
     void Create(PixelFormat format, int width, int height,
                 std::vector<PaletteEntry> palette = {}, BitFields masks = {});
+    // Replaces the colour table (at most 256 entries are kept); the pixels are unchanged.
     void SetPalette(std::vector<PaletteEntry> palette);
 
     // Size changes: new storage of the new size in the same format and palette, filled
     // with white, the old pixels copied into the top-left corner. A size of 0 leaves no
-    // storage. An empty picture becomes a device-format picture.
+    // storage; a negative size counts as 0. An empty picture becomes a device-format
+    // picture. A 16- or 32-bit picture with masks whose red mask is 0 gets the default
+    // masks (5-6-5 or 8-8-8) and its pixels are converted to them. Raises EOutOfResources.
     void SetWidth(int width);
     void SetHeight(int height);
 
     // One row as 24-bit red, green, blue samples (width × 3 bytes): indexed pixels through
-    // the colour table, 5- and 6-bit channels widened so that full scale gives 255.
+    // the colour table (an index past the table's end gives black), channels narrower than
+    // 8 bits widened by repeating their bits (5 bits: (v << 3) | (v >> 2)) so that full
+    // scale gives 255, wider ones cut to their top 8 bits. Does nothing for a row outside
+    // the picture.
     void RowToRgb(int row, std::uint8_t* rgb) const;
 
 private:
     struct Storage;
     void Detach();
+    void Allocate(PixelFormat format, int width, int height, std::vector<PaletteEntry> palette,
+                  BitFields masks, bool zeroFill);
+    void Resize(int width, int height);
+    void LoadBmp(const std::uint8_t* data, std::size_t size);
     std::shared_ptr<Storage> m_storage;
 };
 
+// Bytes of pixel storage a picture may have; 1 GiB unless changed. A BMP header or a
+// size change asking for more is refused before anything is allocated. Besides
+// bounding memory, it keeps stride × height far below the range of size_t and int.
+std::size_t PictureStorageLimit();
+void SetPictureStorageLimit(std::size_t bytes);
+
+// The source row (or column) that nearest-neighbour stretching samples for result row
+// dst of dstSize rows from a source of srcSize rows: floor(dst × srcSize / dstSize).
+// Requires 0 <= dst < dstSize and srcSize > 0. A decoder that makes only the sampled
+// rows must use this same rule.
+int NearestSourceIndex(int dst, int dstSize, int srcSize);
+
 // A new W × H picture in the source's format with the source drawn over it by nearest
-// neighbour (AND of the pixels that fall together for a monochrome source).
+// neighbour (AND of the pixels that fall together for a monochrome source). A negative
+// size counts as 0; a size of 0 gives no storage but reports W × H. An empty source gives
+// a white device-format picture. Raises EOutOfResources.
 TBitmap StretchPicture(const TBitmap& source, int width, int height);
 
 } // namespace kameola
