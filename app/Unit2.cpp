@@ -1,0 +1,288 @@
+// TForm2: the style dialog that holds the page's font face, colours and background picture.
+#include "Unit2.h"
+
+#include "Fonts.h"
+
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextEdit>
+
+namespace kameola {
+
+QColor ToQColor(Color color)
+{
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
+Color FromQColor(const QColor& color)
+{
+    const QColor rgb = color.toRgb();
+    return static_cast<Color>(rgb.red()) | (static_cast<Color>(rgb.green()) << 8) |
+           (static_cast<Color>(rgb.blue()) << 16);
+}
+
+namespace {
+
+// Shows a scaled-down copy of the picture under the cursor beside the file list.
+void AddPicturePreview(QFileDialog& dialog)
+{
+    auto* layout = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!layout)
+        return;
+    auto* preview = new QLabel(&dialog);
+    preview->setObjectName(QStringLiteral("PicturePreview"));
+    preview->setFixedSize(160, 160);
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFrameShape(QFrame::StyledPanel);
+    layout->addWidget(preview, 0, layout->columnCount(), layout->rowCount(), 1);
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
+        QImageReader reader(path);
+        const QSize size = reader.size();
+        if (size.isValid() && (size.width() > preview->width() || size.height() > preview->height()))
+            reader.setScaledSize(size.scaled(preview->size(), Qt::KeepAspectRatio));
+        const QImage image = reader.read();
+        if (image.isNull())
+            preview->clear();
+        else
+            preview->setPixmap(QPixmap::fromImage(image));
+    });
+}
+
+std::optional<Color> RunColorDialog(Color start, QWidget* parent)
+{
+    // Qt keeps the custom colours for the whole process.
+    QColorDialog dialog(ToQColor(start), parent);
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return FromQColor(dialog.selectedColor());
+}
+
+std::optional<QString> RunPictureDialog(QWidget* parent)
+{
+    QFileDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("OpenPictureDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);  // a typed name is taken as it is
+    // The patterns in the trailing parentheses drive the filter; the text before them is
+    // what the list shows. Qt's model matches them without regard to case.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilter(QStringLiteral("画像ファイル(*.JPG;*.GIF) (*.JPG *.GIF)"));
+    dialog.setSizeGripEnabled(true);
+    AddPicturePreview(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return std::nullopt;
+    return files.first();
+}
+
+} // namespace
+
+StyleChoosers DefaultStyleChoosers()
+{
+    return {RunColorDialog, RunPictureDialog};
+}
+
+TForm2::TForm2(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_choosers(DefaultStyleChoosers())
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("HTMLの設定"));
+    setFixedSize(376, 151);
+    setFont(WindowFont());
+    CreateControls();
+    FormCreate();
+}
+
+void TForm2::SetChoosers(StyleChoosers choosers)
+{
+    m_choosers = std::move(choosers);
+}
+
+void TForm2::CreateControls()
+{
+    auto place = [this](QWidget* w, const char* name, int left, int top, int width, int height) {
+        w->setObjectName(QLatin1String(name));
+        w->setGeometry(left, top, width, height);
+    };
+    auto label = [this, &place](const QString& text, const char* name, int l, int t, int w, int h) {
+        auto* lbl = new QLabel(text, this);
+        place(lbl, name, l, t, w, h);
+        return lbl;
+    };
+    auto button = [this, &place](const QString& text, const char* name, int l, int t, int w, int h) {
+        auto* btn = new QPushButton(text, this);
+        place(btn, name, l, t, w, h);
+        // No default button: Enter is handled in keyPressEvent.
+        btn->setAutoDefault(false);
+        btn->setDefault(false);
+        return btn;
+    };
+
+    Label2 = label(QStringLiteral("フォント"), "Label2", 32, 12, 38, 12);
+    FontList = new QComboBox(this);
+    place(FontList, "FontList", 80, 8, 137, 20);
+    FontList->setEditable(false);
+
+    Memo1 = new QTextEdit(this);
+    place(Memo1, "Memo1", 224, 8, 145, 73);
+    Memo1->setAcceptRichText(false);
+    Memo1->setTabChangesFocus(true);
+    QTextOption centred = Memo1->document()->defaultTextOption();
+    centred.setAlignment(Qt::AlignHCenter);
+    Memo1->document()->setDefaultTextOption(centred);
+    Memo1->setPlainText(QStringLiteral("文字はこんな感じです"));
+
+    Label3 = label(QStringLiteral("フォントの色"), "Label3", 8, 36, 62, 12);
+    Button4 = button(QStringLiteral("色を選択"), "Button4", 80, 32, 75, 25);
+    Label1 = label(QStringLiteral("背景の色"), "Label1", 24, 64, 48, 12);
+    Button3 = button(QStringLiteral("色を選択"), "Button3", 80, 58, 75, 25);
+    Label4 = label(QStringLiteral("背景の画像"), "Label4", 16, 92, 60, 12);
+    Edit1 = new QLineEdit(this);
+    place(Edit1, "Edit1", 80, 88, 249, 20);
+    Button1 = button(QStringLiteral("参照"), "Button1", 336, 86, 33, 25);
+    Button2 = button(QStringLiteral("設定完了"), "Button2", 160, 120, 75, 25);
+
+    setTabOrder(Button2, FontList);
+    setTabOrder(FontList, Edit1);
+    setTabOrder(Edit1, Button1);
+    setTabOrder(Button1, Memo1);
+    setTabOrder(Memo1, Button3);
+    setTabOrder(Button3, Button4);
+
+    // activated: only selections made by the user count as a change of style.
+    connect(FontList, &QComboBox::activated, this, &TForm2::FontListChange);
+    connect(Button4, &QPushButton::clicked, this, &TForm2::Button4Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
+    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+}
+
+void TForm2::FormCreate()
+{
+    m_backgroundColor = 0xFFFFFF;
+    m_textColor = 0x000000;
+    m_styleChanged = false;
+
+    FontList->clear();
+    FontList->addItems(JapaneseTypefaces());
+    FontList->setCurrentIndex(FontList->findText(QString::fromUtf8(kWindowFaceName)));
+}
+
+PageStyle TForm2::Style() const
+{
+    PageStyle style;
+    style.FontFace = FontList->currentIndex() < 0 ? std::string() : FontList->currentText().toStdString();
+    style.TextColor = m_textColor;
+    style.BackgroundColor = m_backgroundColor;
+    style.BackgroundImage = Edit1->text().toStdString();
+    style.StyleChanged = m_styleChanged;
+    return style;
+}
+
+void TForm2::FontListChange(int index)
+{
+    if (index < 0)
+        return;
+    QFont font = Memo1->font();
+    font.setFamily(FontList->itemText(index));
+    Memo1->setFont(font);
+    m_styleChanged = true;
+}
+
+void TForm2::Button4Click()
+{
+    if (!m_choosers.ChooseColor)
+        return;
+    const std::optional<Color> chosen = m_choosers.ChooseColor(m_textColor, this);
+    if (!chosen)
+        return;
+    m_textColor = *chosen & 0xFFFFFF;
+    UpdatePreviewColors();
+    m_styleChanged = true;
+}
+
+void TForm2::Button3Click()
+{
+    if (!m_choosers.ChooseColor)
+        return;
+    const std::optional<Color> chosen = m_choosers.ChooseColor(m_backgroundColor, this);
+    if (!chosen)
+        return;
+    m_backgroundColor = *chosen & 0xFFFFFF;
+    UpdatePreviewColors();
+    m_styleChanged = true;
+}
+
+void TForm2::Button1Click()
+{
+    if (!m_choosers.ChoosePicture)
+        return;
+    if (const std::optional<QString> path = m_choosers.ChoosePicture(this))
+        Edit1->setText(*path);
+}
+
+void TForm2::Button2Click()
+{
+    close();
+}
+
+void TForm2::UpdatePreviewColors()
+{
+    QPalette palette = Memo1->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Text, ToQColor(m_textColor));
+        palette.setColor(group, QPalette::Base, ToQColor(m_backgroundColor));
+    }
+    Memo1->setPalette(palette);
+}
+
+void TForm2::setVisible(bool visible)
+{
+    if (visible && !isVisible()) {
+        if (m_shownBefore) {
+            move(m_lastPos);  // back where it was; also stops QDialog from centring it again
+        } else if (QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen()) {
+            const QRect desk = screen->availableGeometry();
+            move(desk.center() - QPoint(width() / 2, height() / 2));
+        }
+        m_shownBefore = true;
+    } else if (!visible && isVisible()) {
+        m_lastPos = pos();
+    }
+    QDialog::setVisible(visible);
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    Button2->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event)
+{
+    // Enter clicks the button that has the focus and nothing else; there is no default button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
+            button->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace kameola

@@ -1,0 +1,89 @@
+// TForm2: the style dialog that holds the page's font face, colours and background picture.
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "Job.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTextEdit;
+
+namespace kameola {
+
+// Converts between the page's 0x00BBGGRR colours and Qt colours.
+QColor ToQColor(Color color);
+Color FromQColor(const QColor& color);
+
+// The choosers the dialog shows on demand; tests replace them to confirm or cancel
+// without a modal loop. An empty optional means the user cancelled.
+struct StyleChoosers {
+    // Colour chooser starting at the given colour.
+    std::function<std::optional<Color>(Color start, QWidget* parent)> ChooseColor;
+    // Picture dialog; returns the full path of the chosen file.
+    std::function<std::optional<QString>(QWidget* parent)> ChoosePicture;
+};
+
+// Qt's own colour dialog and a picture dialog with a preview pane.
+StyleChoosers DefaultStyleChoosers();
+
+class TForm2 : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TForm2(QWidget* parent = nullptr);
+
+    void SetChoosers(StyleChoosers choosers);
+
+    // The page style as the dialog holds it at this moment.
+    PageStyle Style() const;
+    bool StyleChanged() const { return m_styleChanged; }
+
+    // Shows the dialog modally and returns when it closes.
+    int ShowModal() { return exec(); }
+
+    void setVisible(bool visible) override;
+
+private slots:
+    void FormCreate();
+    void FontListChange(int index);
+    void Button4Click();  // text colour
+    void Button3Click();  // background colour
+    void Button1Click();  // background picture
+    void Button2Click();  // close
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void CreateControls();
+    void UpdatePreviewColors();
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* FontList = nullptr;
+    QTextEdit* Memo1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+
+    StyleChoosers m_choosers;
+    Color m_backgroundColor = 0xFFFFFF;  // ColorDialog
+    Color m_textColor = 0x000000;        // ColorDialog1
+    bool m_styleChanged = false;
+    bool m_shownBefore = false;
+    QPoint m_lastPos;
+};
+
+} // namespace kameola
