@@ -47,12 +47,6 @@ unsigned WhiteIndex(const std::vector<PaletteEntry>& palette, int bits)
     return best;
 }
 
-std::uint32_t EncodeMasked(const BitFields& masks, std::uint8_t r, std::uint8_t g, std::uint8_t b)
-{
-    return Channel(masks.Red).Narrow(r) | Channel(masks.Green).Narrow(g) |
-           Channel(masks.Blue).Narrow(b);
-}
-
 } // namespace
 
 struct TBitmap::Storage {

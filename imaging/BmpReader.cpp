@@ -1,14 +1,203 @@
-// LoadBmpFile: reads a BMP file into a TBitmap.
+// LoadBmpFile: reads a BMP file (core, 40-byte and extended headers; uncompressed, bit
+// fields, RLE8 and RLE4) into a TBitmap.
 #include "Bitmap.h"
 
 #include "Errors.h"
+#include "PixelOps.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
 
 namespace kameola {
 
+using namespace pixel;
+
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+
+std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(Load16(p)); }
+std::int32_t S32(const std::uint8_t* p) { return static_cast<std::int32_t>(Load32(p)); }
+
+// The fields of the 40-byte header that the reader uses.
+struct InfoHeader {
+    std::uint32_t size = 0;  // 12 for a core header
+    std::int32_t width = 0;
+    std::int32_t height = 0;  // negative: top row first
+    std::uint16_t planes = 0;
+    std::uint16_t bitCount = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t imageSize = 0;
+    std::uint32_t coloursUsed = 0;
+    BitFields masks;
+};
+
+enum Compression : std::uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
+
+// Header sizes read: the 40-byte header and its extensions that keep its layout (52 and 56
+// add the masks, 108 and 124 are the V4 and V5 headers). Others, such as OS/2 2.x's 16 and
+// 64, are refused.
+bool KnownInfoSize(std::uint32_t size)
+{
+    return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+}
+
+// The picture format for a header, or throws EInvalidGraphic for one the picture model
+// cannot hold (other depths, compressions, JPEG or PNG inside the file, RLE with the
+// wrong depth, a negative width).
+PixelFormat FormatFor(const InfoHeader& h)
+{
+    if (h.width < 0 || h.height == std::numeric_limits<std::int32_t>::min())
+        throw EInvalidGraphic();
+    switch (h.compression) {
+    case kRle8:
+        if (h.bitCount == 8)
+            return PixelFormat::pfDevice;
+        break;
+    case kRle4:
+        if (h.bitCount == 4)
+            return PixelFormat::pfDevice;
+        break;
+    case kRgb:
+    case kBitFields:
+        switch (h.bitCount) {
+        case 1: case 4: case 8: case 24:
+            if (h.compression == kRgb)
+                return h.bitCount == 1 ? PixelFormat::pf1bit
+                       : h.bitCount == 4 ? PixelFormat::pf4bit
+                       : h.bitCount == 8 ? PixelFormat::pf8bit : PixelFormat::pf24bit;
+            break;
+        case 16: return PixelFormat::pf16bit;
+        case 32: return PixelFormat::pf32bit;
+        }
+        break;
+    }
+    throw EInvalidGraphic();
+}
+
+// Expands RLE8 or RLE4 data through the colour table into a device-format picture whose
+// pixels are all 0. Rows are counted in file order. Pixels that would fall outside the
+// picture are dropped; a stream cut short ends the picture where it stops. Every step
+// consumes input, so the loop ends.
+void ExpandRle(const std::uint8_t* src, std::size_t n, int bits,
+               const std::vector<PaletteEntry>& table, TBitmap& picture, bool topDown)
+{
+    std::uint32_t colours[256] = {};  // indices past the table give black
+    for (std::size_t i = 0; i < std::min<std::size_t>(table.size(), 256); ++i)
+        colours[i] = std::uint32_t{table[i].Red} << 16 | table[i].Green << 8 | table[i].Blue;
+
+    const std::int64_t width = picture.Width(), height = picture.Height();
+    std::int64_t x = 0, y = 0;
+    std::uint8_t* row = nullptr;
+    auto seekRow = [&] {
+        row = y < height ? picture.MutableScanLine(static_cast<int>(topDown ? y : height - 1 - y))
+                         : nullptr;
+    };
+    auto put = [&](unsigned index) {
+        if (row && x < width)
+            Store32(row + 4 * x, colours[index]);
+        ++x;
+    };
+    seekRow();
+
+    std::size_t i = 0;
+    while (i + 1 < n && y < height) {
+        const unsigned count = src[i], value = src[i + 1];
+        i += 2;
+        if (count > 0) {  // encoded run: one index (RLE8) or two alternating (RLE4)
+            for (unsigned k = 0; k < count && x < width; ++k)
+                put(bits == 8 ? value : (k & 1) ? value & 0x0F : value >> 4);
+            x += count - std::min<std::int64_t>(count, x);  // keeps x growing past the edge
+            continue;
+        }
+        switch (value) {
+        case 0:  // end of line
+            x = 0;
+            ++y;
+            seekRow();
+            break;
+        case 1:  // end of picture
+            return;
+        case 2:  // delta: right and down
+            if (i + 1 >= n)
+                return;
+            x += src[i];
+            y += src[i + 1];
+            i += 2;
+            seekRow();
+            break;
+        default: {  // absolute run, padded to a 16-bit boundary
+            const std::size_t bytes = bits == 8 ? value : (value + 1) / 2;
+            const std::size_t avail = std::min(bytes, n - i);
+            for (unsigned k = 0; k < value; ++k) {
+                const std::size_t at = bits == 8 ? k : k / 2;
+                if (at >= avail)
+                    break;
+                const std::uint8_t b = src[i + at];
+                put(bits == 8 ? b : (k & 1) ? b & 0x0F : b >> 4);
+            }
+            i = std::min(n, i + bytes + (bytes & 1));
+            break;
+        }
+        }
+    }
+}
+
+} // namespace
+
 void TBitmap::LoadBmpFile(const std::string& path)
 {
-    (void)path;
-    throw EInvalidGraphic();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0)
+        throw EFOpenError(path);
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        throw EFOpenError(path);
+    }
+    // The whole file in memory; regular files are read in one go at their size, anything
+    // else in growing steps until its end.
+    const bool regular = S_ISREG(info.st_mode);
+    std::size_t capacity = regular ? static_cast<std::size_t>(info.st_size) : 65536;
+    std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[std::max<std::size_t>(capacity, 1)]);
+    std::size_t length = 0;
+    bool failed = !bytes;
+    while (!failed) {
+        if (length == capacity) {
+            if (regular)
+                break;
+            std::unique_ptr<std::uint8_t[]> bigger(new (std::nothrow) std::uint8_t[capacity * 2]);
+            if (!bigger) {
+                failed = true;
+                break;
+            }
+            std::memcpy(bigger.get(), bytes.get(), length);
+            bytes = std::move(bigger);
+            capacity *= 2;
+        }
+        const ssize_t got = ::read(fd, bytes.get() + length, capacity - length);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            ::close(fd);
+            throw EReadError();
+        }
+        if (got == 0)
+            break;
+        length += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (failed)
+        throw EOutOfResources();
+    LoadBmp(bytes.get(), length);
 }
 
 void TBitmap::LoadBmpData(const std::uint8_t* data, std::size_t size)
@@ -16,6 +205,113 @@ void TBitmap::LoadBmpData(const std::uint8_t* data, std::size_t size)
     LoadBmp(data, size);
 }
 
-void TBitmap::LoadBmp(const std::uint8_t*, std::size_t) { throw EInvalidGraphic(); }
+void TBitmap::LoadBmp(const std::uint8_t* data, std::size_t size)
+{
+    // 1. Nothing at all is an empty picture; a partial file header is a read error.
+    if (size == 0) {
+        *this = TBitmap();
+        return;
+    }
+    if (size < kFileHeaderSize)
+        throw EReadError();
+    if (data[0] != 'B' || data[1] != 'M')
+        throw EInvalidGraphic();
+    std::size_t pos = kFileHeaderSize;
+    auto left = [&] { return size - pos; };
+
+    // 2. The info header; one cut short by the end of the file is malformed.
+    InfoHeader h;
+    if (left() < 4)
+        throw EInvalidGraphic();
+    h.size = Load32(data + pos);
+    const std::uint8_t* p = data + pos;
+    if (h.size == 12) {
+        if (left() < 12)
+            throw EInvalidGraphic();
+        h.width = U16(p + 4);
+        h.height = U16(p + 6);
+        h.planes = U16(p + 8);
+        h.bitCount = U16(p + 10);
+    } else if (KnownInfoSize(h.size)) {
+        if (left() < h.size)
+            throw EInvalidGraphic();
+        h.width = S32(p + 4);
+        h.height = S32(p + 8);
+        h.planes = U16(p + 12);
+        h.bitCount = U16(p + 14);
+        h.compression = Load32(p + 16);
+        h.imageSize = Load32(p + 20);
+        h.coloursUsed = Load32(p + 32);
+        if (h.size >= 52 && h.compression == kBitFields)
+            h.masks = {Load32(p + 40), Load32(p + 44), Load32(p + 48)};
+    } else {
+        throw EInvalidGraphic();
+    }
+    pos += h.size;
+    if (h.planes != 1)
+        throw EInvalidGraphic();
+
+    // 3. Masks after a 40-byte header.
+    if (h.size == 40 && (h.bitCount == 16 || h.bitCount == 32) && h.compression == kBitFields) {
+        if (left() < 12)
+            throw EReadError();
+        h.masks = {Load32(data + pos), Load32(data + pos + 4), Load32(data + pos + 8)};
+        pos += 12;
+    }
+
+    // 4. The colour table. At most 256 entries are kept; further entries are skipped, so
+    // the pixels still start after the whole table. A table past the end is a read error.
+    std::uint64_t colourCount = h.coloursUsed;
+    if (colourCount == 0)
+        colourCount = h.bitCount == 1 ? 2 : h.bitCount == 4 ? 16 : h.bitCount == 8 ? 256 : 0;
+    const std::size_t entrySize = h.size == 12 ? 3 : 4;
+    if (colourCount * entrySize > left())
+        throw EReadError();
+    std::vector<PaletteEntry> table(std::min<std::uint64_t>(colourCount, 256));
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const std::uint8_t* e = data + pos + i * entrySize;
+        table[i] = {e[2], e[1], e[0]};
+    }
+    pos += static_cast<std::size_t>(colourCount * entrySize);
+
+    // 5. The pixel data: right after the table (the file header's offset is not used),
+    // the image size field or stride × |height| bytes, no more than the file holds.
+    const PixelFormat format = FormatFor(h);
+    const int width = h.width;
+    const int height = h.height < 0 ? -h.height : h.height;
+    const bool topDown = h.height < 0;
+    const std::uint64_t fileStride = (static_cast<std::uint64_t>(width) * h.bitCount + 31) / 32 * 4;
+    // A stride below 2^33 times a height below 2^31 stays within 64 bits.
+    const std::uint64_t arrayBytes = fileStride * static_cast<std::uint64_t>(height);
+    const std::uint64_t dataSize = h.imageSize ? h.imageSize : arrayBytes;
+    const std::size_t taken = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, left()));
+    const std::uint8_t* pixels = data + pos;
+
+    TBitmap picture;
+    try {
+        if (format == PixelFormat::pfDevice) {
+            picture.Allocate(format, width, height, {}, {}, true);
+            ExpandRle(pixels, taken, h.bitCount, table, picture, topDown);
+        } else {
+            const bool indexed = h.bitCount <= 8;
+            if (indexed && table.size() > (1u << h.bitCount))
+                table.resize(1u << h.bitCount);
+            picture.Allocate(format, width, height, std::move(table), h.masks, false);
+            // Rows in file order, cut at the pixel array's end; missing bytes are 0.
+            const std::size_t stride = picture.Stride();
+            const std::size_t copied = std::min<std::size_t>(taken, stride * static_cast<std::size_t>(height));
+            for (int r = 0; r < height; ++r) {
+                std::uint8_t* to = picture.MutableScanLine(topDown ? r : height - 1 - r);
+                const std::size_t offset = static_cast<std::size_t>(r) * stride;
+                const std::size_t n = offset < copied ? std::min(stride, copied - offset) : 0;
+                std::memcpy(to, pixels + offset, n);
+                std::memset(to + n, 0, stride - n);
+            }
+        }
+    } catch (const EOutOfResources&) {
+        throw EInvalidGraphic();
+    }
+    m_storage = std::move(picture.m_storage);
+}
 
 } // namespace kameola

@@ -68,6 +68,14 @@ inline BitFields EffectiveMasks(PixelFormat format, BitFields masks)
     return {0xFF0000, 0x00FF00, 0x0000FF};
 }
 
+// Red, green and blue laid out by masks.
+inline std::uint32_t EncodeMasked(const BitFields& masks, std::uint8_t r, std::uint8_t g,
+                                  std::uint8_t b)
+{
+    return Channel(masks.Red).Narrow(r) | Channel(masks.Green).Narrow(g) |
+           Channel(masks.Blue).Narrow(b);
+}
+
 // The index of pixel x in a row of 1-, 4- or 8-bit pixels (leftmost pixel in the high bits).
 inline unsigned IndexAt(const std::uint8_t* row, int x, int bits)
 {

@@ -4,7 +4,99 @@
 #include "Errors.h"
 #include "PixelOps.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 namespace kameola {
+
+using namespace pixel;
+
+namespace {
+
+// Result column or row i covers source columns [Begin(i), End(i)): those whose nearest
+// result index is i, or the one it samples when enlarging.
+struct Span {
+    int dstSize, srcSize;
+    int Begin(int i) const { return NearestSourceIndex(i, dstSize, srcSize); }
+    int End(int i) const
+    {
+        const int end = i + 1 < dstSize ? NearestSourceIndex(i + 1, dstSize, srcSize) : srcSize;
+        return std::max(end, Begin(i) + 1);
+    }
+};
+
+// Monochrome: the bits of every source pixel that falls onto a result pixel, ANDed, so a
+// 0 bit (black in the usual table) prevails when shrinking.
+void StretchAnd(const TBitmap& source, TBitmap& result)
+{
+    const Span cols{result.Width(), source.Width()}, rows{result.Height(), source.Height()};
+    std::vector<std::uint8_t> acc(source.Stride());
+    for (int y = 0; y < result.Height(); ++y) {
+        const int r0 = rows.Begin(y), r1 = rows.End(y);
+        std::memcpy(acc.data(), source.ScanLine(r0), acc.size());
+        for (int r = r0 + 1; r < r1; ++r) {
+            const std::uint8_t* line = source.ScanLine(r);
+            for (std::size_t i = 0; i < acc.size(); ++i)
+                acc[i] &= line[i];
+        }
+        std::uint8_t* to = result.MutableScanLine(y);
+        for (int x = 0; x < result.Width(); ++x) {
+            unsigned bit = 1;
+            for (int c = cols.Begin(x), end = cols.End(x); c < end && bit; ++c)
+                bit &= IndexAt(acc.data(), c, 1);
+            SetIndex(to, x, 1, bit);
+        }
+    }
+}
+
+// Every other format: each result pixel is a copy of the source pixel NearestSourceIndex
+// picks, as raw bits (indexed pixels keep their index, so their colour). When the result
+// got other masks than the source (a red mask of 0 replaced), pixels are converted.
+void StretchNearest(const TBitmap& source, TBitmap& result)
+{
+    const int width = result.Width(), height = result.Height();
+    const int bits = BitsPerPixel(source.Format());
+    const std::size_t bytes = static_cast<std::size_t>(bits / 8);
+    std::vector<int> columns(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x)
+        columns[x] = NearestSourceIndex(x, width, source.Width());
+
+    const bool convert = result.Masks() != source.Masks();
+    std::vector<std::uint8_t> rgb(convert ? static_cast<std::size_t>(source.Width()) * 3 : 0);
+    const BitFields masks = result.Masks();
+
+    int previous = -1;
+    for (int y = 0; y < height; ++y) {
+        const int sy = NearestSourceIndex(y, height, source.Height());
+        std::uint8_t* to = result.MutableScanLine(y);
+        if (sy == previous) {  // a repeated row
+            std::memcpy(to, result.ScanLine(y - 1), result.Stride());
+            continue;
+        }
+        previous = sy;
+        const std::uint8_t* from = source.ScanLine(sy);
+        if (convert) {
+            source.RowToRgb(sy, rgb.data());
+            for (int x = 0; x < width; ++x) {
+                const std::uint8_t* c = &rgb[static_cast<std::size_t>(columns[x]) * 3];
+                const std::uint32_t v = EncodeMasked(masks, c[0], c[1], c[2]);
+                if (bits == 16)
+                    Store16(to + 2 * x, v);
+                else
+                    Store32(to + 4 * x, v);
+            }
+        } else if (bits < 8) {
+            for (int x = 0; x < width; ++x)
+                SetIndex(to, x, bits, IndexAt(from, columns[x], bits));
+        } else {
+            for (int x = 0; x < width; ++x)
+                std::memcpy(to + x * bytes, from + columns[x] * bytes, bytes);
+        }
+    }
+}
+
+} // namespace
 
 int NearestSourceIndex(int dst, int dstSize, int srcSize)
 {
@@ -13,9 +105,16 @@ int NearestSourceIndex(int dst, int dstSize, int srcSize)
 
 TBitmap StretchPicture(const TBitmap& source, int width, int height)
 {
+    // A copy of the source's format, table and masks at the new size, white.
     TBitmap result = source;
     result.SetWidth(width);
     result.SetHeight(height);
+    if (!source.HasStorage() || !result.HasStorage())
+        return result;
+    if (source.Monochrome())
+        StretchAnd(source, result);
+    else
+        StretchNearest(source, result);
     return result;
 }
 
