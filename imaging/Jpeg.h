@@ -48,6 +48,10 @@ public:
 
     int Width() const override;
     int Height() const override;
+    // Refused: a JPEG picture's size changes only through a TBitmap.
+    // Raise EInvalidGraphicOperation.
+    void SetWidth(int width);
+    void SetHeight(int height);
 
     // Holds a copy of the picture (sharing its storage) and no stream; settings unchanged.
     void AssignBitmap(const TBitmap& picture);

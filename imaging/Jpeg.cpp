@@ -1,0 +1,238 @@
+// TJPEGImage: a JPEG picture held as its stream and, once decoded, its pixels.
+#include "Jpeg.h"
+
+#include "Errors.h"
+#include "JpegCodec.h"
+#include "JpegDecode.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kameola {
+namespace {
+
+// The whole file's bytes. Raises EFOpenError, EReadError, EStreamError.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw EFOpenError(path);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
+        throw EFOpenError(path);
+
+    std::vector<std::uint8_t> bytes;
+    try {
+        if (S_ISREG(st.st_mode) && st.st_size > 0)
+            bytes.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t filled = 0;
+        for (;;) {
+            if (filled == bytes.size())  // the file may have grown, or its size is unknown
+                bytes.resize(bytes.size() + 65536);
+            const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw EReadError();
+            }
+            if (got == 0)
+                break;
+            filled += static_cast<std::size_t>(got);
+        }
+        bytes.resize(filled);
+    } catch (const std::bad_alloc&) {
+        throw EStreamError();
+    }
+    return bytes;
+}
+
+// Writes every byte, retrying short writes.
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t done = ::write(fd, data, size);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+} // namespace
+
+JpegSettings& DefaultJpegSettings()
+{
+    static JpegSettings defaults;
+    return defaults;
+}
+
+TJPEGImage::TJPEGImage() : m_settings(DefaultJpegSettings()), m_data(std::make_shared<TJPEGData>())
+{
+}
+
+void TJPEGImage::LoadJpegFile(const std::string& path)
+{
+    LoadJpegData(ReadWholeFile(path));
+}
+
+void TJPEGImage::LoadJpegData(std::vector<std::uint8_t> bytes)
+{
+    auto data = std::make_shared<TJPEGData>();
+    data->Bytes = std::move(bytes);
+    m_data = data;
+    m_hasStream = true;
+    m_picture.reset();
+    if (data->Bytes.empty())
+        return;  // accepted here; decoding reports the empty stream
+
+    jpeg::Decompressor codec(data->Bytes.data(), data->Bytes.size());
+    jpeg_decompress_struct& info = codec.Info();
+    bool multipleScans = false;
+    codec.Run([&] {
+        jpeg_read_header(&info, TRUE);
+        multipleScans = jpeg_has_multiple_scans(&info);
+    });
+    data->Width = static_cast<int>(info.image_width);
+    data->Height = static_cast<int>(info.image_height);
+    data->Grayscale = info.jpeg_color_space == JCS_GRAYSCALE;
+    m_settings.ProgressiveOutput = multipleScans;
+}
+
+const TBitmap& TJPEGImage::DecodeJpeg()
+{
+    // On failure no picture is kept, so the picture still reports the stream's size.
+    if (!m_picture)
+        m_picture = jpeg::DecodePicture(m_data->Bytes, m_settings);
+    return *m_picture;
+}
+
+bool TJPEGImage::Decoded() const
+{
+    return m_picture.has_value();
+}
+
+int TJPEGImage::Width() const
+{
+    if (m_picture)
+        return m_picture->Width();
+    const int scale = 1 << std::clamp(m_settings.DecodeScale, 0, 3);
+    return (m_data->Width + scale - 1) / scale;
+}
+
+int TJPEGImage::Height() const
+{
+    if (m_picture)
+        return m_picture->Height();
+    const int scale = 1 << std::clamp(m_settings.DecodeScale, 0, 3);
+    return (m_data->Height + scale - 1) / scale;
+}
+
+void TJPEGImage::SetWidth(int)
+{
+    throw EInvalidGraphicOperation("JPEG イメージのサイズは変更できません");
+}
+
+void TJPEGImage::SetHeight(int)
+{
+    throw EInvalidGraphicOperation("JPEG イメージのサイズは変更できません");
+}
+
+void TJPEGImage::AssignBitmap(const TBitmap& picture)
+{
+    m_data = std::make_shared<TJPEGData>();
+    m_hasStream = false;
+    m_picture = picture;
+}
+
+void TJPEGImage::CompressJpeg()
+{
+    // The new stream replaces the held one only once it is complete.
+    auto data = std::make_shared<TJPEGData>();
+    if (m_picture && m_picture->Width() > 0 && m_picture->Height() > 0) {
+        const TBitmap& picture = *m_picture;
+        const int width = picture.Width();
+        const int height = picture.Height();
+        // 24-bit rows are already blue, green, red; others go through one RGB row.
+        const bool bgr = picture.Format() == PixelFormat::pf24bit;
+        std::vector<JSAMPLE> rgb(bgr ? 0 : static_cast<std::size_t>(width) * 3);
+
+        jpeg::Compressor codec(data->Bytes);
+        jpeg_compress_struct& info = codec.Info();
+        const JpegSettings& s = m_settings;
+        codec.Run([&] {
+            info.image_width = static_cast<JDIMENSION>(width);
+            info.image_height = static_cast<JDIMENSION>(height);
+            info.input_components = 3;
+            info.in_color_space = bgr ? JCS_EXT_BGR : JCS_RGB;
+            jpeg_set_defaults(&info);
+            jpeg_set_quality(&info, s.EncodeQuality, TRUE);
+            if (s.ForceGrayscale)
+                jpeg_set_colorspace(&info, JCS_GRAYSCALE);
+            if (s.ProgressiveOutput)
+                jpeg_simple_progression(&info);
+            jpeg_start_compress(&info, TRUE);
+        });
+        for (int y = 0; y < height; ++y) {
+            JSAMPROW row;
+            if (bgr) {
+                row = const_cast<JSAMPROW>(picture.ScanLine(y));  // libjpeg only reads it
+            } else {
+                picture.RowToRgb(y, rgb.data());
+                row = rgb.data();
+            }
+            codec.Run([&] { jpeg_write_scanlines(&info, &row, 1); });
+        }
+        codec.Run([&] { jpeg_finish_compress(&info); });
+        data->Width = width;
+        data->Height = height;
+        data->Grayscale = s.ForceGrayscale;
+    }
+    m_data = std::move(data);
+    m_hasStream = true;
+}
+
+void TJPEGImage::SaveJpegFile(const std::string& path)
+{
+    // Compress before touching the file, so a failure leaves any existing file intact.
+    if (!m_hasStream)
+        CompressJpeg();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw EFCreateError(path);
+    const std::vector<std::uint8_t>& bytes = m_data->Bytes;
+    const bool written = WriteAll(fd, bytes.data(), bytes.size());
+    if (::close(fd) != 0 || !written) {
+        ::unlink(path.c_str());  // a cut-short picture must not pass for a good one
+        throw EFCreateError(path);
+    }
+}
+
+JpegSettings& TJPEGImage::Settings()
+{
+    return m_settings;
+}
+
+const JpegSettings& TJPEGImage::Settings() const
+{
+    return m_settings;
+}
+
+const TJPEGData& TJPEGImage::Data() const
+{
+    return *m_data;
+}
+
+} // namespace kameola
