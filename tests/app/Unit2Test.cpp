@@ -1,0 +1,387 @@
+// Tests of the style dialog: layout, keyboard, colour, font and picture choices, placement.
+#include "Unit2.h"
+
+#include "Fonts.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace kameola;
+
+namespace {
+
+// Runs `act` on the modal window once it is up and active; a window `act` leaves open is
+// a failure and is closed so the test cannot hang.
+void WhenModal(std::function<void(QWidget*)> act)
+{
+    QTimer::singleShot(10, [act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isActiveWindow()) {
+            WhenModal(act);
+            return;
+        }
+        act(modal);
+        if (modal->isVisible()) {
+            ADD_FAILURE() << "modal window left open";
+            modal->close();
+        }
+    });
+}
+
+// Scripted choosers: each call pops the next answer and records the starting colour.
+struct ScriptedChoosers {
+    std::vector<std::optional<Color>> colors;
+    std::vector<std::optional<QString>> pictures;
+    std::vector<Color> starts;
+    int pictureCalls = 0;
+
+    StyleChoosers Make()
+    {
+        return {[this](Color start, QWidget*) {
+                    starts.push_back(start);
+                    auto answer = colors.front();
+                    colors.erase(colors.begin());
+                    return answer;
+                },
+                [this](QWidget*) {
+                    ++pictureCalls;
+                    auto answer = pictures.front();
+                    pictures.erase(pictures.begin());
+                    return answer;
+                }};
+    }
+};
+
+template <class T>
+T* Child(const QWidget& form, const char* name)
+{
+    T* w = form.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+} // namespace
+
+TEST(Unit2Test, WindowAndControlsAreLaidOutAsDesigned)
+{
+    TForm2 form;
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("HTMLの設定"));
+    EXPECT_EQ(form.minimumSize(), QSize(376, 151));
+    EXPECT_EQ(form.maximumSize(), QSize(376, 151));
+    const Qt::WindowFlags flags = form.windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(form.font().pixelSize(), 12);
+    EXPECT_EQ(form.font().family(), QString::fromUtf8(kWindowFaceName));
+
+    struct Expected { const char* name; QRect geometry; const char* text; };
+    const Expected controls[] = {
+        {"Label2", {32, 12, 38, 12}, "フォント"},
+        {"Label3", {8, 36, 62, 12}, "フォントの色"},
+        {"Label1", {24, 64, 48, 12}, "背景の色"},
+        {"Label4", {16, 92, 60, 12}, "背景の画像"},
+        {"Button4", {80, 32, 75, 25}, "色を選択"},
+        {"Button3", {80, 58, 75, 25}, "色を選択"},
+        {"Button1", {336, 86, 33, 25}, "参照"},
+        {"Button2", {160, 120, 75, 25}, "設定完了"},
+        {"FontList", {80, 8, 137, 20}, nullptr},
+        {"Memo1", {224, 8, 145, 73}, nullptr},
+        {"Edit1", {80, 88, 249, 20}, nullptr},
+    };
+    for (const Expected& c : controls) {
+        QWidget* w = Child<QWidget>(form, c.name);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->geometry(), c.geometry) << c.name;
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            EXPECT_EQ(label->text(), QString::fromUtf8(c.text)) << c.name;
+        }
+        if (auto* button = qobject_cast<QPushButton*>(w)) {
+            EXPECT_EQ(button->text(), QString::fromUtf8(c.text)) << c.name;
+            EXPECT_FALSE(button->isDefault()) << c.name;
+            EXPECT_FALSE(button->autoDefault()) << c.name;
+        }
+    }
+    EXPECT_FALSE(Child<QComboBox>(form, "FontList")->isEditable());
+    EXPECT_EQ(Child<QTextEdit>(form, "Memo1")->toPlainText(), QStringLiteral("文字はこんな感じです"));
+    EXPECT_EQ(Child<QTextEdit>(form, "Memo1")->document()->defaultTextOption().alignment() & Qt::AlignHCenter,
+              Qt::AlignHCenter);
+    EXPECT_TRUE(Child<QLineEdit>(form, "Edit1")->text().isEmpty());
+
+    // Tab order from 設定完了 round the focusable controls.
+    QStringList order;
+    QWidget* w = Child<QWidget>(form, "Button2");
+    for (int i = 0; i < 7; ++i, w = w->nextInFocusChain()) {
+        while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty())
+            w = w->nextInFocusChain();
+        order << w->objectName();
+    }
+    EXPECT_EQ(order.join(' '), QStringLiteral("Button2 FontList Edit1 Button1 Memo1 Button3 Button4"));
+}
+
+TEST(Unit2Test, StartsWithDefaultStyleAndTheJapaneseFaces)
+{
+    TForm2 form;
+    auto* fontList = Child<QComboBox>(form, "FontList");
+    QStringList listed;
+    for (int i = 0; i < fontList->count(); ++i)
+        listed << fontList->itemText(i);
+    EXPECT_EQ(listed, JapaneseTypefaces());
+
+    const PageStyle style = form.Style();
+    EXPECT_EQ(style.TextColor, 0x000000u);
+    EXPECT_EQ(style.BackgroundColor, 0xFFFFFFu);
+    EXPECT_EQ(style.BackgroundImage, "");
+    EXPECT_FALSE(style.StyleChanged);
+    if (listed.contains(QString::fromUtf8(kWindowFaceName))) {
+        EXPECT_EQ(style.FontFace, kWindowFaceName);
+    } else {
+        // The face is not installed (the usual case here): nothing selected, no face.
+        EXPECT_EQ(fontList->currentIndex(), -1);
+        EXPECT_EQ(style.FontFace, "");
+    }
+}
+
+TEST(Unit2Test, OnlyUserFontSelectionsChangeTheStyle)
+{
+    TForm2 form;
+    auto* fontList = Child<QComboBox>(form, "FontList");
+    if (fontList->count() < 1)
+        GTEST_SKIP() << "no Japanese face installed";
+    fontList->setCurrentIndex(0);  // set by the program, not by the user
+    EXPECT_FALSE(form.Style().StyleChanged);
+
+    fontList->setCurrentIndex(-1);
+    fontList->setFocus();
+    QTest::keyClick(fontList, Qt::Key_Down);  // the user steps onto the first face
+    const QString face = fontList->itemText(0);
+    ASSERT_EQ(fontList->currentIndex(), 0);
+    const PageStyle style = form.Style();
+    EXPECT_TRUE(style.StyleChanged);
+    EXPECT_EQ(style.FontFace, face.toStdString());
+    EXPECT_EQ(Child<QTextEdit>(form, "Memo1")->font().family(), face);
+    EXPECT_EQ(Child<QTextEdit>(form, "Memo1")->font().pixelSize(), 12);
+}
+
+TEST(Unit2Test, ColourChoicesUpdateStylePreviewAndFlag)
+{
+    TForm2 form;
+    ScriptedChoosers script;
+    form.SetChoosers(script.Make());
+    auto* memo = Child<QTextEdit>(form, "Memo1");
+    const QPalette initial = memo->palette();
+
+    // Cancelled: nothing changes.
+    script.colors = {std::nullopt, std::nullopt};
+    QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(form, "Button3"), Qt::LeftButton);
+    EXPECT_FALSE(form.Style().StyleChanged);
+    EXPECT_EQ(memo->palette(), initial);
+    ASSERT_EQ(script.starts.size(), 2u);
+    EXPECT_EQ(script.starts[0], 0x000000u);  // text chooser starts at black
+    EXPECT_EQ(script.starts[1], 0xFFFFFFu);  // background chooser at white
+
+    // Confirming black unchanged still counts as a choice.
+    script.colors = {Color{0x000000}};
+    QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
+    EXPECT_TRUE(form.Style().StyleChanged);
+    EXPECT_EQ(form.Style().TextColor, 0x000000u);
+
+    // Red text, then a blue background: both reach the preview and the style.
+    script.colors = {Color{0x0000FF}, Color{0xFF0000}};
+    QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
+    EXPECT_EQ(memo->palette().color(QPalette::Text), QColor(Qt::red));
+    QTest::mouseClick(Child<QPushButton>(form, "Button3"), Qt::LeftButton);
+    EXPECT_EQ(memo->palette().color(QPalette::Text), QColor(Qt::red));
+    EXPECT_EQ(memo->palette().color(QPalette::Base), QColor(Qt::blue));
+    const PageStyle style = form.Style();
+    EXPECT_EQ(style.TextColor, 0x0000FFu);
+    EXPECT_EQ(style.BackgroundColor, 0xFF0000u);
+    EXPECT_EQ(script.starts.back(), 0xFFFFFFu);  // started from the colour held before
+
+    // The next text choice starts from red.
+    script.colors = {std::nullopt};
+    QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
+    EXPECT_EQ(script.starts.back(), 0x0000FFu);
+    EXPECT_EQ(form.Style().TextColor, 0x0000FFu);
+}
+
+TEST(Unit2Test, ColourConversionKeepsChannelOrder)
+{
+    EXPECT_EQ(ToQColor(0x0000FF), QColor(255, 0, 0));
+    EXPECT_EQ(ToQColor(0x00FF00), QColor(0, 255, 0));
+    EXPECT_EQ(ToQColor(0x123456), QColor(0x56, 0x34, 0x12));
+    EXPECT_EQ(FromQColor(QColor(0x56, 0x34, 0x12)), 0x123456u);
+    EXPECT_EQ(FromQColor(QColor::fromHsv(0, 255, 255)), 0x0000FFu);
+}
+
+TEST(Unit2Test, PictureChoiceFillsTheFieldWithoutTouchingTheFlag)
+{
+    TForm2 form;
+    ScriptedChoosers script;
+    form.SetChoosers(script.Make());
+    auto* edit = Child<QLineEdit>(form, "Edit1");
+
+    script.pictures = {QStringLiteral("/pics/背景.JPG"), std::nullopt};
+    QTest::mouseClick(Child<QPushButton>(form, "Button1"), Qt::LeftButton);
+    EXPECT_EQ(edit->text(), QStringLiteral("/pics/背景.JPG"));
+    EXPECT_FALSE(form.Style().StyleChanged);
+    QTest::mouseClick(Child<QPushButton>(form, "Button1"), Qt::LeftButton);  // cancelled
+    EXPECT_EQ(form.Style().BackgroundImage, "/pics/背景.JPG");
+
+    // Typed by hand: taken as typed, any kind of name.
+    edit->clear();
+    QTest::keyClicks(edit, QStringLiteral("notes.txt "));
+    EXPECT_EQ(form.Style().BackgroundImage, "notes.txt ");
+    EXPECT_FALSE(form.Style().StyleChanged);
+    EXPECT_EQ(script.pictureCalls, 2);
+}
+
+TEST(Unit2Test, ModalShowingFocusKeysAndClosingKeepEverything)
+{
+    TForm2 form;
+    ScriptedChoosers script;
+    form.SetChoosers(script.Make());
+    script.colors = {Color{0x0000FF}};
+
+    // Opens with 設定完了 focused; Enter in the picture field clicks nothing; the close box
+    // (a close request) keeps the choice made meanwhile.
+    bool checked = false;
+    WhenModal([&](QWidget* modal) {
+        EXPECT_EQ(modal, &form);
+        EXPECT_EQ(QApplication::focusWidget(), Child<QPushButton>(form, "Button2"));
+        QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
+        auto* edit = Child<QLineEdit>(form, "Edit1");
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(script.pictureCalls, 0);
+        form.close();
+        checked = true;
+    });
+    form.ShowModal();
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.Style().TextColor, 0x0000FFu);
+    EXPECT_TRUE(form.Style().StyleChanged);
+
+    // Opened again (last focus was in the field): focus is back on 設定完了, Enter there closes.
+    checked = false;
+    WhenModal([&](QWidget*) {
+        EXPECT_EQ(QApplication::focusWidget(), Child<QPushButton>(form, "Button2"));
+        checked = true;
+        QTest::keyClick(Child<QPushButton>(form, "Button2"), Qt::Key_Return);
+    });
+    form.ShowModal();
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(form.isVisible());
+
+    // Escape closes too, and nothing is undone.
+    WhenModal([&](QWidget*) {
+        EXPECT_EQ(QApplication::focusWidget(), Child<QPushButton>(form, "Button2"));
+        QTest::keyClick(&form, Qt::Key_Escape);
+    });
+    form.ShowModal();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.Style().TextColor, 0x0000FFu);
+    EXPECT_TRUE(form.Style().StyleChanged);
+}
+
+TEST(Unit2Test, FirstShownCentredThenWhereItWasLast)
+{
+    TForm2 form;
+    form.show();
+    const QRect desk = form.screen()->availableGeometry();
+    EXPECT_LE((form.geometry().center() - desk.center()).manhattanLength(), 4);
+    form.move(form.pos() + QPoint(37, -21));
+    const QPoint moved = form.pos();
+    form.hide();
+    form.show();
+    EXPECT_EQ(form.pos(), moved);
+    form.hide();
+}
+
+TEST(Unit2Test, DefaultColourChooserStartsAtTheColourAndConvertsTheAnswer)
+{
+    const StyleChoosers choosers = DefaultStyleChoosers();
+    WhenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<QColorDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->currentColor(), QColor(0x56, 0x34, 0x12));
+        dialog->setCurrentColor(QColor(0, 0, 255));
+        dialog->accept();
+    });
+    EXPECT_EQ(choosers.ChooseColor(0x123456, nullptr), std::optional<Color>(0xFF0000));
+
+    WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    EXPECT_EQ(choosers.ChooseColor(0x123456, nullptr), std::nullopt);
+}
+
+TEST(Unit2Test, DefaultPictureDialogFiltersJpegAndGifInAnyCaseAndPreviews)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    for (const char* name : {"a.jpg", "c.Jpg", "d.png"})
+        ASSERT_TRUE(image.save(dir.filePath(QLatin1String(name)), "JPEG"));
+    ASSERT_TRUE(image.save(dir.filePath(QStringLiteral("B.GIF")), "GIF") ||
+                QFile(dir.filePath(QStringLiteral("a.jpg"))).copy(dir.filePath(QStringLiteral("B.GIF"))));
+
+    const StyleChoosers choosers = DefaultStyleChoosers();
+    QStringList shown;
+    bool previewed = false;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        EXPECT_EQ(types->count(), 1);
+        EXPECT_EQ(types->currentText(), QStringLiteral("画像ファイル(*.JPG;*.GIF)"));
+
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        ASSERT_NE(model, nullptr);
+        dialog->setDirectory(dir.path());
+        const QModelIndex root = model->index(dir.path());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(root) >= 3; }));
+        for (int i = 0; i < model->rowCount(root); ++i) {
+            const QModelIndex index = model->index(i, 0, root);
+            // Filtered-out names stay in the model but are disabled or hidden.
+            if (model->flags(index) & Qt::ItemIsEnabled)
+                shown << model->fileName(index);
+        }
+        auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        ASSERT_NE(list, nullptr);
+        const QModelIndex picture = model->index(dir.filePath(QStringLiteral("a.jpg")));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(picture).center());
+        auto* preview = dialog->findChild<QLabel*>(QStringLiteral("PicturePreview"));
+        ASSERT_NE(preview, nullptr);
+        previewed = !preview->pixmap().isNull();
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const std::optional<QString> chosen = choosers.ChoosePicture(nullptr);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, dir.filePath(QStringLiteral("a.jpg")));
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{"B.GIF", "a.jpg", "c.Jpg"}));
+    EXPECT_TRUE(previewed);
+
+    WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    EXPECT_EQ(choosers.ChoosePicture(nullptr), std::nullopt);
+}
