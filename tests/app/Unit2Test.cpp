@@ -4,6 +4,7 @@
 #include "Fonts.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
@@ -25,14 +26,23 @@ using namespace kameola;
 
 namespace {
 
-// Runs `act` on the modal window once it is up and active; a window `act` leaves open is
-// a failure and is closed so the test cannot hang.
-void WhenModal(std::function<void(QWidget*)> act)
+// Runs `act` on the modal window once it is up and active. No modal window within a few
+// seconds, or one that `act` leaves open, is a failure; the windows are then closed so the
+// test cannot hang.
+void WhenModal(std::function<void(QWidget*)> act, int triesLeft = 500)
 {
-    QTimer::singleShot(10, [act] {
+    QTimer::singleShot(10, [act, triesLeft] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isActiveWindow()) {
-            WhenModal(act);
+            if (triesLeft > 0) {
+                WhenModal(act, triesLeft - 1);
+                return;
+            }
+            ADD_FAILURE() << "no modal window came up";
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
+                    d->reject();
+            }
             return;
         }
         act(modal);

@@ -1,0 +1,174 @@
+// Tests of the folder chooser: options, opening folder, confirm, cancel and modality.
+#include "BrowsDlg.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace kameola;
+
+namespace {
+
+// Runs `act` on the modal window once it is up and active. No modal window within a few
+// seconds, or one that `act` leaves open, is a failure; the windows are then closed so the
+// test cannot hang.
+void WhenModal(std::function<void(QWidget*)> act, int triesLeft = 500)
+{
+    QTimer::singleShot(10, [act, triesLeft] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isActiveWindow()) {
+            if (triesLeft > 0) {
+                WhenModal(act, triesLeft - 1);
+                return;
+            }
+            ADD_FAILURE() << "no modal window came up";
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
+                    d->reject();
+            }
+            return;
+        }
+        act(modal);
+        if (modal->isVisible()) {
+            ADD_FAILURE() << "modal window left open";
+            modal->close();
+        }
+    });
+}
+
+const QString kCaption = QStringLiteral("出力先ディレクトリの設定");
+
+} // namespace
+
+TEST(BrowsDlgTest, OptionsDefaultAndFlagsWord)
+{
+    TBrowseDialog chooser;
+    EXPECT_EQ(chooser.Options(), TBrowseOptions{TBrowseOption::biReturnOnlyFSDirs});
+    EXPECT_EQ(BrowseFlags(chooser.Options()), 0x0001u);
+    EXPECT_EQ(BrowseFlags({}), 0u);
+    EXPECT_EQ(BrowseFlags({TBrowseOption::biBrowseForComputer, TBrowseOption::biBrowseForPrinter,
+                           TBrowseOption::biDontGoBelowDomain, TBrowseOption::biReturnFSAncestors,
+                           TBrowseOption::biReturnOnlyFSDirs, TBrowseOption::biStatusText}),
+              0x300Fu);
+    TBrowseOptions options{TBrowseOption::biStatusText, TBrowseOption::biReturnFSAncestors};
+    EXPECT_EQ(BrowseFlags(options), 0x000Cu);
+    options.Exclude(TBrowseOption::biStatusText);
+    EXPECT_FALSE(options.Contains(TBrowseOption::biStatusText));
+    EXPECT_EQ(BrowseFlags(options), 0x0008u);
+    EXPECT_TRUE(chooser.Directory().isEmpty());
+    EXPECT_TRUE(chooser.DisplayName().isEmpty());
+}
+
+TEST(BrowsDlgTest, InitialDirectoryDropsOneTrailingSeparatorButKeepsTheRoot)
+{
+    EXPECT_EQ(TBrowseDialog::InitialDirectory(QStringLiteral("/out/")), QStringLiteral("/out"));
+    EXPECT_EQ(TBrowseDialog::InitialDirectory(QStringLiteral("/out")), QStringLiteral("/out"));
+    EXPECT_EQ(TBrowseDialog::InitialDirectory(QStringLiteral("/")), QStringLiteral("/"));
+    EXPECT_EQ(TBrowseDialog::InitialDirectory(QStringLiteral("")), QStringLiteral(""));
+    EXPECT_EQ(TBrowseDialog::InitialDirectory(QStringLiteral("/out//")), QStringLiteral("/out/"));
+    EXPECT_EQ(TBrowseDialog::InitialDirectory(QStringLiteral("/写真/表/")), QStringLiteral("/写真/表"));
+}
+
+TEST(BrowsDlgTest, ConfirmSetsDirectoryAndNameAndCancelKeepsThem)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString out = tmp.filePath(QStringLiteral("写真"));
+    ASSERT_TRUE(QDir().mkpath(out + QStringLiteral("/sub")));
+
+    TBrowseDialog chooser;
+    chooser.SetCaption(kCaption);
+    chooser.SetDirectory(out + QLatin1Char('/'));
+    QString openedOn;
+    chooser.SetDialogRunner([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), kCaption);
+        EXPECT_EQ(dialog.fileMode(), QFileDialog::Directory);
+        EXPECT_TRUE(dialog.testOption(QFileDialog::ShowDirsOnly));
+        EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        EXPECT_NE(dialog.windowModality(), Qt::NonModal);
+        openedOn = dialog.directory().absolutePath();
+        dialog.setDirectory(out + QStringLiteral("/sub"));
+        return true;
+    });
+    ASSERT_TRUE(chooser.Execute());
+    EXPECT_EQ(openedOn, out);
+    EXPECT_EQ(chooser.Directory(), out + QStringLiteral("/sub"));
+    EXPECT_EQ(chooser.DisplayName(), QStringLiteral("sub"));
+
+    // The next use opens on the folder chosen; cancelling keeps both values.
+    chooser.SetDialogRunner([&](QFileDialog& dialog) {
+        openedOn = dialog.directory().absolutePath();
+        dialog.setDirectory(tmp.path());
+        return false;
+    });
+    EXPECT_FALSE(chooser.Execute());
+    EXPECT_EQ(openedOn, out + QStringLiteral("/sub"));
+    EXPECT_EQ(chooser.Directory(), out + QStringLiteral("/sub"));
+    EXPECT_EQ(chooser.DisplayName(), QStringLiteral("sub"));
+}
+
+TEST(BrowsDlgTest, RootAndTheFileSystemRoot)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    TBrowseDialog chooser;
+    chooser.SetRoot(tmp.path());
+    QString openedOn;
+    chooser.SetDialogRunner([&](QFileDialog& dialog) {
+        openedOn = dialog.directory().absolutePath();
+        dialog.setDirectory(QStringLiteral("/"));
+        return true;
+    });
+    // Without a Directory the tree starts at Root.
+    ASSERT_TRUE(chooser.Execute());
+    EXPECT_EQ(openedOn, QDir(tmp.path()).absolutePath());
+    // "/" is chosen and reported as itself.
+    EXPECT_EQ(chooser.Directory(), QStringLiteral("/"));
+    EXPECT_EQ(chooser.DisplayName(), QStringLiteral("/"));
+    // "/" stays "/" when opening again; a Root that is no folder is ignored.
+    chooser.SetRoot(tmp.filePath(QStringLiteral("missing")));
+    ASSERT_TRUE(chooser.Execute());
+    EXPECT_EQ(openedOn, QStringLiteral("/"));
+}
+
+TEST(BrowsDlgTest, RealDialogIsModalClosesOnEscapeAndConfirms)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    QWidget owner;
+    owner.show();
+    TBrowseDialog chooser(&owner);
+    chooser.SetCaption(kCaption);
+    chooser.SetDirectory(QStringLiteral("/keep"));
+
+    bool checked = false;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), kCaption);
+        EXPECT_TRUE(dialog->isModal());
+        EXPECT_EQ(dialog->parentWidget(), &owner);
+        checked = true;
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(chooser.Execute());
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(chooser.Directory(), QStringLiteral("/keep"));
+    EXPECT_TRUE(chooser.DisplayName().isEmpty());
+
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->setDirectory(tmp.path());
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    ASSERT_TRUE(chooser.Execute());
+    EXPECT_EQ(chooser.Directory(), QDir(tmp.path()).absolutePath());
+    EXPECT_EQ(chooser.DisplayName(), QDir(tmp.path()).dirName());
+}
