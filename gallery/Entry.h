@@ -1,0 +1,14 @@
+// Making a list entry from a file path.
+#pragma once
+
+#include "Job.h"
+
+#include <string>
+
+namespace kameola {
+
+// Opens the file for reading to take its size. Raises EFOpenError when it cannot be
+// opened (missing, a directory, no permission); the path is kept exactly as given.
+GalleryEntry OpenEntry(const std::string& path);
+
+} // namespace kameola

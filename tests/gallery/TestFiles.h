@@ -1,0 +1,68 @@
+// Helpers for the gallery tests: a scratch folder, simple picture files, a scripted host.
+#pragma once
+
+#include "RunHost.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kameola::test {
+
+// A fresh folder under the temp directory, removed with everything in it at the end.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+
+// A 24-bit BMP of the given size, every pixel of one colour (0xRRGGBB).
+void WriteBmp(const std::string& path, int width, int height, std::uint32_t rgb = 0x336699);
+// A baseline JPEG of the given size made through the program's own encoder.
+void WriteJpeg(const std::string& path, int width, int height);
+// Width and height from a JPEG file's header.
+std::pair<int, int> JpegSize(const std::string& path);
+
+// Records what the run shows and answers questions as told.
+class RecordingHost : public RunHost {
+public:
+    struct Message {
+        std::string Text;
+        std::string Caption;
+        MessageButtons Buttons;
+    };
+
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+                              MessageButtons buttons) override;
+    void ShowBusyCursor() override { ++BusyDepth; ++BusyCount; }
+    void RestoreCursor() override { --BusyDepth; }
+    void SetProgressRange(int bottom, int top) override;
+    void SetProgress(int position) override { Positions.push_back(position); }
+    void ProcessEvents() override { ++EventRounds; }
+    void CopySkipped(const std::string& source, const std::string& target) override
+    {
+        Skipped.push_back(source + " -> " + target);
+    }
+
+    MessageAnswer Answer = MessageAnswer::Yes;
+    std::vector<Message> Messages;
+    int BusyDepth = 0;
+    int BusyCount = 0;
+    int RangeTop = -100;
+    std::vector<int> Positions;
+    int EventRounds = 0;
+    std::vector<std::string> Skipped;
+};
+
+} // namespace kameola::test
