@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Times kameola-cli --small over a photo-like corpus against the floor: djpeg decoding every
+# JPEG plus reading every other file. Prints images per second, peak memory and the ratio.
+#
+#   bench/run-bench.sh [BUILD_DIR]      (default: build; the corpus is cached in BUILD_DIR/bench-corpus)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+cli=$build/kameola-cli
+corpus=$build/bench-corpus
+convert=/usr/bin/convert
+[ -x "$cli" ] || { echo "build $cli first" >&2; exit 1; }
+for tool in "$convert" /usr/bin/djpeg /usr/bin/time; do
+  [ -x "$tool" ] || { echo "missing $tool (imagemagick, libjpeg-turbo-progs, time)" >&2; exit 1; }
+done
+
+# Deterministic corpus: 60 JPEGs of 4000 × 3000 (every tenth progressive, every tenth grey,
+# some 4:2:2), 10 BMPs of 2000 × 1500, 5 GIFs.
+if [ ! -f "$corpus/.complete" ]; then
+  rm -rf "$corpus"; mkdir -p "$corpus"
+  echo "making the corpus in $corpus ..." >&2
+  "$convert" -seed 7 -size 800x600 plasma:fractal -blur 0x1 -resize 4000x3000! \
+    -seed 11 -attenuate 0.4 +noise Gaussian "$corpus/base.ppm"
+  for i in $(seq -w 1 60); do
+    n=$((10#$i)); opts=(-sampling-factor 2x2,1x1,1x1)
+    (( n % 10 == 3 )) && opts+=(-interlace Plane)
+    (( n % 10 == 7 )) && opts=(-colorspace Gray)
+    (( n % 10 == 5 )) && opts=(-sampling-factor 2x1,1x1,1x1)
+    "$convert" "$corpus/base.ppm" -modulate 100,100,$((n * 6)) -roll +$((n * 53))+$((n * 31)) \
+      "${opts[@]}" -quality 90 "$corpus/photo$i.jpg"
+  done
+  for i in $(seq -w 1 10); do
+    "$convert" "$corpus/base.ppm" -resize 2000x1500! -modulate 100,100,$((10#$i * 17)) -type TrueColor "BMP3:$corpus/scan$i.bmp"
+  done
+  for i in 1 2 3 4 5; do
+    "$convert" -size 640x480 "gradient:red-blue" -rotate $((i * 30)) "$corpus/anim$i.gif"
+  done
+  rm "$corpus/base.ppm"
+  touch "$corpus/.complete"
+fi
+
+files=("$corpus"/*.jpg "$corpus"/*.bmp "$corpus"/*.gif)
+count=${#files[@]}
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+# Seconds and peak kilobytes of one command: "SECONDS KB".
+measure() { /usr/bin/time -f '%e %M' -o "$out/time" "$@" >/dev/null 2>&1; cat "$out/time"; }
+
+floor() {
+  for f in "$corpus"/*.jpg; do /usr/bin/djpeg "$f" >/dev/null; done
+  cat "$corpus"/*.bmp "$corpus"/*.gif >/dev/null
+}
+export -f floor; export corpus
+
+cat "${files[@]}" >/dev/null  # warm the page cache for both
+read -r floor_s floor_kb < <(measure bash -c floor)
+rm -rf "$out/web"
+read -r run_s run_kb < <(measure "$cli" -o "$out/web" --small "${files[@]}")
+rm -rf "$out/web"
+half=("${files[@]:0:$((count / 3))}")
+read -r _ third_kb < <(measure "$cli" -o "$out/web" --small "${half[@]}")
+
+awk -v n="$count" -v fs="$floor_s" -v rs="$run_s" -v rk="$run_kb" -v tk="$third_kb" -v m="${#half[@]}" 'BEGIN {
+  printf "entries:            %d\n", n
+  printf "floor (djpeg+read): %.2f s\n", fs
+  printf "kameola-cli --small %.2f s, %.1f images/s\n", rs, n / rs
+  printf "ratio to floor:     %.2f (goal <= 1.25)\n", rs / fs
+  printf "peak memory:        %.1f MiB with %d entries, %.1f MiB with %d entries\n", rk / 1024, n, tk / 1024, m
+}'

@@ -1,0 +1,29 @@
+// Command-line options of kameola-cli and their parsing into a gallery job.
+#pragma once
+
+#include "Job.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kameola {
+
+// A command line that cannot be used; the message says why.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct CliOptions {
+    GalleryJob Job;                  // entries not yet opened
+    std::vector<std::string> Files;  // in the order given
+    bool Help = false;
+};
+
+// Raises UsageError for unknown options, missing values and values out of range.
+CliOptions ParseOptions(const std::vector<std::string>& args);
+
+extern const char* const UsageText;
+
+} // namespace kameola

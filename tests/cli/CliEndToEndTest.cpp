@@ -1,0 +1,106 @@
+// Runs the built kameola-cli on generated files and checks what it writes and returns.
+#include "TestFiles.h"
+#include "TextEncoding.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+using namespace kameola::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int Status;
+    std::string Err;
+};
+
+std::string Quote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+Result RunCli(const std::vector<std::string>& args, const ScratchDir& dir)
+{
+    std::string errFile = dir / "stderr.txt";
+    std::string cmd = KAMEOLA_CLI;
+    for (const auto& a : args)
+        cmd += " " + Quote(a);
+    cmd += " 2>" + Quote(errFile) + " </dev/null >/dev/null";
+    int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(errFile)};
+}
+
+} // namespace
+
+TEST(CliEndToEnd, WritesPageSmallImagesAndCopies)
+{
+    ScratchDir dir;
+    WriteJpeg(dir / "a.jpg", 640, 480);
+    WriteBmp(dir / "p.bmp", 300, 400);
+    WriteFile(dir / "c.gif", "GIF89a");
+    std::string out = dir / "out/deeper";
+
+    Result r = RunCli({"-o", out, "--small", "--names", "--columns", "2", "--title", "写真",
+                       dir / "a.jpg", dir / "p.bmp", dir / "c.gif"}, dir);
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err, "");  // stderr is not a terminal: no progress bar
+    EXPECT_EQ(JpegSize(out + "/as.jpg"), std::make_pair(100, 75));
+    EXPECT_EQ(JpegSize(out + "/ps.jpg"), std::make_pair(100, 133));
+    EXPECT_EQ(JpegSize(out + "/p.jpg"), std::make_pair(300, 400));
+    EXPECT_EQ(ReadFile(out + "/a.jpg"), ReadFile(dir / "a.jpg"));
+    EXPECT_EQ(ReadFile(out + "/c.gif"), "GIF89a");
+
+    std::string page = ReadFile(out + "/index.htm");
+    std::string expected = kameola::ToShiftJis(
+        "<TABLE COLS=2>\r\n<TR>\r\n"
+        "<TD><DIV ALIGN=CENTER><A HREF=\"a.jpg\"><IMG SRC=\"as.jpg\" WIDTH=100 HEIGHT=75 BORDER=0><BR>a.jpg</A></DIV></TD>\r\n"
+        "<TD><DIV ALIGN=CENTER><A HREF=\"p.jpg\"><IMG SRC=\"p.jpg\" WIDTH=100 HEIGHT=133 BORDER=0><BR>p.bmp</A></DIV></TD>\r\n"
+        "</TR>\r\n<TR>\r\n"
+        "<TD><DIV ALIGN=CENTER><A HREF=\"c.gif\"><IMG SRC=\"c.gif\" WIDTH=100 HEIGHT=75 BORDER=0><BR>c.gif</A></DIV></TD>\r\n"
+        "</TR>\r\n</TABLE></DIV>\r\n<HR>\r\n</BODY>\r\n</HTML>\r\n");
+    ASSERT_GE(page.size(), expected.size());
+    EXPECT_EQ(page.substr(page.size() - expected.size()), expected);
+    EXPECT_NE(page.find(kameola::ToShiftJis("<TITLE>写真</TITLE>")), std::string::npos);
+
+    // A second run skips the existing copies with warnings and still succeeds.
+    r = RunCli({"-o", out, dir / "c.gif"}, dir);
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_NE(r.Err.find("warning:"), std::string::npos);
+    EXPECT_NE(r.Err.find("c.gif"), std::string::npos);
+}
+
+TEST(CliEndToEnd, ErrorsAndExitCodes)
+{
+    ScratchDir dir;
+    WriteFile(dir / "a.gif", "GIF89a");
+    std::string out = dir / "out";
+
+    Result r = RunCli({"-o", out}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "1 から 2147483647 の間の値でなければなりません.\n");
+
+    r = RunCli({"-o", out, dir / "a.gif", dir / "missing.jpg"}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "ファイル " + (dir / "missing.jpg") + " は開けません.\n");
+    EXPECT_FALSE(fs::exists(out + "/a.gif"));  // nothing written before every file opened
+
+    WriteFile(dir / "bad.jpg", "not a jpeg");
+    r = RunCli({"-o", out, dir / "bad.jpg"}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err.rfind("JPEG エラー #", 0), 0u) << r.Err;
+
+    r = RunCli({"-o", "", dir / "a.gif"}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "出力先ディレクトリを指定してください.\n");
+
+    r = RunCli({"-o", out, "--columns", "0", dir / "a.gif"}, dir);
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Err.find("usage:"), std::string::npos);
+}
