@@ -1,13 +1,32 @@
-// Start-up of the windows.
+// Start-up of the windows: application title, Japanese Qt texts, the two windows, the loop.
+#include "ApplicationTitle.h"
+#include "Fonts.h"
+#include "Services.h"
+#include "Unit1.h"
+#include "Unit2.h"
+
 #include <QApplication>
-#include <QWidget>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("KAMEOLA"));
-    window.setFixedSize(513, 464);
-    window.show();
-    return app.exec();
+    // No application display name: X11 would append it to every window caption.
+    kameola::SetApplicationTitle(
+        kameola::ApplicationTitleFor(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString()));
+
+    // Qt's own buttons and dialogs in Japanese (はい, いいえ, ...).
+    QTranslator translator;
+    if (translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&translator);
+
+    kameola::RegisterWindowFontSubstitution();
+
+    kameola::QtServices services;
+    kameola::TForm1 form1(services);
+    auto* form2 = new kameola::TForm2(&form1);  // hidden until 「HTMLの設定」; owned by form1
+    form1.SetStyleDialog(form2);
+    form1.show();
+    return QApplication::exec();
 }

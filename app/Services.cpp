@@ -1,0 +1,61 @@
+// QtServices: the message boxes, cursor and dialogs as Qt shows them.
+#include "Services.h"
+
+#include "BrowsDlg.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace kameola {
+
+MessageAnswer QtServices::ShowMessage(QWidget* parent, const QString& text,
+                                      const QString& caption, MessageButtons buttons)
+{
+    const bool question = buttons == MessageButtons::YesNo;
+    QMessageBox box(QMessageBox::NoIcon, caption, text,
+                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    if (question)
+        box.setDefaultButton(QMessageBox::Yes);
+    const int answer = box.exec();
+    if (!question)
+        return MessageAnswer::Ok;
+    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void QtServices::ShowError(QWidget* parent, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void QtServices::ShowBusyCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtServices::RestoreCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+std::optional<QStringList> QtServices::ExecPictureDialog(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedFiles();
+}
+
+bool QtServices::ExecBrowseDialog(TBrowseDialog& dialog)
+{
+    return dialog.Execute();
+}
+
+void QtServices::ExecModal(QDialog& dialog)
+{
+    dialog.exec();
+}
+
+} // namespace kameola

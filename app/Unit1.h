@@ -1,0 +1,120 @@
+// TForm1: the main window with the file list, the run settings, the gauge and the commands.
+#pragma once
+
+#include "Job.h"
+#include "RunHost.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+
+namespace kameola {
+
+class Services;
+class TBrowseDialog;
+class TForm2;
+class TGauge;
+class TUpDown;
+
+class TForm1 : public QWidget, public RunHost {
+    Q_OBJECT
+
+public:
+    explicit TForm1(Services& services, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The style dialog whose page style a run uses and which 「HTMLの設定」 shows.
+    void SetStyleDialog(TForm2* styleDialog) { m_styleDialog = styleDialog; }
+
+    // Appends a row for the file at path with its size; raises EFOpenError when the file
+    // cannot be opened for reading (nothing is added then).
+    void AddEntry(const QString& path);
+
+    // The job a run would start with, taken from the controls and the style dialog.
+    GalleryJob GatherJob() const;
+
+    // The picture dialog, made on first use and kept with its folder and size.
+    QFileDialog* OpenPictureDialog();
+    TBrowseDialog* BrowseDialog() const { return m_browseDialog; }
+    bool RunInProgress() const { return m_running; }
+
+    // RunHost: what a gallery run reaches the window through.
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+                              MessageButtons buttons) override;
+    void ShowBusyCursor() override;
+    void RestoreCursor() override;
+    void SetProgressRange(int bottom, int top) override;
+    void SetProgress(int position) override;
+    void ProcessEvents() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectCommands();
+    void FormCreate();
+    void Command(const std::function<void()>& command);
+    void AddFiles(const QStringList& paths);
+
+    void Button1Click();  // add through the picture dialog
+    void Button2Click();  // delete the selected rows
+    void Button3Click();  // start the gallery run
+    void Button4Click();  // choose the output directory
+    void Button5Click();  // move the first selected row down
+    void Button6Click();  // move the first selected row up
+    void Button7Click();  // show the style dialog
+    void Button8Click();  // clear the list
+    void Edit2Change();
+    void Edit5Change();
+
+    bool Ask(const QString& text);
+    int FirstSelectedRow() const;
+
+    Services& m_services;
+    TForm2* m_styleDialog = nullptr;
+    TBrowseDialog* m_browseDialog = nullptr;
+    QFileDialog* m_pictureDialog = nullptr;
+    bool m_running = false;
+    bool m_closeRequested = false;
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* Button7 = nullptr;
+    QPushButton* Button8 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QLineEdit* Edit5 = nullptr;
+    TUpDown* UpDown1 = nullptr;
+    TUpDown* UpDown2 = nullptr;
+    QListWidget* CheckListBox1 = nullptr;
+    TGauge* Gauge1 = nullptr;
+};
+
+} // namespace kameola
