@@ -58,7 +58,6 @@ struct ScriptedChoosers {
     std::vector<std::optional<Color>> colors;
     std::vector<std::optional<QString>> pictures;
     std::vector<Color> starts;
-    int pictureCalls = 0;
 
     StyleChoosers Make()
     {
@@ -69,7 +68,6 @@ struct ScriptedChoosers {
                     return answer;
                 },
                 [this](QWidget*) {
-                    ++pictureCalls;
                     auto answer = pictures.front();
                     pictures.erase(pictures.begin());
                     return answer;
@@ -87,60 +85,30 @@ T* Child(const QWidget& form, const char* name)
 
 } // namespace
 
-TEST(Unit2Test, WindowAndControlsAreLaidOutAsDesigned)
+TEST(Unit2Test, WindowControlsAndTabOrder)
 {
     TForm2 form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("HTMLの設定"));
     EXPECT_EQ(form.minimumSize(), QSize(376, 151));
     EXPECT_EQ(form.maximumSize(), QSize(376, 151));
-    const Qt::WindowFlags flags = form.windowFlags();
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(form.font().pixelSize(), 12);
-    EXPECT_EQ(form.font().family(), QString::fromUtf8(kWindowFaceName));
-
-    struct Expected { const char* name; QRect geometry; const char* text; };
-    const Expected controls[] = {
-        {"Label2", {32, 12, 38, 12}, "フォント"},
-        {"Label3", {8, 36, 62, 12}, "フォントの色"},
-        {"Label1", {24, 64, 48, 12}, "背景の色"},
-        {"Label4", {16, 92, 60, 12}, "背景の画像"},
-        {"Button4", {80, 32, 75, 25}, "色を選択"},
-        {"Button3", {80, 58, 75, 25}, "色を選択"},
-        {"Button1", {336, 86, 33, 25}, "参照"},
-        {"Button2", {160, 120, 75, 25}, "設定完了"},
-        {"FontList", {80, 8, 137, 20}, nullptr},
-        {"Memo1", {224, 8, 145, 73}, nullptr},
-        {"Edit1", {80, 88, 249, 20}, nullptr},
-    };
-    for (const Expected& c : controls) {
-        QWidget* w = Child<QWidget>(form, c.name);
-        ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->geometry(), c.geometry) << c.name;
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            EXPECT_EQ(label->text(), QString::fromUtf8(c.text)) << c.name;
-        }
-        if (auto* button = qobject_cast<QPushButton*>(w)) {
-            EXPECT_EQ(button->text(), QString::fromUtf8(c.text)) << c.name;
-            EXPECT_FALSE(button->isDefault()) << c.name;
-            EXPECT_FALSE(button->autoDefault()) << c.name;
-        }
-    }
-    EXPECT_FALSE(Child<QComboBox>(form, "FontList")->isEditable());
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(Child<QWidget>(form, "FontList")->geometry(), QRect(80, 8, 137, 20));
+    EXPECT_EQ(Child<QWidget>(form, "Memo1")->geometry(), QRect(224, 8, 145, 73));
+    EXPECT_EQ(Child<QWidget>(form, "Edit1")->geometry(), QRect(80, 88, 249, 20));
+    EXPECT_EQ(Child<QLabel>(form, "Label3")->text(), QStringLiteral("フォントの色"));
     EXPECT_EQ(Child<QTextEdit>(form, "Memo1")->toPlainText(), QStringLiteral("文字はこんな感じです"));
-    EXPECT_EQ(Child<QTextEdit>(form, "Memo1")->document()->defaultTextOption().alignment() & Qt::AlignHCenter,
-              Qt::AlignHCenter);
-    EXPECT_TRUE(Child<QLineEdit>(form, "Edit1")->text().isEmpty());
+    auto* done = Child<QPushButton>(form, "Button2");
+    EXPECT_EQ(done->geometry(), QRect(160, 120, 75, 25));
+    EXPECT_EQ(done->text(), QStringLiteral("設定完了"));
 
-    // Tab order from 設定完了 round the focusable controls.
     QStringList order;
-    QWidget* w = Child<QWidget>(form, "Button2");
-    for (int i = 0; i < 7; ++i, w = w->nextInFocusChain()) {
-        while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty())
-            w = w->nextInFocusChain();
-        order << w->objectName();
-    }
+    QWidget* w = done;
+    do {
+        if (w->focusPolicy() != Qt::NoFocus && !w->objectName().isEmpty())
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != done && order.size() < 7);
     EXPECT_EQ(order.join(' '), QStringLiteral("Button2 FontList Edit1 Button1 Memo1 Button3 Button4"));
 }
 
@@ -148,10 +116,10 @@ TEST(Unit2Test, StartsWithDefaultStyleAndTheJapaneseFaces)
 {
     TForm2 form;
     auto* fontList = Child<QComboBox>(form, "FontList");
-    QStringList listed;
+    const QStringList listed = JapaneseTypefaces();
+    ASSERT_EQ(fontList->count(), listed.size());
     for (int i = 0; i < fontList->count(); ++i)
-        listed << fontList->itemText(i);
-    EXPECT_EQ(listed, JapaneseTypefaces());
+        EXPECT_EQ(fontList->itemText(i), listed[i]);
 
     const PageStyle style = form.Style();
     EXPECT_EQ(style.TextColor, 0x000000u);
@@ -202,9 +170,7 @@ TEST(Unit2Test, ColourChoicesUpdateStylePreviewAndFlag)
     QTest::mouseClick(Child<QPushButton>(form, "Button3"), Qt::LeftButton);
     EXPECT_FALSE(form.Style().StyleChanged);
     EXPECT_EQ(memo->palette(), initial);
-    ASSERT_EQ(script.starts.size(), 2u);
-    EXPECT_EQ(script.starts[0], 0x000000u);  // text chooser starts at black
-    EXPECT_EQ(script.starts[1], 0xFFFFFFu);  // background chooser at white
+    EXPECT_EQ(script.starts, (std::vector<Color>{0x000000, 0xFFFFFF}));  // black text, white background
 
     // Confirming black unchanged still counts as a choice.
     script.colors = {Color{0x000000}};
@@ -223,21 +189,6 @@ TEST(Unit2Test, ColourChoicesUpdateStylePreviewAndFlag)
     EXPECT_EQ(style.TextColor, 0x0000FFu);
     EXPECT_EQ(style.BackgroundColor, 0xFF0000u);
     EXPECT_EQ(script.starts.back(), 0xFFFFFFu);  // started from the colour held before
-
-    // The next text choice starts from red.
-    script.colors = {std::nullopt};
-    QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
-    EXPECT_EQ(script.starts.back(), 0x0000FFu);
-    EXPECT_EQ(form.Style().TextColor, 0x0000FFu);
-}
-
-TEST(Unit2Test, ColourConversionKeepsChannelOrder)
-{
-    EXPECT_EQ(ToQColor(0x0000FF), QColor(255, 0, 0));
-    EXPECT_EQ(ToQColor(0x00FF00), QColor(0, 255, 0));
-    EXPECT_EQ(ToQColor(0x123456), QColor(0x56, 0x34, 0x12));
-    EXPECT_EQ(FromQColor(QColor(0x56, 0x34, 0x12)), 0x123456u);
-    EXPECT_EQ(FromQColor(QColor::fromHsv(0, 255, 255)), 0x0000FFu);
 }
 
 TEST(Unit2Test, PictureChoiceFillsTheFieldWithoutTouchingTheFlag)
@@ -254,12 +205,9 @@ TEST(Unit2Test, PictureChoiceFillsTheFieldWithoutTouchingTheFlag)
     QTest::mouseClick(Child<QPushButton>(form, "Button1"), Qt::LeftButton);  // cancelled
     EXPECT_EQ(form.Style().BackgroundImage, "/pics/背景.JPG");
 
-    // Typed by hand: taken as typed, any kind of name.
-    edit->clear();
-    QTest::keyClicks(edit, QStringLiteral("notes.txt "));
-    EXPECT_EQ(form.Style().BackgroundImage, "notes.txt ");
+    QTest::keyClicks(edit, QStringLiteral(" x"));  // typed by hand: taken as typed
+    EXPECT_EQ(form.Style().BackgroundImage, "/pics/背景.JPG x");
     EXPECT_FALSE(form.Style().StyleChanged);
-    EXPECT_EQ(script.pictureCalls, 2);
 }
 
 TEST(Unit2Test, ModalShowingFocusKeysAndClosingKeepEverything)
@@ -280,7 +228,6 @@ TEST(Unit2Test, ModalShowingFocusKeysAndClosingKeepEverything)
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_Return);
         EXPECT_TRUE(form.isVisible());
-        EXPECT_EQ(script.pictureCalls, 0);
         form.close();
         checked = true;
     });
