@@ -174,10 +174,10 @@ void TBitmap::SetPalette(std::vector<PaletteEntry> palette)
     m_storage->palette = std::move(palette);
 }
 
-void TBitmap::SetWidth(int width) { Resize(width, Height()); }
-void TBitmap::SetHeight(int height) { Resize(Width(), height); }
+void TBitmap::SetWidth(int width) { SetSize(width, Height()); }
+void TBitmap::SetHeight(int height) { SetSize(Width(), height); }
 
-void TBitmap::Resize(int width, int height)
+void TBitmap::SetSize(int width, int height)
 {
     width = std::max(width, 0);
     height = std::max(height, 0);

@@ -78,6 +78,8 @@ public:
     // masks (5-6-5 or 8-8-8) and its pixels are converted to them. Raises EOutOfResources.
     void SetWidth(int width);
     void SetHeight(int height);
+    // Both at once: the same picture as SetWidth then SetHeight, without the picture between.
+    void SetSize(int width, int height);
 
     // One row as 24-bit red, green, blue samples (width × 3 bytes): indexed pixels through
     // the colour table (an index past the table's end gives black), channels narrower than
@@ -91,7 +93,6 @@ private:
     void Detach();
     void Allocate(PixelFormat format, int width, int height, std::vector<PaletteEntry> palette,
                   BitFields masks, bool zeroFill);
-    void Resize(int width, int height);
     void LoadBmp(const std::uint8_t* data, std::size_t size);
     std::shared_ptr<Storage> m_storage;
 };

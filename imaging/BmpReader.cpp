@@ -300,7 +300,7 @@ void TBitmap::LoadBmp(const std::uint8_t* data, std::size_t size)
             // Rows in file order, cut at the pixel array's end; missing bytes are 0.
             const std::size_t stride = picture.Stride();
             const std::size_t copied = std::min<std::size_t>(taken, stride * static_cast<std::size_t>(height));
-            for (int r = 0; r < height; ++r) {
+            for (int r = 0; r < height && picture.HasStorage(); ++r) {
                 std::uint8_t* to = picture.MutableScanLine(topDown ? r : height - 1 - r);
                 const std::size_t offset = static_cast<std::size_t>(r) * stride;
                 const std::size_t n = offset < copied ? std::min(stride, copied - offset) : 0;

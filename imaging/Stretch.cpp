@@ -105,10 +105,10 @@ int NearestSourceIndex(int dst, int dstSize, int srcSize)
 
 TBitmap StretchPicture(const TBitmap& source, int width, int height)
 {
-    // A copy of the source's format, table and masks at the new size, white.
+    // A copy of the source's format, table and masks at the new size, white. (Width and
+    // height at once: a tall source stretched small needs no storage W × source height.)
     TBitmap result = source;
-    result.SetWidth(width);
-    result.SetHeight(height);
+    result.SetSize(width, height);
     if (!source.HasStorage() || !result.HasStorage())
         return result;
     if (source.Monochrome())
