@@ -1,6 +1,7 @@
 // FakeServices: answers the main window's boxes and dialogs in tests and records what it was asked.
 #pragma once
 
+#include "QStringPrinter.h"
 #include "Services.h"
 
 #include <QDialog>

@@ -1,0 +1,216 @@
+// Tests of the main window starting gallery runs, and of its picture dialog.
+#include "Unit1.h"
+
+#include "ApplicationTitle.h"
+#include "FakeServices.h"
+#include "Gauges.h"
+#include "PictureDialog.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace kameola;
+using kameola::testing::FakeServices;
+
+namespace {
+
+class GalleryRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetApplicationTitle(QStringLiteral("Kameola"));
+        ASSERT_TRUE(dir.isValid());
+        QDir(dir.path()).mkdir("pics");
+        QDir(dir.path()).mkdir("out");
+        Edit("Edit1")->setText(dir.filePath("out") + "/");
+    }
+
+    QLineEdit* Edit(const char* name) { return form.findChild<QLineEdit*>(QString::fromLatin1(name)); }
+    TGauge* Gauge() { return form.findChild<TGauge*>("Gauge1"); }
+    void Create() { form.findChild<QPushButton*>("Button3")->click(); }
+
+    QString Picture(const QString& name, const QByteArray& content = "GIF89a")
+    {
+        const QString path = dir.filePath("pics/" + name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return path;
+    }
+
+    QString Jpeg(const QString& name, int width, int height)
+    {
+        const QString path = dir.filePath("pics/" + name);
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        EXPECT_TRUE(image.save(path, "JPEG"));
+        return path;
+    }
+
+    QByteArray Page() const
+    {
+        QFile page(dir.filePath("out/index.htm"));
+        return page.open(QIODevice::ReadOnly) ? page.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+    FakeServices services;
+    TForm1 form{services};
+};
+
+} // namespace
+
+TEST_F(GalleryRun, WritesThePageAndReportsCompletion)
+{
+    form.AddEntry(Picture("a.gif"));
+    form.AddEntry(Jpeg("b.jpg", 200, 100));
+    Edit("Edit2")->setText("1");
+
+    Create();
+
+    const QByteArray page = Page();
+    ASSERT_FALSE(page.isEmpty());
+    EXPECT_TRUE(page.startsWith("<HTML><HEAD>\r\n"));
+    EXPECT_TRUE(page.contains("<A HREF=\"a.gif\"><IMG SRC=\"a.gif\" WIDTH=100 HEIGHT=75 BORDER=0>"));
+    EXPECT_TRUE(page.contains("<A HREF=\"b.jpg\"><IMG SRC=\"b.jpg\" WIDTH=100 HEIGHT=50 BORDER=0>"));
+    EXPECT_EQ(page.count("<TR>"), 2);  // one column
+    EXPECT_TRUE(QFile::exists(dir.filePath("out/a.gif")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("out/b.jpg")));
+
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].text, "終了しました");
+    EXPECT_EQ(services.boxes[0].caption, "結果報告");
+    EXPECT_FALSE(services.boxes[0].error);
+    EXPECT_EQ(services.busy, 1);
+    EXPECT_EQ(services.restored, 1);
+    EXPECT_EQ(Gauge()->MaxValue(), 1);
+    EXPECT_EQ(Gauge()->PercentDone(), 100);  // the gauge keeps its last position
+    EXPECT_FALSE(form.RunInProgress());
+}
+
+TEST_F(GalleryRun, TakesTheOptionsAndTheMissingFolderQuestion)
+{
+    form.AddEntry(Picture("c.gif"));
+    auto* options = form.findChild<QListWidget*>("CheckListBox1");
+    options->item(1)->setCheckState(Qt::Checked);  // file names
+    options->item(3)->setCheckState(Qt::Checked);  // link in place
+    Edit("Edit1")->setText(dir.filePath("new/deeper"));
+    Edit("Edit3")->setText("旅行");
+
+    services.answers = {MessageAnswer::No};
+    Create();
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].text, "ディレクトリを作成しても構いませんか？");
+    EXPECT_FALSE(QDir(dir.filePath("new")).exists());
+
+    Create();  // Yes
+    QFile page(dir.filePath("new/deeper/index.htm"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QByteArray text = page.readAll();
+    EXPECT_TRUE(text.contains("<A HREF=\"file://" + dir.filePath("pics/c.gif").toUtf8() + "\">"));
+    EXPECT_TRUE(text.contains("<BR>c.gif</A>"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("new/deeper/c.gif")));  // nothing copied
+}
+
+TEST_F(GalleryRun, AnEmptyListStopsWithTheRangeError)
+{
+    Create();
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].text, "1 から 2147483647 の間の値でなければなりません.");
+    EXPECT_EQ(services.boxes[0].caption, "Kameola");
+    EXPECT_TRUE(services.boxes[0].error);
+    EXPECT_EQ(services.busy, services.restored);
+    EXPECT_TRUE(Page().isEmpty());
+    EXPECT_EQ(Gauge()->MaxValue(), 100);  // unchanged
+}
+
+TEST_F(GalleryRun, AnEmptyOutputFieldIsOnlyWarnedAbout)
+{
+    form.AddEntry(Picture("d.gif"));
+    Edit("Edit1")->clear();
+    Create();
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].text, "出力先ディレクトリを指定してください");
+    EXPECT_EQ(services.boxes[0].caption, "警告");
+    EXPECT_EQ(services.busy, 0);
+}
+
+TEST_F(GalleryRun, ASecondClickDuringARunDoesNothingAndClosingStopsIt)
+{
+    form.AddEntry(Picture("e.gif"));
+    form.AddEntry(Picture("f.gif"));
+    form.show();
+    services.onBusy = [this] {
+        ASSERT_TRUE(form.RunInProgress());
+        Create();       // ignored while the run goes on
+        form.close();   // stops the run at its next entry
+    };
+
+    Create();
+
+    EXPECT_EQ(services.busy, 1);
+    EXPECT_EQ(services.restored, 1);
+    EXPECT_TRUE(services.boxes.empty());  // no error box, no completion box
+    EXPECT_TRUE(Page().isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath("out/e.gif")));
+    EXPECT_FALSE(form.RunInProgress());
+    EXPECT_FALSE(form.isVisible());  // the window closed once the run had stopped
+}
+
+TEST(PictureDialog, ShowsTheOneFilterAndListsPicturesInAnyLetterCase)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"a.jpg", "B.GIF", "c.Bmp", "d.JPG", "e.txt", "f.png"}) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr));
+    EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+    auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    ASSERT_EQ(types->count(), 1);
+    EXPECT_EQ(types->itemText(0), "画像ファイル(*.JPG;*.GIF;*.BMP)");
+
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    ASSERT_NE(model, nullptr);
+    QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+    dialog->setDirectory(dir.path());
+    ASSERT_TRUE(loaded.wait(10000));
+    const QModelIndex root = model->index(dir.path());
+    QStringList shown;
+    for (int i = 0; i < model->rowCount(root); ++i) {
+        const QModelIndex index = model->index(i, 0, root);
+        if (model->flags(index) & Qt::ItemIsEnabled)
+            shown << model->fileName(index);
+    }
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{"B.GIF", "a.jpg", "c.Bmp", "d.JPG"}));
+
+    // The preview pane shows the current picture.
+    const QString picture = dir.filePath("preview.jpg");
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(picture, "JPEG"));
+    auto* preview = dialog->findChild<QLabel*>("PicturePreview");
+    ASSERT_NE(preview, nullptr);
+    emit dialog->currentChanged(picture);
+    EXPECT_FALSE(preview->pixmap().isNull());
+    EXPECT_LE(preview->pixmap().width(), 160);
+    emit dialog->currentChanged(dir.filePath("e.txt"));
+    EXPECT_TRUE(preview->pixmap().isNull());
+}
