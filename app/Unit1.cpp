@@ -162,6 +162,8 @@ void TForm1::CreateControls()
         item->setSizeHint(QSize(0, 13));
     }
     CheckListBox1->setUniformItemSizes(true);
+    // Check boxes a little smaller than the rows, so that the four options fit the box.
+    CheckListBox1->setStyleSheet(QStringLiteral("QListWidget::indicator { width: 11px; height: 11px; }"));
 
     Label5 = Place(new QLabel(Text("列の数"), this), "Label5", 16, 384, 36, 12);
     Edit2 = Place(new QLineEdit(QStringLiteral("8"), this), "Edit2", 56, 380, 49, 20);
