@@ -113,9 +113,10 @@ void ExpandRle(const std::uint8_t* src, std::size_t n, int bits,
         const unsigned count = src[i], value = src[i + 1];
         i += 2;
         if (count > 0) {  // encoded run: one index (RLE8) or two alternating (RLE4)
-            for (unsigned k = 0; k < count && x < width; ++k)
+            unsigned k = 0;
+            for (; k < count && x < width; ++k)
                 put(bits == 8 ? value : (k & 1) ? value & 0x0F : value >> 4);
-            x += count - std::min<std::int64_t>(count, x);  // keeps x growing past the edge
+            x += count - k;  // the pixels past the right edge
             continue;
         }
         switch (value) {
