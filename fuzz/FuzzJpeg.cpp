@@ -1,4 +1,12 @@
 // libFuzzer target: JPEG load, decode, stretch (both paths, compared), assign and compress.
+//
+// Seeds: small JPEGs of every kind the decoder meets, made from a 48 × 32 PPM/PGM, e.g.
+//   cjpeg -outfile baseline420.jpg s.ppm; cjpeg -sample 2x1 ...; cjpeg -sample 1x1 ...;
+//   cjpeg -progressive ...; cjpeg -grayscale ... s.pgm; cjpeg -restart 1 ...;
+//   cjpeg -arithmetic ...; convert s.ppm -colorspace CMYK cmyk.jpg;
+//   head -c 700 baseline420.jpg > truncated.jpg
+// Run: fuzz_jpeg -jobs=1 -max_len=65536 -rss_limit_mb=2048 CORPUS SEEDS
+// Any difference between the sampled-rows stretch and a full decode traps.
 #include "Bitmap.h"
 #include "Errors.h"
 #include "Jpeg.h"
