@@ -135,6 +135,19 @@ void TBitmap::Create(PixelFormat format, int width, int height,
     Allocate(format, width, height, std::move(palette), masks, true);
 }
 
+void TBitmap::CreateForOverwrite(PixelFormat format, int width, int height,
+                                 std::vector<PaletteEntry> palette, BitFields masks)
+{
+    Allocate(format, width, height, std::move(palette), masks, false);
+    const std::size_t used = (static_cast<std::size_t>(width) * BitsPerPixel(format) + 7) / 8;
+    const std::size_t stride = m_storage->stride;
+    if (used < stride) {
+        for (int y = 0; y < height; ++y)
+            std::memset(m_storage->pixels.get() + stride * static_cast<std::size_t>(y) + used, 0,
+                        stride - used);
+    }
+}
+
 void TBitmap::Allocate(PixelFormat format, int width, int height,
                        std::vector<PaletteEntry> palette, BitFields masks, bool zeroFill)
 {

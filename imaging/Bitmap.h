@@ -68,6 +68,10 @@ public:
     // size, more than PictureStorageLimit() bytes, or no memory.
     void Create(PixelFormat format, int width, int height,
                 std::vector<PaletteEntry> palette = {}, BitFields masks = {});
+    // Like Create, but only each row's padding is cleared: for decoders that write every
+    // row in full, which saves clearing a large picture twice.
+    void CreateForOverwrite(PixelFormat format, int width, int height,
+                            std::vector<PaletteEntry> palette = {}, BitFields masks = {});
     // Replaces the colour table (at most 256 entries are kept); the pixels are unchanged.
     void SetPalette(std::vector<PaletteEntry> palette);
 

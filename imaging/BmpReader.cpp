@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -152,76 +153,36 @@ void ExpandRle(const std::uint8_t* src, std::size_t n, int bits,
     }
 }
 
-} // namespace
+// Everything the headers say about the pixels.
+struct BmpLayout {
+    InfoHeader h;
+    std::vector<PaletteEntry> table;
+    PixelFormat format = PixelFormat::pf24bit;
+    int width = 0;
+    int height = 0;
+    bool topDown = false;
+    std::size_t pixelPos = 0;  // where the pixel data start
+    std::size_t taken = 0;     // pixel bytes to use: the declared size, no more than the file holds
+};
 
-void TBitmap::LoadBmpFile(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (fd < 0)
-        throw EFOpenError(path);
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        throw EFOpenError(path);
-    }
-    // The whole file in memory; regular files are read in one go at their size, anything
-    // else in growing steps until its end.
-    const bool regular = S_ISREG(info.st_mode);
-    std::size_t capacity = regular ? static_cast<std::size_t>(info.st_size) : 65536;
-    std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[std::max<std::size_t>(capacity, 1)]);
-    std::size_t length = 0;
-    bool failed = !bytes;
-    while (!failed) {
-        if (length == capacity) {
-            if (regular)
-                break;
-            std::unique_ptr<std::uint8_t[]> bigger(new (std::nothrow) std::uint8_t[capacity * 2]);
-            if (!bigger) {
-                failed = true;
-                break;
-            }
-            std::memcpy(bigger.get(), bytes.get(), length);
-            bytes = std::move(bigger);
-            capacity *= 2;
-        }
-        const ssize_t got = ::read(fd, bytes.get() + length, capacity - length);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            ::close(fd);
-            throw EReadError();
-        }
-        if (got == 0)
-            break;
-        length += static_cast<std::size_t>(got);
-    }
-    ::close(fd);
-    if (failed)
-        throw EOutOfResources();
-    LoadBmp(bytes.get(), length);
-}
+// The headers and colour table end within this many bytes: 14 + 124 + 12 + 256 × 4.
+constexpr std::size_t kHeaderBytes = 2048;
 
-void TBitmap::LoadBmpData(const std::uint8_t* data, std::size_t size)
+// Reads the headers of a file of `size` bytes whose first min(size, kHeaderBytes) bytes are
+// at data. Raises EReadError or EInvalidGraphic.
+BmpLayout ParseBmp(const std::uint8_t* data, std::size_t size)
 {
-    LoadBmp(data, size);
-}
-
-void TBitmap::LoadBmp(const std::uint8_t* data, std::size_t size)
-{
-    // 1. Nothing at all is an empty picture; a partial file header is a read error.
-    if (size == 0) {
-        *this = TBitmap();
-        return;
-    }
+    // A partial file header is a read error.
     if (size < kFileHeaderSize)
         throw EReadError();
     if (data[0] != 'B' || data[1] != 'M')
         throw EInvalidGraphic();
+    BmpLayout layout;
+    InfoHeader& h = layout.h;
     std::size_t pos = kFileHeaderSize;
     auto left = [&] { return size - pos; };
 
-    // 2. The info header; one cut short by the end of the file is malformed.
-    InfoHeader h;
+    // The info header; one cut short by the end of the file is malformed.
     if (left() < 4)
         throw EInvalidGraphic();
     h.size = Load32(data + pos);
@@ -252,7 +213,7 @@ void TBitmap::LoadBmp(const std::uint8_t* data, std::size_t size)
     if (h.planes != 1)
         throw EInvalidGraphic();
 
-    // 3. Masks after a 40-byte header.
+    // Masks after a 40-byte header.
     if (h.size == 40 && (h.bitCount == 16 || h.bitCount == 32) && h.compression == kBitFields) {
         if (left() < 12)
             throw EReadError();
@@ -260,59 +221,238 @@ void TBitmap::LoadBmp(const std::uint8_t* data, std::size_t size)
         pos += 12;
     }
 
-    // 4. The colour table. At most 256 entries are kept; further entries are skipped, so
-    // the pixels still start after the whole table. A table past the end is a read error.
+    // The colour table. At most 256 entries are kept; further entries are skipped, so the
+    // pixels still start after the whole table. A table past the end is a read error.
     std::uint64_t colourCount = h.coloursUsed;
     if (colourCount == 0)
         colourCount = h.bitCount == 1 ? 2 : h.bitCount == 4 ? 16 : h.bitCount == 8 ? 256 : 0;
     const std::size_t entrySize = h.size == 12 ? 3 : 4;
     if (colourCount * entrySize > left())
         throw EReadError();
-    std::vector<PaletteEntry> table(std::min<std::uint64_t>(colourCount, 256));
-    for (std::size_t i = 0; i < table.size(); ++i) {
+    layout.table.resize(std::min<std::uint64_t>(colourCount, 256));
+    for (std::size_t i = 0; i < layout.table.size(); ++i) {
         const std::uint8_t* e = data + pos + i * entrySize;
-        table[i] = {e[2], e[1], e[0]};
+        layout.table[i] = {e[2], e[1], e[0]};
     }
     pos += static_cast<std::size_t>(colourCount * entrySize);
 
-    // 5. The pixel data: right after the table (the file header's offset is not used),
-    // the image size field or stride × |height| bytes, no more than the file holds.
-    const PixelFormat format = FormatFor(h);
-    const int width = h.width;
-    const int height = h.height < 0 ? -h.height : h.height;
-    const bool topDown = h.height < 0;
-    const std::uint64_t fileStride = (static_cast<std::uint64_t>(width) * h.bitCount + 31) / 32 * 4;
+    // The pixel data: right after the table (the file header's offset is not used), the
+    // image size field or stride × |height| bytes, no more than the file holds.
+    layout.format = FormatFor(h);
+    layout.width = h.width;
+    layout.height = h.height < 0 ? -h.height : h.height;
+    layout.topDown = h.height < 0;
+    const std::uint64_t fileStride = (static_cast<std::uint64_t>(h.width) * h.bitCount + 31) / 32 * 4;
     // A stride below 2^33 times a height below 2^31 stays within 64 bits.
-    const std::uint64_t arrayBytes = fileStride * static_cast<std::uint64_t>(height);
+    const std::uint64_t arrayBytes = fileStride * static_cast<std::uint64_t>(layout.height);
     const std::uint64_t dataSize = h.imageSize ? h.imageSize : arrayBytes;
-    const std::size_t taken = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, left()));
-    const std::uint8_t* pixels = data + pos;
+    layout.pixelPos = pos;
+    layout.taken = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, left()));
+    if (layout.format != PixelFormat::pfDevice && h.bitCount <= 8 &&
+        layout.table.size() > (1u << h.bitCount))
+        layout.table.resize(1u << h.bitCount);
+    return layout;
+}
 
+// The picture an uncompressed file's pixels are copied into, rows not yet filled.
+TBitmap NewPicture(BmpLayout& layout)
+{
+    TBitmap picture;
+    picture.CreateForOverwrite(layout.format, layout.width, layout.height,
+                               std::move(layout.table), layout.h.masks);
+    return picture;
+}
+
+// The destination of file row r (rows are stored bottom-up unless the height was negative).
+std::uint8_t* FileRow(TBitmap& picture, const BmpLayout& layout, int r)
+{
+    return picture.MutableScanLine(layout.topDown ? r : layout.height - 1 - r);
+}
+
+// Copies the pixel bytes into the rows in file order, cut at the pixel array's end;
+// missing bytes are 0.
+void CopyRows(TBitmap& picture, const BmpLayout& layout, const std::uint8_t* pixels)
+{
+    if (!picture.HasStorage())
+        return;
+    const std::size_t stride = picture.Stride();
+    const std::size_t copied = std::min(layout.taken, stride * static_cast<std::size_t>(layout.height));
+    for (int r = 0; r < layout.height; ++r) {
+        std::uint8_t* to = FileRow(picture, layout, r);
+        const std::size_t offset = static_cast<std::size_t>(r) * stride;
+        const std::size_t n = offset < copied ? std::min(stride, copied - offset) : 0;
+        std::memcpy(to, pixels + offset, n);
+        std::memset(to + n, 0, stride - n);
+    }
+}
+
+// Reads the pixel bytes straight from the file into the rows, a batch of rows per call;
+// whatever the file no longer holds stays 0.
+void ReadRows(TBitmap& picture, const BmpLayout& layout, int fd)
+{
+    if (!picture.HasStorage())
+        return;
+    const std::size_t stride = picture.Stride();
+    const std::size_t copied = std::min(layout.taken, stride * static_cast<std::size_t>(layout.height));
+    std::size_t done = 0;  // bytes read so far
+    constexpr int kBatch = 256;
+    iovec parts[kBatch];
+    while (done < copied) {
+        const int first = static_cast<int>(done / stride);
+        const std::size_t skip = done % stride;
+        int count = 0;
+        std::size_t want = 0;
+        for (int r = first; r < layout.height && count < kBatch && done + want < copied; ++r, ++count) {
+            const std::size_t from = r == first ? skip : 0;
+            const std::size_t n = std::min(stride - from, copied - done - want);
+            parts[count] = {FileRow(picture, layout, r) + from, n};
+            want += n;
+        }
+        const ssize_t got = ::preadv(fd, parts, count, static_cast<off_t>(layout.pixelPos + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    // Clear what was not read: the rest of the last row touched and every row after it.
+    for (int r = static_cast<int>(done / stride); r < layout.height; ++r) {
+        const std::size_t from = r == static_cast<int>(done / stride) ? done % stride : 0;
+        std::memset(FileRow(picture, layout, r) + from, 0, stride - from);
+    }
+}
+
+// Reads n bytes at offset into a buffer; fewer when the file ends first.
+std::vector<std::uint8_t> ReadAt(int fd, std::size_t offset, std::size_t n)
+{
+    std::vector<std::uint8_t> bytes(n);
+    std::size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::pread(fd, bytes.data() + got, n - got, static_cast<off_t>(offset + got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            throw EReadError();
+        if (r == 0)
+            break;
+        got += static_cast<std::size_t>(r);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+// Closes a file descriptor when the reader is done with it.
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : m_fd(fd) {}
+    ~FileHandle()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Reads the rest of a file that is not a regular file (a pipe, a device) in growing steps.
+std::vector<std::uint8_t> ReadToEnd(int fd)
+{
+    std::vector<std::uint8_t> bytes;
+    std::size_t length = 0;
+    for (;;) {
+        if (length == bytes.size()) {
+            try {
+                bytes.resize(std::max<std::size_t>(65536, bytes.size() * 2));
+            } catch (const std::bad_alloc&) {
+                throw EOutOfResources();
+            }
+        }
+        const ssize_t got = ::read(fd, bytes.data() + length, bytes.size() - length);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw EReadError();
+        if (got == 0)
+            break;
+        length += static_cast<std::size_t>(got);
+    }
+    bytes.resize(length);
+    return bytes;
+}
+
+} // namespace
+
+void TBitmap::LoadBmpFile(const std::string& path)
+{
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode))
+        throw EFOpenError(path);
+    if (!S_ISREG(info.st_mode)) {
+        const std::vector<std::uint8_t> bytes = ReadToEnd(file.Get());
+        LoadBmp(bytes.data(), bytes.size());
+        return;
+    }
+
+    // A regular file: the headers first, then the pixels straight into the picture's rows,
+    // so that a large picture is not held twice.
+    std::vector<std::uint8_t> head =
+        ReadAt(file.Get(), 0, std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kHeaderBytes));
+    const std::size_t size = head.size() < kHeaderBytes ? head.size() : static_cast<std::size_t>(info.st_size);
+    if (size == 0) {
+        *this = TBitmap();
+        return;
+    }
+    BmpLayout layout = ParseBmp(head.data(), size);
     TBitmap picture;
     try {
-        if (format == PixelFormat::pfDevice) {
-            picture.Allocate(format, width, height, {}, {}, true);
-            ExpandRle(pixels, taken, h.bitCount, table, picture, topDown);
+        if (layout.format == PixelFormat::pfDevice) {
+            const std::vector<std::uint8_t> data = ReadAt(file.Get(), layout.pixelPos, layout.taken);
+            picture.Create(layout.format, layout.width, layout.height);
+            ExpandRle(data.data(), data.size(), layout.h.bitCount, layout.table, picture, layout.topDown);
         } else {
-            const bool indexed = h.bitCount <= 8;
-            if (indexed && table.size() > (1u << h.bitCount))
-                table.resize(1u << h.bitCount);
-            picture.Allocate(format, width, height, std::move(table), h.masks, false);
-            // Rows in file order, cut at the pixel array's end; missing bytes are 0.
-            const std::size_t stride = picture.Stride();
-            const std::size_t copied = std::min<std::size_t>(taken, stride * static_cast<std::size_t>(height));
-            for (int r = 0; r < height && picture.HasStorage(); ++r) {
-                std::uint8_t* to = picture.MutableScanLine(topDown ? r : height - 1 - r);
-                const std::size_t offset = static_cast<std::size_t>(r) * stride;
-                const std::size_t n = offset < copied ? std::min(stride, copied - offset) : 0;
-                std::memcpy(to, pixels + offset, n);
-                std::memset(to + n, 0, stride - n);
-            }
+            picture = NewPicture(layout);
+            ReadRows(picture, layout, file.Get());
+        }
+    } catch (const EOutOfResources&) {
+        throw EInvalidGraphic();
+    } catch (const std::bad_alloc&) {
+        throw EInvalidGraphic();
+    }
+    *this = std::move(picture);
+}
+
+void TBitmap::LoadBmpData(const std::uint8_t* data, std::size_t size)
+{
+    LoadBmp(data, size);
+}
+
+void TBitmap::LoadBmp(const std::uint8_t* data, std::size_t size)
+{
+    // Nothing at all is an empty picture.
+    if (size == 0) {
+        *this = TBitmap();
+        return;
+    }
+    BmpLayout layout = ParseBmp(data, size);
+    TBitmap picture;
+    try {
+        if (layout.format == PixelFormat::pfDevice) {
+            picture.Create(layout.format, layout.width, layout.height);
+            ExpandRle(data + layout.pixelPos, layout.taken, layout.h.bitCount, layout.table, picture,
+                      layout.topDown);
+        } else {
+            picture = NewPicture(layout);
+            CopyRows(picture, layout, data + layout.pixelPos);
         }
     } catch (const EOutOfResources&) {
         throw EInvalidGraphic();
     }
-    m_storage = std::move(picture.m_storage);
+    *this = std::move(picture);
 }
 
 } // namespace kameola

@@ -4,6 +4,7 @@
 #include "Errors.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kameola::jpeg {
 
@@ -97,7 +98,8 @@ TBitmap DecodePicture(const std::vector<std::uint8_t>& bytes, const JpegSettings
     // Width and height are at most 65500 here, so they fit an int.
     TBitmap picture;
     CheckPictureSize(layout.Format, info.output_width, info.output_height);
-    picture.Create(layout.Format, static_cast<int>(info.output_width),
+    // Every row is written below; a row the codec could not deliver is cleared there.
+    picture.CreateForOverwrite(layout.Format, static_cast<int>(info.output_width),
                    static_cast<int>(info.output_height));
     std::vector<JSAMPLE> cmykRow(layout.Cmyk ? std::size_t{info.output_width} * 4 : 0);
 
@@ -112,8 +114,12 @@ TBitmap DecodePicture(const std::vector<std::uint8_t>& bytes, const JpegSettings
         while (info.output_scanline < info.output_height) {
             const JDIMENSION y = info.output_scanline;
             JSAMPROW row = layout.Cmyk ? cmykRow.data() : rows[y];
-            if (jpeg_read_scanlines(&info, &row, 1) != 1)
-                break;  // cannot happen with a source that never suspends
+            if (jpeg_read_scanlines(&info, &row, 1) != 1) {
+                // Cannot happen with a source that never suspends; keep the rest defined.
+                for (JDIMENSION k = y; k < info.output_height; ++k)
+                    std::memset(rows[k], 0, picture.Stride());
+                break;
+            }
             if (layout.Cmyk)
                 CmykToBgr(row, rows[y], info.output_width, layout.InvertedCmyk);
         }

@@ -120,3 +120,37 @@ TEST(BmpSuiteTest, BitFieldFilesMatchTheSuiteReferences)
         EXPECT_EQ(Fnv1a(AllRgb(picture)), c.hash) << c.file;
     }
 }
+
+// The file reader reads pixels straight into the picture; from memory they are copied.
+// Both must give the same picture or the same error, also for files cut anywhere.
+TEST(BmpSuiteTest, FileAndMemoryReadersAgree)
+{
+    auto outcome = [](auto load) -> std::string {
+        TBitmap picture;
+        try {
+            load(picture);
+        } catch (const EReadError&) {
+            return "read error";
+        } catch (const EInvalidGraphic&) {
+            return "invalid";
+        }
+        return std::to_string(picture.Width()) + "x" + std::to_string(picture.Height()) + " " +
+               std::to_string(Fnv1a(AllRgb(picture)));
+    };
+    const fs::path cut = fs::temp_directory_path() / "kameola-cut.bmp";
+    for (const char* folder : {"g", "q", "b"}) {
+        for (const fs::path& path : Files(folder)) {
+            std::ifstream in(path, std::ios::binary);
+            const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+            for (std::size_t length : {bytes.size(), bytes.size() - 1, bytes.size() / 2, std::size_t{60}}) {
+                length = std::min(length, bytes.size());
+                std::ofstream(cut, std::ios::binary)
+                    .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(length));
+                EXPECT_EQ(outcome([&](TBitmap& p) { p.LoadBmpFile(cut.string()); }),
+                          outcome([&](TBitmap& p) { p.LoadBmpData(bytes.data(), length); }))
+                    << path << " cut to " << length;
+            }
+        }
+    }
+    fs::remove(cut);
+}

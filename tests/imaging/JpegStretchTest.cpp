@@ -70,13 +70,13 @@ void ExpectSame(const Bytes& bytes, int width, int height)
 
 struct Case {
     const char* name;
-    StreamSpec spec;
+    StreamShape shape;
     std::vector<std::pair<int, int>> sizes;
 };
 
-StreamSpec Spec(int width, int height, int lumaH = 2, int lumaV = 2)
+StreamShape Shape(int width, int height, int lumaH = 2, int lumaV = 2)
 {
-    StreamSpec s;
+    StreamShape s;
     s.Width = width;
     s.Height = height;
     s.LumaH = lumaH;
@@ -87,30 +87,30 @@ StreamSpec Spec(int width, int height, int lumaH = 2, int lumaV = 2)
 TEST(JpegStretchTest, SampledRowsEqualFullDecode)
 {
     std::vector<Case> cases;
-    cases.push_back({"4:2:0", Spec(401, 303), {{100, 75}, {37, 200}, {401, 151}}});
-    cases.push_back({"4:2:2", Spec(333, 250, 2, 1), {{100, 75}, {99, 250}}});
-    cases.push_back({"4:4:4", Spec(250, 333, 1, 1), {{75, 100}, {13, 17}}});
-    cases.push_back({"4:4:0", Spec(250, 201, 1, 2), {{75, 60}}});
-    StreamSpec progressive = Spec(321, 241);
+    cases.push_back({"4:2:0", Shape(401, 303), {{100, 75}, {37, 200}, {401, 151}}});
+    cases.push_back({"4:2:2", Shape(333, 250, 2, 1), {{100, 75}, {99, 250}}});
+    cases.push_back({"4:4:4", Shape(250, 333, 1, 1), {{75, 100}, {13, 17}}});
+    cases.push_back({"4:4:0", Shape(250, 201, 1, 2), {{75, 60}}});
+    StreamShape progressive = Shape(321, 241);
     progressive.Progressive = true;
     cases.push_back({"progressive", progressive, {{100, 75}, {320, 240}}});
-    StreamSpec grey = Spec(301, 203);
+    StreamShape grey = Shape(301, 203);
     grey.Components = 1;
     cases.push_back({"grey", grey, {{100, 67}, {7, 200}}});
-    StreamSpec restart = Spec(259, 173);
+    StreamShape restart = Shape(259, 173);
     restart.RestartRows = 1;
     cases.push_back({"restart markers", restart, {{100, 67}, {51, 9}}});
-    cases.push_back({"odd sizes", Spec(37, 23), {{13, 7}, {36, 22}, {37, 23}}});
-    cases.push_back({"enlarging", Spec(9, 7), {{40, 31}, {9, 70}}});
-    cases.push_back({"1 x 1 source", Spec(1, 1), {{1, 1}, {5, 3}}});
-    cases.push_back({"1 x 1 result", Spec(64, 48), {{1, 1}}});
-    StreamSpec cmyk = Spec(150, 101, 1, 1);
+    cases.push_back({"odd sizes", Shape(37, 23), {{13, 7}, {36, 22}, {37, 23}}});
+    cases.push_back({"enlarging", Shape(9, 7), {{40, 31}, {9, 70}}});
+    cases.push_back({"1 x 1 source", Shape(1, 1), {{1, 1}, {5, 3}}});
+    cases.push_back({"1 x 1 result", Shape(64, 48), {{1, 1}}});
+    StreamShape cmyk = Shape(150, 101, 1, 1);
     cmyk.Components = 4;
     cases.push_back({"CMYK", cmyk, {{50, 33}}});
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Bytes bytes = EncodeStream(c.spec, PhotoLike(c.spec.Components));
+        const Bytes bytes = EncodeStream(c.shape, PhotoLike(c.shape.Components));
         for (const auto& [w, h] : c.sizes)
             ExpectSame(bytes, w, h);
     }
@@ -119,9 +119,9 @@ TEST(JpegStretchTest, SampledRowsEqualFullDecode)
 TEST(JpegStretchTest, EveryHeightOfASmallPicture)
 {
     for (bool progressive : {false, true}) {
-        StreamSpec spec = Spec(45, 37);
-        spec.Progressive = progressive;
-        const Bytes bytes = EncodeStream(spec, PhotoLike(3));
+        StreamShape shape = Shape(45, 37);
+        shape.Progressive = progressive;
+        const Bytes bytes = EncodeStream(shape, PhotoLike(3));
         for (int h = 1; h <= 39; ++h)
             ExpectSame(bytes, 17, h);
     }
@@ -129,7 +129,7 @@ TEST(JpegStretchTest, EveryHeightOfASmallPicture)
 
 TEST(JpegStretchTest, DamagedStreamsFailOrDecodeAlike)
 {
-    const Bytes whole = EncodeStream(Spec(200, 150), PhotoLike(3));
+    const Bytes whole = EncodeStream(Shape(200, 150), PhotoLike(3));
     for (std::size_t keep : {whole.size() / 3, whole.size() * 9 / 10, whole.size() - 2}) {
         SCOPED_TRACE(keep);
         const Bytes cut(whole.begin(), whole.begin() + static_cast<long>(keep));
@@ -149,7 +149,7 @@ TEST(JpegStretchTest, DamagedStreamsFailOrDecodeAlike)
 
 TEST(JpegStretchTest, DecodedOrEmptyPicturesUseThePlainStretch)
 {
-    const Bytes bytes = EncodeStream(Spec(64, 48), PhotoLike(3));
+    const Bytes bytes = EncodeStream(Shape(64, 48), PhotoLike(3));
     TJPEGImage jpeg;
     jpeg.LoadJpegData(bytes);
     const TBitmap expected = StretchPicture(jpeg.DecodeJpeg(), 20, 15);

@@ -150,11 +150,11 @@ TEST(JpegEncodeTest, ChannelsKeepTheirMeaning)
     EXPECT_LE(rgb[2], 5);
 
     // ... and through our decoder, for a stream encoded by plain libjpeg.
-    StreamSpec spec;
-    spec.Quality = 100;
-    spec.LumaH = spec.LumaV = 1;
+    StreamShape shape;
+    shape.Quality = 100;
+    shape.LumaH = shape.LumaV = 1;
     TJPEGImage jpeg;
-    jpeg.LoadJpegData(EncodeStream(spec, Flat({255, 0, 0})));
+    jpeg.LoadJpegData(EncodeStream(shape, Flat({255, 0, 0})));
     const TBitmap& picture = jpeg.DecodeJpeg();
     ExpectPixelNear(picture, 5, 5, 255, 0, 0, 2);
 }
@@ -177,15 +177,15 @@ TEST(JpegDecodeTest, FlatColourDecodesToThatColour)
         bool progressive;
     };
     for (const Case c : {Case{1, 1, false}, Case{2, 2, false}, Case{2, 1, true}}) {
-        StreamSpec spec;
-        spec.Width = 23;
-        spec.Height = 19;
-        spec.Quality = 100;
-        spec.LumaH = c.lumaH;
-        spec.LumaV = c.lumaV;
-        spec.Progressive = c.progressive;
+        StreamShape shape;
+        shape.Width = 23;
+        shape.Height = 19;
+        shape.Quality = 100;
+        shape.LumaH = c.lumaH;
+        shape.LumaV = c.lumaV;
+        shape.Progressive = c.progressive;
         TJPEGImage jpeg;
-        jpeg.LoadJpegData(EncodeStream(spec, Flat({37, 150, 201})));
+        jpeg.LoadJpegData(EncodeStream(shape, Flat({37, 150, 201})));
         const TBitmap& picture = jpeg.DecodeJpeg();
         ASSERT_EQ(picture.Width(), 23);
         ASSERT_EQ(picture.Height(), 19);
@@ -197,11 +197,11 @@ TEST(JpegDecodeTest, FlatColourDecodesToThatColour)
 
 TEST(JpegDecodeTest, SizeComesFromTheHeaderUntilDecoded)
 {
-    StreamSpec spec;
-    spec.Width = 41;
-    spec.Height = 13;
+    StreamShape shape;
+    shape.Width = 41;
+    shape.Height = 13;
     TJPEGImage jpeg;
-    jpeg.LoadJpegData(EncodeStream(spec, PhotoLike(3)));
+    jpeg.LoadJpegData(EncodeStream(shape, PhotoLike(3)));
     EXPECT_FALSE(jpeg.Decoded());
     EXPECT_EQ(jpeg.Width(), 41);
     EXPECT_EQ(jpeg.Height(), 13);
@@ -223,12 +223,12 @@ TEST(JpegDecodeTest, SizeComesFromTheHeaderUntilDecoded)
 
 TEST(JpegDecodeTest, GreyDecodesTo236DitheredLevels)
 {
-    StreamSpec spec;
-    spec.Width = 64;
-    spec.Height = 32;
-    spec.Components = 1;
+    StreamShape shape;
+    shape.Width = 64;
+    shape.Height = 32;
+    shape.Components = 1;
     TJPEGImage jpeg;
-    jpeg.LoadJpegData(EncodeStream(spec, [](int x, int, std::uint8_t* s) {
+    jpeg.LoadJpegData(EncodeStream(shape, [](int x, int, std::uint8_t* s) {
         s[0] = static_cast<std::uint8_t>(x * 4);
     }));
     EXPECT_TRUE(jpeg.Data().Grayscale);
@@ -254,12 +254,12 @@ TEST(JpegDecodeTest, GreyDecodesTo236DitheredLevels)
 
 TEST(JpegDecodeTest, GreySmallImageIsThreeEqualChannels)
 {
-    StreamSpec spec;
-    spec.Width = 80;
-    spec.Height = 60;
-    spec.Components = 1;
+    StreamShape shape;
+    shape.Width = 80;
+    shape.Height = 60;
+    shape.Components = 1;
     TJPEGImage jpeg;
-    jpeg.LoadJpegData(EncodeStream(spec, PhotoLike(1)));
+    jpeg.LoadJpegData(EncodeStream(shape, PhotoLike(1)));
     jpeg.DecodeJpeg();
     jpeg.AssignBitmap(StretchPicture(jpeg, 20, 15));
     jpeg.CompressJpeg();
@@ -296,14 +296,14 @@ TEST(JpegDecodeTest, FourComponentStreamsBecomeRgb)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        StreamSpec spec;
-        spec.Components = 4;
-        spec.Stored = c.stored;
-        spec.AdobeMarker = c.adobe;
-        spec.Quality = 100;
-        spec.LumaH = spec.LumaV = 1;
+        StreamShape shape;
+        shape.Components = 4;
+        shape.Stored = c.stored;
+        shape.AdobeMarker = c.adobe;
+        shape.Quality = 100;
+        shape.LumaH = shape.LumaV = 1;
         TJPEGImage jpeg;
-        jpeg.LoadJpegData(EncodeStream(spec, Flat(c.cmyk)));
+        jpeg.LoadJpegData(EncodeStream(shape, Flat(c.cmyk)));
         const TBitmap& picture = jpeg.DecodeJpeg();
         ExpectPixelNear(picture, 7, 7, c.r, c.g, c.b, 2);
     }
@@ -352,10 +352,10 @@ TEST(JpegDecodeTest, StreamsThatCannotBeDecoded)
 
 TEST(JpegDecodeTest, StreamCutShortInItsImageDataDecodes)
 {
-    StreamSpec spec;
-    spec.Width = 96;
-    spec.Height = 96;
-    const Bytes whole = EncodeStream(spec, PhotoLike(3));
+    StreamShape shape;
+    shape.Width = 96;
+    shape.Height = 96;
+    const Bytes whole = EncodeStream(shape, PhotoLike(3));
     TJPEGImage full;
     full.LoadJpegData(whole);
     const TBitmap& reference = full.DecodeJpeg();
@@ -386,12 +386,12 @@ TEST(JpegDecodeTest, LyingHeaderIsRefusedBeforeAllocating)
 TEST(JpegRoundTripTest, ProgressiveStaysProgressiveAndBaselineStaysBaseline)
 {
     for (bool progressive : {false, true}) {
-        StreamSpec spec;
-        spec.Width = 120;
-        spec.Height = 90;
-        spec.Progressive = progressive;
+        StreamShape shape;
+        shape.Width = 120;
+        shape.Height = 90;
+        shape.Progressive = progressive;
         TJPEGImage jpeg;
-        jpeg.LoadJpegData(EncodeStream(spec, PhotoLike(3)));
+        jpeg.LoadJpegData(EncodeStream(shape, PhotoLike(3)));
         EXPECT_EQ(jpeg.Settings().ProgressiveOutput, progressive);
         jpeg.DecodeJpeg();
         jpeg.AssignBitmap(StretchPicture(jpeg, 40, 30));

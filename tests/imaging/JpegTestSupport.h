@@ -16,7 +16,7 @@
 
 namespace kameola::jpegtest {
 
-struct StreamSpec {
+struct StreamShape {
     int Width = 16;
     int Height = 16;
     int Components = 3;              // 1 grey, 3 RGB, 4 CMYK
@@ -31,7 +31,7 @@ struct StreamSpec {
 // Samples of pixel (x, y), Components bytes in the input colour space's order.
 using PixelFn = std::function<void(int x, int y, std::uint8_t* samples)>;
 
-inline std::vector<std::uint8_t> EncodeStream(const StreamSpec& spec, const PixelFn& pixel)
+inline std::vector<std::uint8_t> EncodeStream(const StreamShape& shape, const PixelFn& pixel)
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr err{};
@@ -40,27 +40,27 @@ inline std::vector<std::uint8_t> EncodeStream(const StreamSpec& spec, const Pixe
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(spec.Width);
-    info.image_height = static_cast<JDIMENSION>(spec.Height);
-    info.input_components = spec.Components;
+    info.image_width = static_cast<JDIMENSION>(shape.Width);
+    info.image_height = static_cast<JDIMENSION>(shape.Height);
+    info.input_components = shape.Components;
     info.in_color_space =
-        spec.Components == 1 ? JCS_GRAYSCALE : spec.Components == 4 ? JCS_CMYK : JCS_RGB;
+        shape.Components == 1 ? JCS_GRAYSCALE : shape.Components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
-    if (spec.Stored != JCS_UNKNOWN)
-        jpeg_set_colorspace(&info, spec.Stored);
-    if (spec.Components == 4)
-        info.write_Adobe_marker = spec.AdobeMarker ? TRUE : FALSE;
-    jpeg_set_quality(&info, spec.Quality, TRUE);
-    info.comp_info[0].h_samp_factor = spec.LumaH;
-    info.comp_info[0].v_samp_factor = spec.LumaV;
-    info.restart_in_rows = spec.RestartRows;
-    if (spec.Progressive)
+    if (shape.Stored != JCS_UNKNOWN)
+        jpeg_set_colorspace(&info, shape.Stored);
+    if (shape.Components == 4)
+        info.write_Adobe_marker = shape.AdobeMarker ? TRUE : FALSE;
+    jpeg_set_quality(&info, shape.Quality, TRUE);
+    info.comp_info[0].h_samp_factor = shape.LumaH;
+    info.comp_info[0].v_samp_factor = shape.LumaV;
+    info.restart_in_rows = shape.RestartRows;
+    if (shape.Progressive)
         jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(spec.Width * spec.Components));
-    for (int y = 0; y < spec.Height; ++y) {
-        for (int x = 0; x < spec.Width; ++x)
-            pixel(x, y, row.data() + x * spec.Components);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(shape.Width * shape.Components));
+    for (int y = 0; y < shape.Height; ++y) {
+        for (int x = 0; x < shape.Width; ++x)
+            pixel(x, y, row.data() + x * shape.Components);
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }
