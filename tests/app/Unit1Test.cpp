@@ -166,10 +166,6 @@ TEST_F(MainWindow, FileListAndOptionsAreSetUpAsAReport)
     EXPECT_EQ(list->headerItem()->text(1), "サイズ");
     EXPECT_EQ(list->columnWidth(0), 400);
     EXPECT_EQ(list->columnWidth(1), 70);
-    EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
-    EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);
-    EXPECT_FALSE(list->isSortingEnabled());
     EXPECT_EQ(list->palette().color(QPalette::Inactive, QPalette::Highlight),
               list->palette().color(QPalette::Active, QPalette::Highlight));
 

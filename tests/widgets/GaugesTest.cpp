@@ -41,19 +41,6 @@ protected:
 
 } // namespace
 
-TEST(Gauge, StartsAsAnEmptyBarFrom0To100)
-{
-    TGauge gauge;
-    EXPECT_EQ(gauge.MinValue(), 0);
-    EXPECT_EQ(gauge.MaxValue(), 100);
-    EXPECT_EQ(gauge.Progress(), 0);
-    EXPECT_EQ(gauge.Kind(), gkHorizontalBar);
-    EXPECT_TRUE(gauge.ShowText());
-    EXPECT_EQ(gauge.BorderStyle(), bsSingle);
-    EXPECT_EQ(gauge.ForeColor(), QColor(Qt::black));
-    EXPECT_EQ(gauge.BackColor(), QColor(Qt::white));
-}
-
 TEST(Gauge, PercentagesOfARunOverItsEntries)
 {
     TGauge gauge;
