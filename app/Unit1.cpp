@@ -3,6 +3,7 @@
 
 #include "BrowsDlg.h"
 #include "CommandGuard.h"
+#include "Entry.h"
 #include "Errors.h"
 #include "Fonts.h"
 #include "Gauges.h"
@@ -33,9 +34,6 @@
 
 #include <algorithm>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kameola {
 
@@ -63,23 +61,6 @@ QStringList LocalFiles(const QMimeData* data)
         if (url.isLocalFile())
             paths << url.toLocalFile();
     return paths;
-}
-
-// Opens the file for reading and returns its length; raises EFOpenError for anything
-// that cannot be read as a file (missing, no permission, a directory, a pipe or device).
-qint64 ReadableFileSize(const QString& path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    // O_NONBLOCK keeps a named pipe without writer from hanging the window.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        throw EFOpenError(path.toStdString());
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    ::close(fd);
-    if (!regular)
-        throw EFOpenError(path.toStdString());
-    return static_cast<qint64>(info.st_size);
 }
 
 } // namespace
@@ -247,10 +228,10 @@ void TForm1::Command(const std::function<void()>& command)
 
 void TForm1::AddEntry(const QString& path)
 {
-    const qint64 size = ReadableFileSize(path);
+    const GalleryEntry entry = OpenEntry(QFile::encodeName(path).toStdString());
     auto* row = new QTreeWidgetItem(ListView1);
     row->setText(0, path);
-    row->setText(1, QString::number(size));
+    row->setText(1, QString::fromStdString(entry.SizeText));
     row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
 }
 

@@ -2,6 +2,7 @@
 #include "Entry.h"
 
 #include "Errors.h"
+#include "FileHandle.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,13 +12,10 @@ namespace kameola {
 
 GalleryEntry OpenEntry(const std::string& path)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw EFOpenError(path);
+    // O_NONBLOCK keeps a named pipe without a writer from hanging the caller.
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    ::close(fd);
-    if (!ok)
+    if (!file.Valid() || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw EFOpenError(path);
     return GalleryEntry{path, std::to_string(static_cast<long long>(st.st_size))};
 }

@@ -8,7 +8,8 @@
 namespace kameola {
 
 // Opens the file for reading to take its size. Raises EFOpenError when it cannot be
-// opened (missing, a directory, no permission); the path is kept exactly as given.
+// read as a file (missing, no permission, a directory, a pipe or device); the path is
+// kept exactly as given.
 GalleryEntry OpenEntry(const std::string& path);
 
 } // namespace kameola

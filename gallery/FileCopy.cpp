@@ -1,6 +1,8 @@
 // Copying a file without ever replacing an existing one.
 #include "FileCopy.h"
 
+#include "FileHandle.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,28 +11,6 @@
 namespace kameola {
 
 namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return m_fd; }
-    bool Close()
-    {
-        int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 bool CopyBytes(int in, int out)
 {
@@ -74,13 +54,14 @@ bool CopyBytes(int in, int out)
 
 bool CopyFileNoReplace(const std::string& source, const std::string& target)
 {
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    // Only regular files are copied; O_NONBLOCK keeps a named pipe from hanging the run.
+    FileHandle in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.Get() < 0)
         return false;
     struct stat st {};
-    if (::fstat(in.Get(), &st) != 0 || S_ISDIR(st.st_mode))
+    if (::fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
-    Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    FileHandle out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (out.Get() < 0)
         return false;
     bool ok = CopyBytes(in.Get(), out.Get());

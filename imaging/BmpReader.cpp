@@ -3,6 +3,7 @@
 #include "Bitmap.h"
 
 #include "Errors.h"
+#include "FileHandle.h"
 #include "PixelOps.h"
 
 #include <fcntl.h>
@@ -340,23 +341,6 @@ std::vector<std::uint8_t> ReadAt(int fd, std::size_t offset, std::size_t n)
     bytes.resize(got);
     return bytes;
 }
-
-// Closes a file descriptor when the reader is done with it.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Reads the rest of a file that is not a regular file (a pipe, a device) in growing steps.
 std::vector<std::uint8_t> ReadToEnd(int fd)

@@ -1,0 +1,46 @@
+#include "Entry.h"
+#include "Errors.h"
+#include "FileCopy.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace kameola;
+using namespace kameola::test;
+
+TEST(Entry, SizeOrOpenError)
+{
+    ScratchDir dir;
+    WriteFile(dir / "empty.gif", "");
+    WriteFile(dir / "表ソ.jpg", "12345");
+    EXPECT_EQ(OpenEntry(dir / "empty.gif").SizeText, "0");
+    GalleryEntry entry = OpenEntry(dir / "表ソ.jpg");
+    EXPECT_EQ(entry.Path, dir / "表ソ.jpg");
+    EXPECT_EQ(entry.SizeText, "5");
+
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    for (const std::string& bad : {dir / "missing.jpg", dir.Path().string(), dir / "pipe"}) {
+        try {
+            OpenEntry(bad);
+            ADD_FAILURE() << bad;
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), "ファイル " + bad + " は開けません");
+        }
+    }
+}
+
+TEST(FileCopy, NeverReplacesAndNeverBlocks)
+{
+    ScratchDir dir;
+    WriteFile(dir / "a", "new");
+    WriteFile(dir / "b", "old");
+    EXPECT_FALSE(CopyFileNoReplace(dir / "a", dir / "b"));
+    EXPECT_EQ(ReadFile(dir / "b"), "old");
+    EXPECT_TRUE(CopyFileNoReplace(dir / "a", dir / "c"));
+    EXPECT_EQ(ReadFile(dir / "c"), "new");
+    EXPECT_FALSE(CopyFileNoReplace(dir / "missing", dir / "d"));
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(CopyFileNoReplace(dir / "pipe", dir / "e"));  // returns at once
+    EXPECT_FALSE(std::filesystem::exists(dir / "e"));
+}
