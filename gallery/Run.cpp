@@ -86,13 +86,17 @@ std::pair<int, int> PrepareEntry(const std::string& path, const GalleryJob& job)
     } else if (fileClass == FileClass::Jpeg) {
         TJPEGImage jpeg;
         jpeg.LoadJpegFile(path);
-        // With small images the stretch decodes only the rows it samples, with the same
-        // result and the same errors as a full decode; the header gives the size. An empty
-        // stream has no header, so it is decoded (and refused) first.
-        if (!job.MakeSmallImages || jpeg.Data().Bytes.empty())
+        // The whole stream is decoded, so a damaged file stops the run, but only the rows a
+        // nearest-neighbour stretch samples are made into pixels: with the same errors and
+        // the same small image as a full decode. The header gives the size. Without small
+        // images a 1 × 1 stretch checks the stream without keeping a large picture. An
+        // empty stream has no header, so it is decoded (and refused) first.
+        if (jpeg.Data().Bytes.empty())
             jpeg.DecodeJpeg();
         height = ThumbHeight(job.ThumbWidth, jpeg.Height(), jpeg.Width());
-        if (job.MakeSmallImages) {
+        if (!job.MakeSmallImages) {
+            StretchPicture(jpeg, 1, 1);
+        } else {
             TBitmap stretched = StretchPicture(jpeg, width, height);
             // The same JPEG picture encodes it, so a progressive source stays progressive.
             SaveSmallImage(jpeg, stretched, smallPath);

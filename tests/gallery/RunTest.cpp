@@ -1,4 +1,5 @@
 #include "Errors.h"
+#include "Jpeg.h"
 #include "Page.h"
 #include "Run.h"
 #include "TestFiles.h"
@@ -319,4 +320,35 @@ TEST(PageWriter, AttributeEncoding)
 {
     EXPECT_EQ(AttributeText("a\"b#c?d%e f"), "a%22b%23c%3Fd%25e f");
     EXPECT_EQ(AttributeText("file:///写真/表.jpg"), "file:///写真/表.jpg");
+}
+
+TEST_F(Run, DamageAfterTheLastScanStopsTheRunWithOrWithoutSmallImages)
+{
+    // A broken Huffman table after the last scan is met only at the very end of decoding.
+    WriteJpeg(dir / "whole.jpg", 64, 48);
+    std::string bytes = ReadFile(dir / "whole.jpg");
+    bytes.resize(bytes.size() - 2);
+    bytes += std::string("\xFF\xC4\x00\x13\x05", 5) + std::string(16, '\x01') + "\xFF\xD9";
+    WriteFile(dir / "broken.jpg", bytes);
+
+    int fullDecodeCode = 0;
+    try {
+        TJPEGImage jpeg;
+        jpeg.LoadJpegFile(dir / "broken.jpg");
+        jpeg.DecodeJpeg();
+    } catch (const EJPEG& e) {
+        fullDecodeCode = e.Code();
+    }
+    ASSERT_NE(fullDecodeCode, 0);
+    for (bool small : {false, true}) {
+        GalleryJob job = JobWith({dir / "broken.jpg"});
+        job.MakeSmallImages = small;
+        try {
+            RunGallery(job, host);
+            ADD_FAILURE() << "no error with small images " << small;
+        } catch (const EJPEG& e) {
+            EXPECT_EQ(e.Code(), fullDecodeCode);
+        }
+        EXPECT_FALSE(fs::exists(job.OutputDir + "/brokens.jpg"));
+    }
 }
