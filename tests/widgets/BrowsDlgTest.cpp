@@ -11,36 +11,12 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include "ModalHelper.h"
+
 using namespace kameola;
+using kameola::test::WhenModal;
 
 namespace {
-
-// Runs `act` on the modal window once it is up and active. No modal window within a few
-// seconds, or one that `act` leaves open, is a failure; the windows are then closed so the
-// test cannot hang.
-void WhenModal(std::function<void(QWidget*)> act, int triesLeft = 500)
-{
-    QTimer::singleShot(10, [act, triesLeft] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isActiveWindow()) {
-            if (triesLeft > 0) {
-                WhenModal(act, triesLeft - 1);
-                return;
-            }
-            ADD_FAILURE() << "no modal window came up";
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
-                    d->reject();
-            }
-            return;
-        }
-        act(modal);
-        if (modal->isVisible()) {
-            ADD_FAILURE() << "modal window left open";
-            modal->close();
-        }
-    });
-}
 
 const QString kCaption = QStringLiteral("出力先ディレクトリの設定");
 
