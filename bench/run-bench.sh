@@ -58,13 +58,17 @@ read -r floor_s floor_kb < <(measure bash -c floor)
 rm -rf "$out/web"
 read -r run_s run_kb < <(measure "$cli" -o "$out/web" --small "${files[@]}")
 rm -rf "$out/web"
-half=("${files[@]:0:$((count / 3))}")
-read -r _ third_kb < <(measure "$cli" -o "$out/web" --small "${half[@]}")
+third=("${files[@]:0:$((count / 3))}")
+read -r _ third_kb < <(measure "$cli" -o "$out/web" --small "${third[@]}")
+rm -rf "$out/web"
+read -r plain_s plain_kb < <(measure "$cli" -o "$out/web" "${files[@]}")
 
-awk -v n="$count" -v fs="$floor_s" -v rs="$run_s" -v rk="$run_kb" -v tk="$third_kb" -v m="${#half[@]}" 'BEGIN {
+awk -v n="$count" -v fs="$floor_s" -v rs="$run_s" -v rk="$run_kb" -v tk="$third_kb" -v m="${#third[@]}" \
+    -v ps="$plain_s" -v pk="$plain_kb" 'BEGIN {
   printf "entries:            %d\n", n
   printf "floor (djpeg+read): %.2f s\n", fs
   printf "kameola-cli --small %.2f s, %.1f images/s\n", rs, n / rs
   printf "ratio to floor:     %.2f (goal <= 1.25)\n", rs / fs
   printf "peak memory:        %.1f MiB with %d entries, %.1f MiB with %d entries\n", rk / 1024, n, tk / 1024, m
+  printf "without --small:    %.2f s, ratio to floor %.2f, peak %.1f MiB\n", ps, ps / fs, pk / 1024
 }'
