@@ -1,4 +1,4 @@
-// The picture dialog: Qt's own file dialog for JPEG, GIF and BMP files, with a preview pane.
+// Picture dialogs: Qt's own file dialog with a picture filter and a preview pane.
 #include "PictureDialog.h"
 
 #include <QFileDialog>
@@ -29,6 +29,32 @@ void ShowPreview(QLabel* preview, const QString& path)
 
 } // namespace
 
+void SetPictureFilter(QFileDialog& dialog, const QString& text, const QString& patterns)
+{
+    // Qt takes a filter's patterns from its last parenthesised, blank-separated list and,
+    // with the details hidden, shows the text before it: so the list shown keeps its
+    // ";"-separated form while the dialog filters by the patterns.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setNameFilter(text + QStringLiteral(" (") + patterns + QStringLiteral(")"));
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+}
+
+void AddPicturePreview(QFileDialog& dialog)
+{
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid)
+        return;
+    auto* preview = new QLabel(&dialog);
+    preview->setObjectName(QStringLiteral("PicturePreview"));
+    preview->setFixedWidth(kPreviewSide + 8);
+    preview->setMinimumHeight(kPreviewSide + 8);
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFrameShape(QFrame::StyledPanel);
+    grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
+                     [preview](const QString& path) { ShowPreview(preview, path); });
+}
+
 QFileDialog* CreatePictureDialog(QWidget* parent)
 {
     auto* dialog = new QFileDialog(parent);
@@ -37,25 +63,8 @@ QFileDialog* CreatePictureDialog(QWidget* parent)
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setSizeGripEnabled(true);
-
-    // Qt takes a filter's patterns from its last parenthesised, blank-separated list and,
-    // with the details hidden, shows the text before it: so the list shown keeps its
-    // ";"-separated form while the dialog filters by the three patterns.
-    dialog->setOption(QFileDialog::HideNameFilterDetails, true);
-    dialog->setNameFilter(QString::fromUtf8(kPictureFilterText)
-                          + QStringLiteral(" (*.JPG *.GIF *.BMP)"));
-    dialog->setFilter(dialog->filter() & ~QDir::CaseSensitive);
-
-    auto* preview = new QLabel(dialog);
-    preview->setObjectName(QStringLiteral("PicturePreview"));
-    preview->setFixedWidth(kPreviewSide + 8);
-    preview->setMinimumHeight(kPreviewSide + 8);
-    preview->setAlignment(Qt::AlignCenter);
-    preview->setFrameShape(QFrame::StyledPanel);
-    if (auto* grid = qobject_cast<QGridLayout*>(dialog->layout()))
-        grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
-    QObject::connect(dialog, &QFileDialog::currentChanged, preview,
-                     [preview](const QString& path) { ShowPreview(preview, path); });
+    SetPictureFilter(*dialog, QString::fromUtf8(kPictureFilterText), QStringLiteral("*.JPG *.GIF *.BMP"));
+    AddPicturePreview(*dialog);
     return dialog;
 }
 

@@ -1,16 +1,25 @@
-// The picture dialog: Qt's own file dialog for JPEG, GIF and BMP files, with a preview pane.
+// Picture dialogs: Qt's own file dialog with a picture filter and a preview pane.
 #pragma once
+
+#include <QString>
 
 class QFileDialog;
 class QWidget;
 
 namespace kameola {
 
-// The filter as the dialog shows it.
+// The main window's filter as the dialog shows it.
 inline constexpr const char* kPictureFilterText = "画像ファイル(*.JPG;*.GIF;*.BMP)";
 
-// A modal, resizable, non-native open dialog for several existing files, with the one
-// picture filter (its patterns match in any letter case) and a preview of the current file.
+// Gives the dialog one filter: it shows text and matches the blank-separated patterns in
+// any letter case.
+void SetPictureFilter(QFileDialog& dialog, const QString& text, const QString& patterns);
+
+// Adds a pane beside the file list that shows a scaled-down copy of the current picture.
+void AddPicturePreview(QFileDialog& dialog);
+
+// The main window's dialog: modal, resizable, non-native, for several existing files,
+// with its picture filter and the preview.
 QFileDialog* CreatePictureDialog(QWidget* parent);
 
 } // namespace kameola

@@ -2,12 +2,11 @@
 #include "Unit2.h"
 
 #include "Fonts.h"
+#include "PictureDialog.h"
 
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QGridLayout>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,31 +31,6 @@ Color FromQColor(const QColor& color)
 
 namespace {
 
-// Shows a scaled-down copy of the picture under the cursor beside the file list.
-void AddPicturePreview(QFileDialog& dialog)
-{
-    auto* layout = qobject_cast<QGridLayout*>(dialog.layout());
-    if (!layout)
-        return;
-    auto* preview = new QLabel(&dialog);
-    preview->setObjectName(QStringLiteral("PicturePreview"));
-    preview->setFixedSize(160, 160);
-    preview->setAlignment(Qt::AlignCenter);
-    preview->setFrameShape(QFrame::StyledPanel);
-    layout->addWidget(preview, 0, layout->columnCount(), layout->rowCount(), 1);
-    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
-        QImageReader reader(path);
-        const QSize size = reader.size();
-        if (size.isValid() && (size.width() > preview->width() || size.height() > preview->height()))
-            reader.setScaledSize(size.scaled(preview->size(), Qt::KeepAspectRatio));
-        const QImage image = reader.read();
-        if (image.isNull())
-            preview->clear();
-        else
-            preview->setPixmap(QPixmap::fromImage(image));
-    });
-}
-
 std::optional<Color> RunColorDialog(Color start, QWidget* parent)
 {
     // Qt keeps the custom colours for the whole process.
@@ -74,10 +48,7 @@ std::optional<QString> RunPictureDialog(QWidget* parent)
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);  // a typed name is taken as it is
-    // The patterns in the trailing parentheses drive the filter; the text before them is
-    // what the list shows. Qt's model matches them without regard to case.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilter(QStringLiteral("画像ファイル(*.JPG;*.GIF) (*.JPG *.GIF)"));
+    SetPictureFilter(dialog, QStringLiteral("画像ファイル(*.JPG;*.GIF)"), QStringLiteral("*.JPG *.GIF"));
     dialog.setSizeGripEnabled(true);
     AddPicturePreview(dialog);
     if (dialog.exec() != QDialog::Accepted)
