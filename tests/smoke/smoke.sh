@@ -21,6 +21,11 @@ trap 'rm -f "$inner"' EXIT
 cat >"$inner" <<'INNER'
 set -uo pipefail
 program=$1 closer=$2 outdir=$3
+# The server may still be coming up: wait until it answers before starting the program.
+for _ in $(seq 1 50); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  sleep 0.2
+done
 "$program" &
 pid=$!
 window=
