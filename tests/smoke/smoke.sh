@@ -8,7 +8,7 @@ program=$1
 closer=$2
 outdir=$3
 
-for tool in xvfb-run xdotool import; do
+for tool in Xvfb xdotool import; do
   if ! command -v "$tool" >/dev/null; then
     echo "smoke test skipped: $tool is not installed"
     exit 0
@@ -21,11 +21,6 @@ trap 'rm -f "$inner"' EXIT
 cat >"$inner" <<'INNER'
 set -uo pipefail
 program=$1 closer=$2 outdir=$3
-# The server may still be coming up: wait until it answers before starting the program.
-for _ in $(seq 1 50); do
-  xdotool getdisplaygeometry >/dev/null 2>&1 && break
-  sleep 0.2
-done
 "$program" &
 pid=$!
 window=
@@ -71,7 +66,21 @@ echo "program exit status $status"
 exit "$status"
 INNER
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$inner" "$program" "$closer" "$outdir"
+# Our own server on a display number it picks itself (-displayfd), so that runs close
+# together never meet a display that another server is still leaving.
+displayfile=$(mktemp)
+trap 'rm -f "$inner" "$displayfile"; [ -n "${xpid:-}" ] && kill "$xpid" 2>/dev/null && wait "$xpid"' EXIT
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+xpid=$!
+for _ in $(seq 1 100); do
+  [ -s "$displayfile" ] && break
+  sleep 0.1
+done
+if [ ! -s "$displayfile" ]; then
+  echo "Xvfb did not start"
+  exit 1
+fi
+DISPLAY=:$(tr -d '[:space:]' <"$displayfile") bash "$inner" "$program" "$closer" "$outdir"
 status=$?
 [ "$status" -eq 0 ] && echo "smoke test passed; screenshot in $outdir/smoke-main-window.png"
 exit "$status"
