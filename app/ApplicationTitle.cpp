@@ -1,5 +1,5 @@
 // The application title: shown as the caption of error boxes.
-#include "ApplicationTitle.h"
+#include "app/ApplicationTitle.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

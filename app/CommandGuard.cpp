@@ -1,9 +1,9 @@
 // RunCommand: the edge of every window command, where errors become the error box.
-#include "CommandGuard.h"
+#include "app/CommandGuard.h"
 
-#include "ApplicationTitle.h"
-#include "Errors.h"
-#include "Services.h"
+#include "app/ApplicationTitle.h"
+#include "common/Errors.h"
+#include "app/Services.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 // The windows' own font and the list of Japanese typefaces offered for the page.
-#include "Fonts.h"
+#include "app/Fonts.h"
 
 #include <QFontDatabase>
 #include <QRegularExpression>

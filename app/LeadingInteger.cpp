@@ -1,5 +1,5 @@
 // LeadingInteger: the number at the start of a text, as the spin fields read it.
-#include "LeadingInteger.h"
+#include "app/LeadingInteger.h"
 
 namespace kameola {
 

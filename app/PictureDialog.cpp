@@ -1,5 +1,5 @@
 // Picture dialogs: Qt's own file dialog with a picture filter and a preview pane.
-#include "PictureDialog.h"
+#include "app/PictureDialog.h"
 
 #include <QFileDialog>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 // QtServices: the message boxes, cursor and dialogs as Qt shows them.
-#include "Services.h"
+#include "app/Services.h"
 
-#include "BrowsDlg.h"
+#include "widgets/BrowsDlg.h"
 
 #include <QApplication>
 #include <QFileDialog>

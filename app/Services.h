@@ -1,7 +1,7 @@
 // Services: the message boxes, cursor and dialogs the main window reaches the user through.
 #pragma once
 
-#include "RunHost.h"
+#include "gallery/RunHost.h"
 
 #include <QString>
 #include <QStringList>

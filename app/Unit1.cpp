@@ -1,18 +1,18 @@
 // TForm1: the main window with the file list, the run settings, the gauge and the commands.
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "BrowsDlg.h"
-#include "CommandGuard.h"
-#include "Entry.h"
-#include "Errors.h"
-#include "Fonts.h"
-#include "Gauges.h"
-#include "LeadingInteger.h"
-#include "PictureDialog.h"
-#include "Run.h"
-#include "Services.h"
-#include "Unit2.h"
-#include "UpDown.h"
+#include "widgets/BrowsDlg.h"
+#include "app/CommandGuard.h"
+#include "gallery/Entry.h"
+#include "common/Errors.h"
+#include "app/Fonts.h"
+#include "widgets/Gauges.h"
+#include "app/LeadingInteger.h"
+#include "app/PictureDialog.h"
+#include "gallery/Run.h"
+#include "app/Services.h"
+#include "app/Unit2.h"
+#include "app/UpDown.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // TForm1: the main window with the file list, the run settings, the gauge and the commands.
 #pragma once
 
-#include "Job.h"
-#include "RunHost.h"
+#include "gallery/Job.h"
+#include "gallery/RunHost.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 // TForm2: the style dialog that holds the page's font face, colours and background picture.
-#include "Unit2.h"
+#include "app/Unit2.h"
 
-#include "Fonts.h"
-#include "PictureDialog.h"
+#include "app/Fonts.h"
+#include "app/PictureDialog.h"
 
 #include <QColorDialog>
 #include <QComboBox>

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "Job.h"
+#include "gallery/Job.h"
 
 class QComboBox;
 class QLabel;

@@ -1,5 +1,5 @@
 // TUpDown: spin buttons attached to the right of an edit, holding a 16-bit position.
-#include "UpDown.h"
+#include "app/UpDown.h"
 
 #include <QEvent>
 #include <QKeyEvent>

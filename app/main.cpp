@@ -1,9 +1,9 @@
 // Start-up of the windows: application title, Japanese Qt texts, the two windows, the loop.
-#include "ApplicationTitle.h"
-#include "Fonts.h"
-#include "Services.h"
-#include "Unit1.h"
-#include "Unit2.h"
+#include "app/ApplicationTitle.h"
+#include "app/Fonts.h"
+#include "app/Services.h"
+#include "app/Unit1.h"
+#include "app/Unit2.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -11,8 +11,8 @@
 //   C  LoadBmpFile of the BMP
 //   D  reading the BMP file's bytes into memory: the floor for C
 // and prints A/B and C/D, and the peak memory of A measured in a fresh child process.
-#include "Bitmap.h"
-#include "Jpeg.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Jpeg.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // The run's services on a terminal.
-#include "ConsoleHost.h"
+#include "cli/ConsoleHost.h"
 
-#include "Errors.h"
-#include "Naming.h"
+#include "common/Errors.h"
+#include "gallery/Naming.h"
 
 namespace kameola {
 

@@ -1,8 +1,8 @@
 // The run's services on a terminal: questions answered Yes, warnings and progress on stderr.
 #pragma once
 
-#include "Job.h"
-#include "RunHost.h"
+#include "gallery/Job.h"
+#include "gallery/RunHost.h"
 
 #include <cstdio>
 #include <string>

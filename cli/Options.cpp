@@ -1,5 +1,5 @@
 // Command-line options of kameola-cli.
-#include "Options.h"
+#include "cli/Options.h"
 
 #include <charconv>
 

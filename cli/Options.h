@@ -1,7 +1,7 @@
 // Command-line options of kameola-cli and their parsing into a gallery job.
 #pragma once
 
-#include "Job.h"
+#include "gallery/Job.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,9 +1,9 @@
 // kameola-cli: makes a gallery page from files named on the command line.
-#include "ConsoleHost.h"
-#include "Entry.h"
-#include "Errors.h"
-#include "Options.h"
-#include "Run.h"
+#include "cli/ConsoleHost.h"
+#include "gallery/Entry.h"
+#include "common/Errors.h"
+#include "cli/Options.h"
+#include "gallery/Run.h"
 
 #include <cstdio>
 #include <exception>

@@ -1,5 +1,5 @@
 // Messages of the error classes.
-#include "Errors.h"
+#include "common/Errors.h"
 
 #include <cerrno>
 

@@ -7,9 +7,9 @@
 //   head -c 700 baseline420.jpg > truncated.jpg
 // Run: fuzz_jpeg -jobs=1 -max_len=65536 -rss_limit_mb=2048 CORPUS SEEDS
 // Any difference between the sampled-rows stretch and a full decode traps.
-#include "Bitmap.h"
-#include "Errors.h"
-#include "Jpeg.h"
+#include "imaging/Bitmap.h"
+#include "common/Errors.h"
+#include "imaging/Jpeg.h"
 
 #include <cstddef>
 #include <cstdint>

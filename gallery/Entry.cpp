@@ -1,8 +1,8 @@
 // Making a list entry from a file path.
-#include "Entry.h"
+#include "gallery/Entry.h"
 
-#include "Errors.h"
-#include "FileHandle.h"
+#include "common/Errors.h"
+#include "common/FileHandle.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

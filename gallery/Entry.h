@@ -1,7 +1,7 @@
 // Making a list entry from a file path.
 #pragma once
 
-#include "Job.h"
+#include "gallery/Job.h"
 
 #include <string>
 

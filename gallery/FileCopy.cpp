@@ -1,7 +1,7 @@
 // Copying a file without ever replacing an existing one.
-#include "FileCopy.h"
+#include "gallery/FileCopy.h"
 
-#include "FileHandle.h"
+#include "common/FileHandle.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,8 +1,8 @@
 // Naming rules. Text is UTF-8, so no byte of a multi-byte character can be taken for a
 // separator, a colon or a dot: plain byte searches are safe.
-#include "Naming.h"
+#include "gallery/Naming.h"
 
-#include "Errors.h"
+#include "common/Errors.h"
 
 #include <cerrno>
 #include <sys/stat.h>

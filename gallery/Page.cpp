@@ -1,9 +1,9 @@
 // Lines of the gallery page and writing them in one piece.
-#include "Page.h"
+#include "gallery/Page.h"
 
-#include "Errors.h"
-#include "Naming.h"
-#include "TextEncoding.h"
+#include "common/Errors.h"
+#include "gallery/Naming.h"
+#include "gallery/TextEncoding.h"
 
 #include <cerrno>
 #include <cstdio>

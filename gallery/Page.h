@@ -1,7 +1,7 @@
 // The gallery page: its lines, built in memory, and the one write at the end.
 #pragma once
 
-#include "Job.h"
+#include "gallery/Job.h"
 
 #include <string>
 #include <string_view>

@@ -1,12 +1,12 @@
 // The gallery run: checks the output directory, prepares every entry, writes the page.
-#include "Run.h"
+#include "gallery/Run.h"
 
-#include "Bitmap.h"
-#include "Errors.h"
-#include "FileCopy.h"
-#include "Jpeg.h"
-#include "Naming.h"
-#include "Page.h"
+#include "imaging/Bitmap.h"
+#include "common/Errors.h"
+#include "gallery/FileCopy.h"
+#include "imaging/Jpeg.h"
+#include "gallery/Naming.h"
+#include "gallery/Page.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // RunGallery: writes the gallery page and its companion files for one job.
 #pragma once
 
-#include "Job.h"
-#include "RunHost.h"
+#include "gallery/Job.h"
+#include "gallery/RunHost.h"
 
 #include <utility>
 

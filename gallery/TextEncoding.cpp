@@ -1,6 +1,6 @@
 // UTF-8 to CP932 through iconv, one character at a time so that a character without a
 // CP932 form can be replaced by a numeric character reference.
-#include "TextEncoding.h"
+#include "gallery/TextEncoding.h"
 
 #include <cerrno>
 #include <iconv.h>

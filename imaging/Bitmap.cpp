@@ -1,8 +1,8 @@
 // TBitmap: pixel storage, size changes and the conversion of any format to 24-bit rows.
-#include "Bitmap.h"
+#include "imaging/Bitmap.h"
 
-#include "Errors.h"
-#include "PixelOps.h"
+#include "common/Errors.h"
+#include "imaging/detail/PixelOps.h"
 
 #include <algorithm>
 #include <atomic>

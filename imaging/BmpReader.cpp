@@ -1,10 +1,10 @@
 // LoadBmpFile: reads a BMP file (core, 40-byte and extended headers; uncompressed, bit
 // fields, RLE8 and RLE4) into a TBitmap.
-#include "Bitmap.h"
+#include "imaging/Bitmap.h"
 
-#include "Errors.h"
-#include "FileHandle.h"
-#include "PixelOps.h"
+#include "common/Errors.h"
+#include "common/FileHandle.h"
+#include "imaging/detail/PixelOps.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

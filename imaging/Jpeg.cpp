@@ -1,9 +1,9 @@
 // TJPEGImage: a JPEG picture held as its stream and, once decoded, its pixels.
-#include "Jpeg.h"
+#include "imaging/Jpeg.h"
 
-#include "Errors.h"
-#include "JpegCodec.h"
-#include "JpegDecode.h"
+#include "common/Errors.h"
+#include "imaging/detail/JpegCodec.h"
+#include "imaging/detail/JpegDecode.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 // TJPEGImage: a JPEG picture held as its stream and, once decoded, its pixels.
 #pragma once
 
-#include "Bitmap.h"
+#include "imaging/Bitmap.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
 // The libjpeg error manager, in-memory source and destination, and the codec state owners.
-#include "JpegCodec.h"
+#include "imaging/detail/JpegCodec.h"
 
-#include "Bitmap.h"
-#include "Errors.h"
+#include "imaging/Bitmap.h"
+#include "common/Errors.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,7 +1,7 @@
 // Decoding a JPEG stream into a TBitmap: codec parameters from the settings, pixel layout.
-#include "JpegDecode.h"
+#include "imaging/detail/JpegDecode.h"
 
-#include "Errors.h"
+#include "common/Errors.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Stretching a JPEG picture, decoding only the rows a nearest-neighbour stretch samples.
-#include "Jpeg.h"
+#include "imaging/Jpeg.h"
 
-#include "JpegCodec.h"
-#include "JpegDecode.h"
+#include "imaging/detail/JpegCodec.h"
+#include "imaging/detail/JpegDecode.h"
 
 #include <cstring>
 

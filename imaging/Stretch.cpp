@@ -1,8 +1,8 @@
 // StretchPicture for TBitmap: nearest neighbour, or AND of the pixels for monochrome sources.
-#include "Bitmap.h"
+#include "imaging/Bitmap.h"
 
-#include "Errors.h"
-#include "PixelOps.h"
+#include "common/Errors.h"
+#include "imaging/detail/PixelOps.h"
 
 #include <algorithm>
 #include <cstring>

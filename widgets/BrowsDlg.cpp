@@ -1,5 +1,5 @@
 // TBrowseDialog: a non-visual component that lets the user pick one folder.
-#include "BrowsDlg.h"
+#include "widgets/BrowsDlg.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // TGauge: range checks, percentage and painting of the progress gauge.
-#include "Gauges.h"
+#include "widgets/Gauges.h"
 
-#include "Errors.h"
+#include "common/Errors.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,9 +1,9 @@
 // Tests of the window helpers: LeadingInteger, the application title and the command edge.
-#include "ApplicationTitle.h"
-#include "CommandGuard.h"
-#include "Errors.h"
-#include "FakeServices.h"
-#include "LeadingInteger.h"
+#include "app/ApplicationTitle.h"
+#include "app/CommandGuard.h"
+#include "common/Errors.h"
+#include "tests/app/FakeServices.h"
+#include "app/LeadingInteger.h"
 
 #include <gtest/gtest.h>
 

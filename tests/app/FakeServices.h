@@ -1,8 +1,8 @@
 // FakeServices: answers the main window's boxes and dialogs in tests and records what it was asked.
 #pragma once
 
-#include "QStringPrinter.h"
-#include "Services.h"
+#include "tests/app/QStringPrinter.h"
+#include "app/Services.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,5 +1,5 @@
 // Tests of the windows' font and the Japanese typeface filter.
-#include "Fonts.h"
+#include "app/Fonts.h"
 
 #include <QFontInfo>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // Tests of the main window starting gallery runs, and of its picture dialog.
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "ApplicationTitle.h"
-#include "FakeServices.h"
-#include "Gauges.h"
-#include "PictureDialog.h"
+#include "app/ApplicationTitle.h"
+#include "tests/app/FakeServices.h"
+#include "widgets/Gauges.h"
+#include "app/PictureDialog.h"
 
 #include <QComboBox>
 #include <QDir>

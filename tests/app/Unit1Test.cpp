@@ -1,13 +1,13 @@
 // Tests of the main window: layout, keys, the file list commands, drops and the output fields.
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "ApplicationTitle.h"
-#include "BrowsDlg.h"
-#include "Errors.h"
-#include "FakeServices.h"
-#include "Gauges.h"
-#include "Unit2.h"
-#include "UpDown.h"
+#include "app/ApplicationTitle.h"
+#include "widgets/BrowsDlg.h"
+#include "common/Errors.h"
+#include "tests/app/FakeServices.h"
+#include "widgets/Gauges.h"
+#include "app/Unit2.h"
+#include "app/UpDown.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

@@ -1,7 +1,7 @@
 // Tests of the style dialog: layout, keyboard, colour, font and picture choices, placement.
-#include "Unit2.h"
+#include "app/Unit2.h"
 
-#include "Fonts.h"
+#include "app/Fonts.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -22,7 +22,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "ModalHelper.h"
+#include "tests/ModalHelper.h"
 
 using namespace kameola;
 using kameola::test::WhenModal;

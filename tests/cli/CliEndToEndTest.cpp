@@ -1,6 +1,6 @@
 // Runs the built kameola-cli on generated files and checks what it writes and returns.
-#include "TestFiles.h"
-#include "TextEncoding.h"
+#include "tests/gallery/TestFiles.h"
+#include "gallery/TextEncoding.h"
 
 #include <array>
 #include <cstdio>

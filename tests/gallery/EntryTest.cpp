@@ -1,7 +1,7 @@
-#include "Entry.h"
-#include "Errors.h"
-#include "FileCopy.h"
-#include "TestFiles.h"
+#include "gallery/Entry.h"
+#include "common/Errors.h"
+#include "gallery/FileCopy.h"
+#include "tests/gallery/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
-#include "Errors.h"
-#include "Naming.h"
+#include "common/Errors.h"
+#include "gallery/Naming.h"
 
 #include <filesystem>
 #include <fstream>

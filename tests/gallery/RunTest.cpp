@@ -1,9 +1,9 @@
-#include "Errors.h"
-#include "Jpeg.h"
-#include "Page.h"
-#include "Run.h"
-#include "TestFiles.h"
-#include "TextEncoding.h"
+#include "common/Errors.h"
+#include "imaging/Jpeg.h"
+#include "gallery/Page.h"
+#include "gallery/Run.h"
+#include "tests/gallery/TestFiles.h"
+#include "gallery/TextEncoding.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

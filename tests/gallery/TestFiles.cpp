@@ -1,9 +1,9 @@
 // Helpers for the gallery tests.
-#include "TestFiles.h"
+#include "tests/gallery/TestFiles.h"
 
-#include "Bitmap.h"
-#include "Errors.h"
-#include "Jpeg.h"
+#include "imaging/Bitmap.h"
+#include "common/Errors.h"
+#include "imaging/Jpeg.h"
 
 #include <atomic>
 #include <fstream>

@@ -1,7 +1,7 @@
 // Helpers for the gallery tests: a scratch folder, simple picture files, a scripted host.
 #pragma once
 
-#include "RunHost.h"
+#include "gallery/RunHost.h"
 
 #include <cstdint>
 #include <filesystem>

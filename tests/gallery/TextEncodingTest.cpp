@@ -1,4 +1,4 @@
-#include "TextEncoding.h"
+#include "gallery/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

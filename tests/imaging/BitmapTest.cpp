@@ -1,6 +1,6 @@
 // TBitmap: storage, copy-on-write, size changes and conversion to 24-bit rows.
-#include "Bitmap.h"
-#include "Errors.h"
+#include "imaging/Bitmap.h"
+#include "common/Errors.h"
 
 #include <gtest/gtest.h>
 

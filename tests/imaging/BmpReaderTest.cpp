@@ -1,7 +1,7 @@
 // The BMP reader: headers, depths, masks, colour tables, row order, RLE and failures, built
 // as bytes in the test; plus the BMP suite as a corpus.
-#include "Bitmap.h"
-#include "Errors.h"
+#include "imaging/Bitmap.h"
+#include "common/Errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The BMP suite as a corpus: good files load with known colours, the rest load or are
 // refused with a reader error, never worse.
-#include "Bitmap.h"
-#include "Errors.h"
+#include "imaging/Bitmap.h"
+#include "common/Errors.h"
 
 #include <gtest/gtest.h>
 

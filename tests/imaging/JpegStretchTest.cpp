@@ -1,7 +1,7 @@
 // Tests that stretching an undecoded JPEG picture equals a full decode followed by stretching.
-#include "Errors.h"
-#include "Jpeg.h"
-#include "JpegTestSupport.h"
+#include "common/Errors.h"
+#include "imaging/Jpeg.h"
+#include "tests/imaging/JpegTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Tests of TJPEGImage: loading, decoding, encoding and saving.
-#include "Errors.h"
-#include "Jpeg.h"
-#include "JpegTestSupport.h"
+#include "common/Errors.h"
+#include "imaging/Jpeg.h"
+#include "tests/imaging/JpegTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Test inputs for the JPEG tests: streams encoded with libjpeg directly, and picture helpers.
 #pragma once
 
-#include "Bitmap.h"
+#include "imaging/Bitmap.h"
 
 #include <gtest/gtest.h>
 

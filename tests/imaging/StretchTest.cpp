@@ -1,6 +1,6 @@
 // StretchPicture for TBitmap and the size changes it builds on.
-#include "Bitmap.h"
-#include "Errors.h"
+#include "imaging/Bitmap.h"
+#include "common/Errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Tests of the folder chooser: options, opening folder, confirm, cancel and modality.
-#include "BrowsDlg.h"
+#include "widgets/BrowsDlg.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -11,7 +11,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-#include "ModalHelper.h"
+#include "tests/ModalHelper.h"
 
 using namespace kameola;
 using kameola::test::WhenModal;

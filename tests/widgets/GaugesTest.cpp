@@ -1,7 +1,7 @@
 // Tests of TGauge: percentages, range errors, clamping, repaints and the painted bar.
-#include "Gauges.h"
+#include "widgets/Gauges.h"
 
-#include "Errors.h"
+#include "common/Errors.h"
 
 #include <QImage>
 #include <QPaintEvent>

@@ -1,7 +1,7 @@
 // Pixel-level helpers shared by the picture model, the BMP reader and stretching.
 #pragma once
 
-#include "Bitmap.h"
+#include "imaging/Bitmap.h"
 
 #include <bit>
 #include <cstdint>

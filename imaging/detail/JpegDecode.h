@@ -1,9 +1,9 @@
 // Decoding a JPEG stream into a TBitmap: codec parameters from the settings, pixel layout.
 #pragma once
 
-#include "Bitmap.h"
-#include "Jpeg.h"
-#include "JpegCodec.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Jpeg.h"
+#include "imaging/detail/JpegCodec.h"
 
 #include <cstdint>
 #include <vector>
