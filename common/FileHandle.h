@@ -15,6 +15,17 @@ public:
     }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
+    FileHandle(FileHandle&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+    FileHandle& operator=(FileHandle&& other) noexcept
+    {
+        if (this != &other) {
+            if (m_fd >= 0)
+                ::close(m_fd);
+            m_fd = other.m_fd;
+            other.m_fd = -1;
+        }
+        return *this;
+    }
 
     int Get() const { return m_fd; }
     bool Valid() const { return m_fd >= 0; }

@@ -1,7 +1,7 @@
 // Copying a file without ever replacing an existing one.
 #include "gallery/FileCopy.h"
 
-#include "common/FileHandle.h"
+#include "common/FileIo.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -38,15 +38,8 @@ bool CopyBytes(int in, int out)
                 continue;
             return false;
         }
-        for (ssize_t done = 0; done < n;) {
-            ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                return false;
-            }
-            done += w;
-        }
+        if (!WriteAll(out, buffer, static_cast<std::size_t>(n)))
+            return false;
     }
 }
 
@@ -54,12 +47,8 @@ bool CopyBytes(int in, int out)
 
 bool CopyFileNoReplace(const std::string& source, const std::string& target)
 {
-    // Only regular files are copied; O_NONBLOCK keeps a named pipe from hanging the run.
-    FileHandle in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (in.Get() < 0)
-        return false;
-    struct stat st {};
-    if (::fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+    FileHandle in = OpenRegularFile(source);
+    if (!in.Valid())
         return false;
     FileHandle out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (out.Get() < 0)

@@ -54,6 +54,11 @@ std::string DecimalText(long long value);
 // level that cannot be created (levels created before it stay).
 void CreateDirectoryChain(std::string_view directory, PathSyntax syntax = PathSyntax::Native);
 
+// The path made absolute against the working folder by its text alone: "." elements and
+// doubled separators are dropped; ".." and symbolic links are kept as they are, since
+// folding ".." by its text could name another file. An empty path stays empty.
+std::string AbsolutePath(const std::string& path);
+
 bool DirectoryExists(const std::string& path);
 bool FileExists(const std::string& path);
 

@@ -2,6 +2,7 @@
 #include "gallery/Page.h"
 
 #include "common/Errors.h"
+#include "common/FileIo.h"
 #include "gallery/Naming.h"
 #include "gallery/TextEncoding.h"
 
@@ -77,20 +78,6 @@ std::string PageLines::Bytes() const
 
 namespace {
 
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 } // namespace
 
 void WriteFileReplacing(const std::string& path, std::string_view bytes)
@@ -107,7 +94,7 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes)
     // mkstemp makes the file private; give it the permissions a newly created file gets.
     mode_t mask = ::umask(0);
     ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && WriteAll(fd, bytes);
+    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && WriteAll(fd, bytes.data(), bytes.size());
     ok = (::close(fd) == 0) && ok;
     if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());

@@ -3,7 +3,7 @@
 #include "imaging/Bitmap.h"
 
 #include "common/Errors.h"
-#include "common/FileHandle.h"
+#include "common/FileIo.h"
 #include "imaging/detail/PixelOps.h"
 
 #include <fcntl.h>
@@ -324,47 +324,13 @@ void ReadRows(TBitmap& picture, const BmpLayout& layout, int fd)
 }
 
 // Reads n bytes at offset into a buffer; fewer when the file ends first.
-std::vector<std::uint8_t> ReadAt(int fd, std::size_t offset, std::size_t n)
+std::vector<std::uint8_t> ReadBytesAt(int fd, std::size_t offset, std::size_t n)
 {
     std::vector<std::uint8_t> bytes(n);
     std::size_t got = 0;
-    while (got < n) {
-        const ssize_t r = ::pread(fd, bytes.data() + got, n - got, static_cast<off_t>(offset + got));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0)
-            throw EReadError();
-        if (r == 0)
-            break;
-        got += static_cast<std::size_t>(r);
-    }
+    if (!ReadAt(fd, offset, bytes.data(), n, &got))
+        throw EReadError();
     bytes.resize(got);
-    return bytes;
-}
-
-// Reads the rest of a file that is not a regular file (a pipe, a device) in growing steps.
-std::vector<std::uint8_t> ReadToEnd(int fd)
-{
-    std::vector<std::uint8_t> bytes;
-    std::size_t length = 0;
-    for (;;) {
-        if (length == bytes.size()) {
-            try {
-                bytes.resize(std::max<std::size_t>(65536, bytes.size() * 2));
-            } catch (const std::bad_alloc&) {
-                throw EOutOfResources();
-            }
-        }
-        const ssize_t got = ::read(fd, bytes.data() + length, bytes.size() - length);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throw EReadError();
-        if (got == 0)
-            break;
-        length += static_cast<std::size_t>(got);
-    }
-    bytes.resize(length);
     return bytes;
 }
 
@@ -372,20 +338,15 @@ std::vector<std::uint8_t> ReadToEnd(int fd)
 
 void TBitmap::LoadBmpFile(const std::string& path)
 {
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
-    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode))
+    FileHandle file = OpenRegularFile(path, &info);
+    if (!file.Valid())
         throw EFOpenError(path);
-    if (!S_ISREG(info.st_mode)) {
-        const std::vector<std::uint8_t> bytes = ReadToEnd(file.Get());
-        LoadBmp(bytes.data(), bytes.size());
-        return;
-    }
 
     // A regular file: the headers first, then the pixels straight into the picture's rows,
     // so that a large picture is not held twice.
     std::vector<std::uint8_t> head =
-        ReadAt(file.Get(), 0, std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kHeaderBytes));
+        ReadBytesAt(file.Get(), 0, std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kHeaderBytes));
     const std::size_t size = head.size() < kHeaderBytes ? head.size() : static_cast<std::size_t>(info.st_size);
     if (size == 0) {
         *this = TBitmap();
@@ -395,7 +356,7 @@ void TBitmap::LoadBmpFile(const std::string& path)
     TBitmap picture;
     try {
         if (layout.format == PixelFormat::pfDevice) {
-            const std::vector<std::uint8_t> data = ReadAt(file.Get(), layout.pixelPos, layout.taken);
+            const std::vector<std::uint8_t> data = ReadBytesAt(file.Get(), layout.pixelPos, layout.taken);
             picture.Create(layout.format, layout.width, layout.height);
             ExpandRle(data.data(), data.size(), layout.h.bitCount, layout.table, picture, layout.topDown);
         } else {

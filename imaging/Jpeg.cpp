@@ -2,6 +2,7 @@
 #include "imaging/Jpeg.h"
 
 #include "common/Errors.h"
+#include "common/FileIo.h"
 #include "imaging/detail/JpegCodec.h"
 #include "imaging/detail/JpegDecode.h"
 
@@ -18,57 +19,17 @@ namespace {
 // The whole file's bytes. Raises EFOpenError, EReadError, EStreamError.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    FileHandle file = OpenRegularFile(path);
+    if (!file.Valid())
         throw EFOpenError(path);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
-        throw EFOpenError(path);
-
     std::vector<std::uint8_t> bytes;
     try {
-        if (S_ISREG(st.st_mode) && st.st_size > 0)
-            bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t filled = 0;
-        for (;;) {
-            if (filled == bytes.size())  // the file may have grown, or its size is unknown
-                bytes.resize(bytes.size() + 65536);
-            const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-            if (got < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw EReadError();
-            }
-            if (got == 0)
-                break;
-            filled += static_cast<std::size_t>(got);
-        }
-        bytes.resize(filled);
+        if (!ReadAll(file.Get(), bytes))
+            throw EReadError();
     } catch (const std::bad_alloc&) {
         throw EStreamError();
     }
     return bytes;
-}
-
-// Writes every byte, retrying short writes.
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t done = ::write(fd, data, size);
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
 }
 
 } // namespace

@@ -150,3 +150,14 @@ TEST_F(DirectoryChain, FailureKeepsEarlierLevels)
         }
     }
 }
+
+TEST(NamingTest, AbsolutePathJoinsTheWorkingFolderByText)
+{
+    const std::string cwd = fs::current_path().string();
+    EXPECT_EQ(AbsolutePath("pics/a.jpg"), cwd + "/pics/a.jpg");
+    EXPECT_EQ(AbsolutePath("./pics//./a.jpg"), cwd + "/pics/a.jpg");
+    EXPECT_EQ(AbsolutePath("../a.jpg"), cwd + "/../a.jpg");  // ".." is kept, not folded
+    EXPECT_EQ(AbsolutePath("/x/./y/"), "/x/y/");
+    EXPECT_EQ(AbsolutePath("/"), "/");
+    EXPECT_EQ(AbsolutePath(""), "");
+}
