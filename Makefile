@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test sanitize clean
+.PHONY: all deps configure build run test sanitize tsan clean
 
 all: build
 
@@ -27,5 +27,11 @@ test: build
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
+# The run's threads under ThreadSanitizer: the gallery and batch front-end tests.
+tsan:
+	@$(MAKE) --no-print-directory build BUILD=build-tsan \
+	  CMAKE_FLAGS="-DTSAN=ON -DKAMEOLA_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo"
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L 'gallery|cli'
+
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-tsan

@@ -387,8 +387,6 @@ void TForm1::RestoreCursor()
 
 void TForm1::SetProgressRange(int bottom, int top)
 {
-    if (top < bottom)
-        throw EInvalidOperation(static_cast<int>(static_cast<unsigned>(bottom) + 1u), 2147483647);
     // Widen before narrowing, so that neither step sees its top below its bottom.
     if (top >= Gauge1->MinValue()) {
         Gauge1->SetMaxValue(top);
@@ -409,6 +407,11 @@ void TForm1::ProcessEvents()
     QCoreApplication::processEvents();
     if (m_closeRequested)
         throw EAbort();
+}
+
+void TForm1::KeepResponsive()
+{
+    ProcessEvents();
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event)

@@ -53,6 +53,7 @@ public:
     void SetProgressRange(int bottom, int top) override;
     void SetProgress(int position) override;
     void ProcessEvents() override;
+    void KeepResponsive() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

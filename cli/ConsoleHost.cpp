@@ -17,15 +17,9 @@ MessageAnswer ConsoleHost::ShowMessage(const std::string& text, const std::strin
     // The only question is whether to create the output directory: a batch run creates it.
     if (buttons == MessageButtons::YesNo)
         return MessageAnswer::Yes;
-    if (caption == "警告")
-        m_warning = text;
+    (void)caption;
+    m_notice = text;
     return MessageAnswer::Ok;
-}
-
-void ConsoleHost::SetProgressRange(int bottom, int top)
-{
-    if (top < bottom)
-        throw EInvalidOperation(bottom + 1, 2147483647);
 }
 
 void ConsoleHost::SetProgress(int position)

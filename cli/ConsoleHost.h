@@ -18,13 +18,13 @@ public:
                               MessageButtons buttons) override;
     void ShowBusyCursor() override {}
     void RestoreCursor() override {}
-    void SetProgressRange(int bottom, int top) override;
+    void SetProgressRange(int, int) override {}
     void SetProgress(int position) override;
     void ProcessEvents() override {}
     void CopySkipped(const std::string& source, const std::string& target) override;
 
-    // The warning box's text when the run stopped on one, else empty.
-    const std::string& Warning() const { return m_warning; }
+    // The text of the last notice shown (such as the warning that ended a run).
+    const std::string& Notice() const { return m_notice; }
     // Ends the progress line once the run is over.
     void FinishProgress();
 
@@ -35,7 +35,7 @@ private:
     std::FILE* m_err;
     bool m_progress;
     bool m_barShown = false;
-    std::string m_warning;
+    std::string m_notice;
 };
 
 } // namespace kameola

@@ -30,18 +30,18 @@ int main(int argc, char** argv)
     try {
         for (const std::string& file : options.Files)
             job.Entries.push_back(OpenEntry(file));
-        RunGallery(job, host);
+        const RunOutcome outcome = RunGallery(job, host);
         host.FinishProgress();
+        if (outcome != RunOutcome::Done) {
+            std::fprintf(stderr, "%s\n", WithFullStop(host.Notice()).c_str());
+            return 1;
+        }
     } catch (const EAbort&) {
         host.FinishProgress();
         return 1;
     } catch (const std::exception& e) {
         host.FinishProgress();
         std::fprintf(stderr, "%s\n", WithFullStop(e.what()).c_str());
-        return 1;
-    }
-    if (!host.Warning().empty()) {
-        std::fprintf(stderr, "%s\n", WithFullStop(host.Warning()).c_str());
         return 1;
     }
     return 0;

@@ -1,34 +1,26 @@
-// The gallery run: checks the output directory, prepares every entry, writes the page.
+// The gallery run: checks the output directory, has the workers prepare every entry,
+// commits them in list order and writes the page.
 #include "gallery/Run.h"
 
-#include "imaging/Bitmap.h"
 #include "common/Errors.h"
 #include "gallery/FileCopy.h"
-#include "imaging/Jpeg.h"
 #include "gallery/Naming.h"
 #include "gallery/Page.h"
+#include "gallery/detail/Prepare.h"
+#include "gallery/detail/Workers.h"
 
-#include <cmath>
-#include <cstdint>
+#include <chrono>
+#include <deque>
+#include <future>
+#include <memory>
+#include <new>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
 
 namespace kameola {
 
 namespace {
-
-// round(width × h ÷ w) with halves to even: the product in 32-bit integer arithmetic
-// (wrapping as such arithmetic does), the quotient in floating point. Division by zero
-// raises the floating-point errors instead of giving NaN or infinity.
-int ThumbHeight(int thumbWidth, int h, int w)
-{
-    auto product = static_cast<std::int32_t>(static_cast<std::uint32_t>(thumbWidth) *
-                                              static_cast<std::uint32_t>(h));
-    if (w == 0) {
-        if (product == 0)
-            throw EInvalidOp();
-        throw EZeroDivide();
-    }
-    return static_cast<int>(std::nearbyint(static_cast<double>(product) / w));
-}
 
 // Copies a file by the copy rule: never over an existing file, failures only reported to
 // the host, which may tell the user but does not stop the run.
@@ -36,13 +28,6 @@ void CopyByRule(const std::string& source, const std::string& target, RunHost& h
 {
     if (!CopyFileNoReplace(source, target))
         host.CopySkipped(source, target);
-}
-
-void SaveSmallImage(TJPEGImage& jpeg, const TBitmap& stretched, const std::string& path)
-{
-    jpeg.AssignBitmap(stretched);
-    jpeg.CompressJpeg();
-    jpeg.SaveJpegFile(path);
 }
 
 // Restores the host's cursor when the run leaves its busy part, normally or by an error.
@@ -65,74 +50,134 @@ private:
     bool m_busy = true;
 };
 
-} // namespace
-
-std::pair<int, int> PrepareEntry(const std::string& path, const GalleryJob& job)
+// An allocation failure reaches the user as the resource error, not as the library's text.
+PreparedEntry PrepareOrExplain(const std::string& path, const GalleryJob& job)
 {
-    int width = job.ThumbWidth;
-    int height = static_cast<int>(std::nearbyint(job.ThumbWidth * 0.75));
-    FileClass fileClass = ClassifyExtension(path);
-    std::string smallPath = JoinOutputPath(job.OutputDir, SmallImageName(BaseName(path), fileClass));
+    try {
+        return PrepareEntry(path, job);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfResources();
+    }
+}
 
-    if (fileClass == FileClass::Bmp) {
-        TBitmap picture;
-        picture.LoadBmpFile(path);
-        height = ThumbHeight(job.ThumbWidth, picture.Height(), picture.Width());
-        if (job.MakeSmallImages) {
-            TBitmap stretched = StretchPicture(picture, width, height);
-            TJPEGImage jpeg;
-            SaveSmallImage(jpeg, stretched, smallPath);
-        }
-    } else if (fileClass == FileClass::Jpeg) {
-        TJPEGImage jpeg;
-        jpeg.LoadJpegFile(path);
-        // The whole stream is decoded, so a damaged file stops the run, but only the rows a
-        // nearest-neighbour stretch samples are made into pixels: with the same errors and
-        // the same small image as a full decode. The header gives the size. Without small
-        // images a 1 × 1 stretch checks the stream without keeping a large picture. An
-        // empty stream has no header, so it is decoded (and refused) first.
-        if (jpeg.Data().Bytes.empty())
-            jpeg.DecodeJpeg();
-        height = ThumbHeight(job.ThumbWidth, jpeg.Height(), jpeg.Width());
-        if (!job.MakeSmallImages) {
-            StretchPicture(jpeg, 1, 1);
-        } else {
-            TBitmap stretched = StretchPicture(jpeg, width, height);
-            // The same JPEG picture encodes it, so a progressive source stays progressive.
-            SaveSmallImage(jpeg, stretched, smallPath);
+// Hands out the prepared entries in list order. With more than one job the entries are
+// prepared ahead on worker threads, at most jobs + 1 of them between the start of their
+// preparation and their commit; with one job each is prepared when it is asked for.
+class EntryPipeline {
+public:
+    EntryPipeline(const GalleryJob& job, int jobs) : m_job(job)
+    {
+        if (jobs > 1) {
+            m_workers = std::make_unique<Workers>(jobs);
+            while (m_submitted < m_job.Entries.size() && m_submitted < static_cast<std::size_t>(jobs) + 1)
+                SubmitNext();
         }
     }
-    return {width, height};
-}
 
-void ConvertBmpToJpeg(const std::string& path, const std::string& directory)
+    // The next entry's preparation; rethrows its error. Keeps the host responsive while
+    // the entry is still being prepared.
+    PreparedEntry Next(RunHost& host)
+    {
+        const std::string& path = m_job.Entries[m_taken].Path;
+        ++m_taken;
+        if (!m_workers)
+            return PrepareOrExplain(path, m_job);
+        std::future<PreparedEntry> result = std::move(m_pending.front());
+        m_pending.pop_front();
+        SubmitNext();
+        while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+            host.KeepResponsive();
+        return result.get();
+    }
+
+private:
+    void SubmitNext()
+    {
+        if (m_submitted >= m_job.Entries.size())
+            return;
+        const std::string& path = m_job.Entries[m_submitted].Path;
+        const GalleryJob& job = m_job;
+        m_pending.push_back(m_workers->Submit([&path, &job] { return PrepareOrExplain(path, job); }));
+        ++m_submitted;
+    }
+
+    const GalleryJob& m_job;
+    std::size_t m_submitted = 0;
+    std::size_t m_taken = 0;
+    std::deque<std::future<PreparedEntry>> m_pending;
+    std::unique_ptr<Workers> m_workers;  // last: stopped first, before the futures go
+};
+
+struct Cell {
+    std::string Link;
+    std::string Source;
+    int Width = 0;
+    int Height = 0;
+};
+
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                std::vector<std::string>& written)
 {
-    if (!FileExists(path))
-        return;
-    TBitmap picture;
-    picture.LoadBmpFile(path);
-    TJPEGImage jpeg;
-    jpeg.AssignBitmap(picture);
-    jpeg.CompressJpeg();
-    jpeg.SaveJpegFile(JoinOutputPath(directory, ChangeExtension(BaseName(path), ".jpg")));
+    WriteFileReplacing(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    written.push_back(path);
 }
 
-void RunGallery(const GalleryJob& job, RunHost& host)
+// Puts one prepared entry's files in place: its small image, then its conversion or copy.
+// Returns what its cell shows; the names of the files written go to written.
+Cell CommitEntry(const std::string& path, const PreparedEntry& prepared, const GalleryJob& job,
+                 RunHost& host, std::vector<std::string>& written)
+{
+    const std::string name = BaseName(path);
+    const FileClass fileClass = ClassifyExtension(path);
+    if (prepared.SmallImage)
+        WriteBytes(JoinOutputPath(job.OutputDir, SmallImageName(name, fileClass)),
+                   *prepared.SmallImage, written);
+
+    const std::string source = job.MakeSmallImages ? ReplaceAllNoCase(name, ".jp", "s.jp") : name;
+    if (job.LinkInPlace) {
+        const std::string url = FileUrl(path);
+        const bool small = job.MakeSmallImages && fileClass != FileClass::Other;
+        return {url, small ? SmallImageName(name, fileClass) : url, prepared.Width, prepared.Height};
+    }
+    if (fileClass == FileClass::Bmp) {
+        if (prepared.ConversionError)
+            std::rethrow_exception(prepared.ConversionError);
+        const std::string converted = ChangeExtension(name, ".jpg");
+        if (prepared.Conversion)
+            WriteBytes(JoinOutputPath(job.OutputDir, converted), *prepared.Conversion, written);
+        return {converted, ChangeExtension(source, ".jpg"), prepared.Width, prepared.Height};
+    }
+    CopyByRule(path, JoinOutputPath(job.OutputDir, name), host);
+    return {name, source, prepared.Width, prepared.Height};
+}
+
+int WorkerCount(const RunOptions& options)
+{
+    int jobs = options.Jobs > 0 ? options.Jobs : AvailableCpuCount();
+    return jobs > 64 ? 64 : jobs;
+}
+
+} // namespace
+
+RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& options)
 {
     if (job.OutputDir.empty()) {
         host.ShowMessage("出力先ディレクトリを指定してください", "警告", MessageButtons::Ok);
-        return;
+        return RunOutcome::NoOutputDir;
     }
     if (!DirectoryExists(job.OutputDir)) {
         if (host.ShowMessage("ディレクトリを作成しても構いませんか？", "確認",
                              MessageButtons::YesNo) != MessageAnswer::Yes)
-            return;
+            return RunOutcome::Declined;
         CreateDirectoryChain(job.OutputDir);
     }
 
     BusyCursor cursor(host);
     const int count = static_cast<int>(job.Entries.size());
     const int columns = job.Columns > 0 ? job.Columns : 1;  // the windows keep it in 1..100
+    // A gauge refuses a range whose top is below its bottom, as for an empty list.
+    if (count < 1)
+        throw EInvalidOperation(1, 2147483647);
     host.SetProgressRange(0, count - 1);
 
     std::string background;
@@ -149,38 +194,38 @@ void RunGallery(const GalleryJob& job, RunHost& host)
     PageLines page;
     page.AddHead(job, background);
 
+    EntryPipeline entries(job, WorkerCount(options));
+    int cells = 0;  // cells on the page so far: an entry left out does not count
     for (int i = 0; i < count; ++i) {
         const std::string& path = job.Entries[static_cast<std::size_t>(i)].Path;
-        const std::string name = BaseName(path);
-        const FileClass fileClass = ClassifyExtension(path);
-
         host.SetProgress(i);
         host.ProcessEvents();
-        auto [width, height] = PrepareEntry(path, job);
-
-        std::string source = job.MakeSmallImages ? ReplaceAllNoCase(name, ".jp", "s.jp") : name;
-        std::string caption;
-        if (job.ShowFileNames)
-            caption = "<BR>" + name;
-        if (job.NumberEntries)
-            caption += "<BR>#" + DecimalText(i + 1);
-        if (i % columns == 0)
-            page.Add("<TR>");
-
-        if (job.LinkInPlace) {
-            std::string url = FileUrl(path);
-            bool small = job.MakeSmallImages && fileClass != FileClass::Other;
-            page.AddCell(url, small ? SmallImageName(name, fileClass) : url, width, height, caption);
-        } else if (fileClass == FileClass::Bmp) {
-            page.AddCell(ChangeExtension(name, ".jpg"), ChangeExtension(source, ".jpg"), width,
-                         height, caption);
-            ConvertBmpToJpeg(path, job.OutputDir);
-        } else {
-            page.AddCell(name, source, width, height, caption);
-            CopyByRule(path, JoinOutputPath(job.OutputDir, name), host);
+        std::vector<std::string> written;
+        Cell cell;
+        try {
+            cell = CommitEntry(path, entries.Next(host), job, host, written);
+        } catch (const EAbort&) {
+            throw;
+        } catch (const std::exception& e) {
+            if (!options.KeepGoing)
+                throw;
+            // The entry is left out, and none of its own files stays.
+            for (const std::string& file : written)
+                ::unlink(file.c_str());
+            host.EntryFailed(path, e.what());
+            continue;
         }
 
-        if ((i + 1) % columns == 0)
+        std::string caption;
+        if (job.ShowFileNames)
+            caption = "<BR>" + BaseName(path);
+        if (job.NumberEntries)
+            caption += "<BR>#" + DecimalText(cells + 1);
+        if (cells % columns == 0)
+            page.Add("<TR>");
+        page.AddCell(cell.Link, cell.Source, cell.Width, cell.Height, caption);
+        ++cells;
+        if (cells % columns == 0)
             page.Add("</TR>");
     }
 
@@ -188,6 +233,7 @@ void RunGallery(const GalleryJob& job, RunHost& host)
     WriteFileReplacing(JoinOutputPath(job.OutputDir, job.PageName), page.Bytes());
     cursor.Restore();
     host.ShowMessage("終了しました", "結果報告", MessageButtons::Ok);
+    return RunOutcome::Done;
 }
 
 } // namespace kameola

@@ -4,19 +4,27 @@
 #include "gallery/Job.h"
 #include "gallery/RunHost.h"
 
-#include <utility>
-
 namespace kameola {
 
+enum class RunOutcome {
+    Done,         // the page was written
+    NoOutputDir,  // no output folder was given; the host was warned
+    Declined,     // the output folder was missing and the user did not want it made
+};
+
+struct RunOptions {
+    // Threads that prepare entries; 0 for one per CPU the process may run on, 1 to do all
+    // the work on the calling thread.
+    int Jobs = 0;
+    // Leave a failing entry out of the page (reported to the host) instead of stopping.
+    bool KeepGoing = false;
+};
+
 // Writes the page, copies, BMP conversions and small images into the job's output
-// directory, reaching the windows only through the host. Errors propagate to the caller;
-// files written before an error stay and the page is written only at the very end.
-void RunGallery(const GalleryJob& job, RunHost& host);
-
-// The thumbnail width and height of one entry; writes its small image when the job asks.
-std::pair<int, int> PrepareEntry(const std::string& path, const GalleryJob& job);
-
-// Writes the full-size JPEG conversion of a BMP file into the directory, when the file exists.
-void ConvertBmpToJpeg(const std::string& path, const std::string& directory);
+// directory, reaching the windows only through the host. Entries are prepared on worker
+// threads and committed in list order, so the files are the same for any number of
+// workers. Errors propagate to the caller; files written before an error stay and the
+// page is written only at the very end.
+RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& options = {});
 
 } // namespace kameola

@@ -22,13 +22,24 @@ public:
     virtual void ShowBusyCursor() = 0;
     virtual void RestoreCursor() = 0;
 
-    // Sets the progress range to bottom..top. A top below the bottom raises
-    // EInvalidOperation(bottom + 1, 2147483647) and changes nothing.
+    // Sets the progress range to bottom..top; the run never asks for a top below the bottom.
     virtual void SetProgressRange(int bottom, int top) = 0;
     virtual void SetProgress(int position) = 0;
 
     // Lets pending window events run once. May raise EAbort to stop the run.
     virtual void ProcessEvents() = 0;
+
+    // Called again and again while the run waits for an entry being prepared: a window
+    // handles its events here so that it stays responsive. May raise EAbort.
+    virtual void KeepResponsive() {}
+
+    // Told when an entry failed and was left out of the page (only when the run was asked
+    // to keep going); message is the error's text.
+    virtual void EntryFailed(const std::string& path, const std::string& message)
+    {
+        (void)path;
+        (void)message;
+    }
 
     // Told when a copy was skipped because the target exists or the copy failed; the
     // run itself reports nothing and goes on.

@@ -6,6 +6,7 @@
 #include "imaging/Jpeg.h"
 
 #include <atomic>
+#include <gtest/gtest.h>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -112,8 +113,7 @@ MessageAnswer RecordingHost::ShowMessage(const std::string& text, const std::str
 
 void RecordingHost::SetProgressRange(int bottom, int top)
 {
-    if (top < bottom)
-        throw EInvalidOperation(bottom + 1, 2147483647);
+    EXPECT_LE(bottom, top) << "the run asked for an empty range";
     RangeTop = top;
 }
 

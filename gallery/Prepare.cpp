@@ -1,0 +1,87 @@
+// Preparing one entry: sizes, small image and conversion, encoded in memory.
+#include "gallery/detail/Prepare.h"
+
+#include "common/Errors.h"
+#include "gallery/Naming.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Jpeg.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace kameola {
+
+namespace {
+
+// round(width × h ÷ w) with halves to even: the product in 32-bit integer arithmetic
+// (wrapping as such arithmetic does), the quotient in floating point. Division by zero
+// raises the floating-point errors instead of giving NaN or infinity.
+int ThumbHeight(int thumbWidth, int h, int w)
+{
+    auto product = static_cast<std::int32_t>(static_cast<std::uint32_t>(thumbWidth) *
+                                              static_cast<std::uint32_t>(h));
+    if (w == 0) {
+        if (product == 0)
+            throw EInvalidOp();
+        throw EZeroDivide();
+    }
+    return static_cast<int>(std::nearbyint(static_cast<double>(product) / w));
+}
+
+std::vector<std::uint8_t> Encode(TJPEGImage& jpeg, const TBitmap& picture)
+{
+    jpeg.AssignBitmap(picture);
+    jpeg.CompressJpeg();
+    return jpeg.Data().Bytes;
+}
+
+} // namespace
+
+PreparedEntry PrepareEntry(const std::string& path, const GalleryJob& job)
+{
+    PreparedEntry result;
+    result.Width = job.ThumbWidth;
+    result.Height = static_cast<int>(std::nearbyint(job.ThumbWidth * 0.75));
+    const FileClass fileClass = ClassifyExtension(path);
+
+    if (fileClass == FileClass::Bmp) {
+        TBitmap picture;
+        picture.LoadBmpFile(path);
+        result.Height = ThumbHeight(job.ThumbWidth, picture.Height(), picture.Width());
+        if (job.MakeSmallImages) {
+            TJPEGImage jpeg;
+            result.SmallImage = Encode(jpeg, StretchPicture(picture, result.Width, result.Height));
+        }
+        if (!job.LinkInPlace) {
+            // The conversion encodes the picture already read: the same bytes as reading
+            // the file again, without decoding it twice.
+            try {
+                TJPEGImage jpeg;
+                result.Conversion = Encode(jpeg, picture);
+            } catch (...) {
+                result.ConversionError = std::current_exception();
+            }
+        }
+    } else if (fileClass == FileClass::Jpeg) {
+        TJPEGImage jpeg;
+        jpeg.LoadJpegFile(path);
+        // The whole stream is decoded, so a damaged file stops the run, but only the rows a
+        // nearest-neighbour stretch samples are made into pixels: with the same errors and
+        // the same small image as a full decode. The header gives the size. Without small
+        // images a 1 × 1 stretch checks the stream without keeping a large picture. An
+        // empty stream has no header, so it is decoded (and refused) first.
+        if (jpeg.Data().Bytes.empty())
+            jpeg.DecodeJpeg();
+        result.Height = ThumbHeight(job.ThumbWidth, jpeg.Height(), jpeg.Width());
+        if (!job.MakeSmallImages) {
+            StretchPicture(jpeg, 1, 1);
+        } else {
+            const TBitmap stretched = StretchPicture(jpeg, result.Width, result.Height);
+            // The same JPEG picture encodes it, so a progressive source stays progressive.
+            result.SmallImage = Encode(jpeg, stretched);
+        }
+    }
+    return result;
+}
+
+} // namespace kameola

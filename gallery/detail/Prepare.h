@@ -1,0 +1,31 @@
+// Preparing one entry: everything of it that does not touch the output folder. Runs on a
+// worker thread, so the result holds only plain sizes and encoded bytes, no pictures.
+#pragma once
+
+#include "gallery/Job.h"
+
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kameola {
+
+struct PreparedEntry {
+    int Width = 0;   // the thumbnail's size on the page
+    int Height = 0;
+    // The encoded small image, when the job makes them and the entry is a JPEG or BMP.
+    std::optional<std::vector<std::uint8_t>> SmallImage;
+    // A BMP entry's full-size JPEG conversion in copy mode.
+    std::optional<std::vector<std::uint8_t>> Conversion;
+    // Why the conversion could not be made. Raised only after the small image has been
+    // written and the cell added, where a one-at-a-time run would have met it.
+    std::exception_ptr ConversionError;
+};
+
+// Reads, decodes, stretches and encodes one entry. Raises what reading or decoding the
+// entry raises (open, read, codec and height errors).
+PreparedEntry PrepareEntry(const std::string& path, const GalleryJob& job);
+
+} // namespace kameola
