@@ -1,0 +1,183 @@
+// The run with several workers: the same files and the same first error as one at a time,
+// results committed in list order, an abort that leaves nothing of later entries.
+#include "common/Errors.h"
+#include "gallery/Run.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Jpeg.h"
+#include "tests/gallery/TestFiles.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+using namespace kameola;
+using namespace kameola::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A JPEG with a gradient, encoded with the given settings (progressive, grey).
+void WriteJpegAs(const std::string& path, int width, int height, bool progressive, bool grey)
+{
+    TBitmap picture;
+    picture.Create(PixelFormat::pf24bit, width, height);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = picture.MutableScanLine(y);
+        for (int x = 0; x < width * 3; ++x)
+            row[x] = static_cast<std::uint8_t>((x * 5 + y * 11) & 0xFF);
+    }
+    TJPEGImage jpeg;
+    jpeg.Settings().ProgressiveOutput = progressive;
+    jpeg.Settings().ForceGrayscale = grey;
+    jpeg.AssignBitmap(picture);
+    jpeg.CompressJpeg();
+    jpeg.SaveJpegFile(path);
+}
+
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> FolderContents(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    if (!fs::exists(folder))
+        return files;
+    for (const auto& item : fs::directory_iterator(folder))
+        files[item.path().filename().string()] = ReadFile(item.path().string());
+    return files;
+}
+
+// Stops the run (as a closed window does) once the gauge has reached a position.
+class AbortingHost : public RecordingHost {
+public:
+    explicit AbortingHost(int stopAt) : m_stopAt(stopAt) {}
+    void ProcessEvents() override
+    {
+        RecordingHost::ProcessEvents();
+        if (!Positions.empty() && Positions.back() == m_stopAt)
+            throw EAbort();
+    }
+
+private:
+    int m_stopAt;
+};
+
+class ParallelRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string src = dir / "src";
+        fs::create_directory(src);
+        auto add = [&](const std::string& name) {
+            paths.push_back(src + "/" + name);
+            return paths.back();
+        };
+        WriteJpegAs(add("a.jpg"), 640, 480, false, false);
+        WriteJpegAs(add("b.jpg"), 300, 500, true, false);
+        WriteJpegAs(add("c.jpeg"), 333, 211, false, true);
+        WriteBmp(add("d.bmp"), 120, 90, 0x204080);
+        WriteFile(add("e.gif"), "GIF89a not decoded");
+        WriteJpegAs(add("f.JPG"), 97, 13, true, false);
+        WriteBmp(add("g.bmp"), 7, 300, 0xff0000);
+        WriteJpegAs(add("h.jpg"), 800, 600, false, false);
+    }
+
+    GalleryJob Job(const std::string& out) const
+    {
+        GalleryJob job;
+        job.OutputDir = dir / out;
+        job.Columns = 3;
+        job.MakeSmallImages = true;
+        job.ShowFileNames = true;
+        job.NumberEntries = true;
+        for (const auto& p : paths)
+            job.Entries.push_back({p, ""});
+        return job;
+    }
+
+    // Runs the job and returns the error's message (empty when it succeeded).
+    static std::string RunWith(const GalleryJob& job, int jobs, RecordingHost& host)
+    {
+        try {
+            RunGallery(job, host, RunOptions{jobs, false});
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return "";
+    }
+
+    ScratchDir dir;
+    std::vector<std::string> paths;
+};
+
+TEST_F(ParallelRun, AnyNumberOfWorkersWritesTheSameFiles)
+{
+    for (bool link : {false, true}) {
+        std::map<std::string, std::string> first;
+        for (int jobs : {1, 2, 8}) {
+            const std::string out = "out" + std::to_string(jobs) + (link ? "l" : "c");
+            GalleryJob job = Job(out);
+            job.LinkInPlace = link;
+            RecordingHost host;
+            ASSERT_EQ(RunWith(job, jobs, host), "");
+            std::map<std::string, std::string> files = FolderContents(dir / out);
+            EXPECT_EQ(files.count("index.htm"), 1u);
+            if (jobs == 1) {
+                first = files;
+                EXPECT_EQ(files.size(), link ? 8u : 16u);  // link: the page and seven small images
+            } else {
+                EXPECT_TRUE(files == first) << jobs << " workers, link " << link;
+            }
+            // The gauge reaches every position, in order.
+            EXPECT_EQ(host.Positions, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+        }
+    }
+}
+
+TEST_F(ParallelRun, ABrokenEntryGivesTheSameErrorAndFilesWithAnyNumberOfWorkers)
+{
+    // A damaged JPEG in the middle, then one late in the list while earlier entries are
+    // still being prepared.
+    for (std::size_t broken : {std::size_t{3}, std::size_t{7}}) {
+        std::vector<std::string> saved = paths;
+        const std::string bad = (dir / "src") + "/broken" + std::to_string(broken) + ".jpg";
+        WriteFile(bad, "\xFF\xD8\xFF\xE0 cut short");
+        paths[broken] = bad;
+
+        std::string firstError;
+        std::map<std::string, std::string> firstFiles;
+        for (int jobs : {1, 8}) {
+            const std::string out = "bad" + std::to_string(broken) + "-" + std::to_string(jobs);
+            RecordingHost host;
+            const std::string error = RunWith(Job(out), jobs, host);
+            EXPECT_NE(error, "");
+            std::map<std::string, std::string> files = FolderContents(dir / out);
+            EXPECT_EQ(files.count("index.htm"), 0u);
+            if (jobs == 1) {
+                firstError = error;
+                firstFiles = files;
+            } else {
+                EXPECT_EQ(error, firstError);
+                EXPECT_TRUE(files == firstFiles) << "broken entry " << broken;
+            }
+        }
+        paths = saved;
+    }
+}
+
+TEST_F(ParallelRun, AnAbortLeavesNothingOfLaterEntries)
+{
+    for (int jobs : {1, 8}) {
+        const std::string out = "abort" + std::to_string(jobs);
+        AbortingHost host(2);  // stopped when the third entry is due
+        EXPECT_THROW(RunGallery(Job(out), host, RunOptions{jobs, false}), EAbort);
+        std::map<std::string, std::string> files = FolderContents(dir / out);
+        // What the first two entries wrote stays: small images and copies.
+        EXPECT_EQ(files.count("as.jpg"), 1u);
+        EXPECT_EQ(files.count("a.jpg"), 1u);
+        EXPECT_EQ(files.count("bs.jpg"), 1u);
+        EXPECT_EQ(files.count("b.jpg"), 1u);
+        EXPECT_EQ(files.size(), 4u) << jobs << " workers";
+        EXPECT_EQ(host.BusyDepth, 0);
+    }
+}
+
+} // namespace
