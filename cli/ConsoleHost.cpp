@@ -37,6 +37,20 @@ void ConsoleHost::CopySkipped(const std::string& source, const std::string& targ
     std::fprintf(m_err, "warning: %s not copied to %s\n", source.c_str(), target.c_str());
 }
 
+void ConsoleHost::EntryFailed(const std::string& path, const std::string& message)
+{
+    ReportFailure(path, message);
+}
+
+void ConsoleHost::ReportFailure(const std::string& path, const std::string& message)
+{
+    if (m_barShown) {
+        std::fputs("\r\033[K", m_err);
+        m_barShown = false;
+    }
+    std::fprintf(m_err, "%s: %s\n", path.c_str(), WithFullStop(message).c_str());
+}
+
 void ConsoleHost::FinishProgress()
 {
     if (m_barShown) {

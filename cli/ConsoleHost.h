@@ -22,6 +22,13 @@ public:
     void SetProgress(int position) override;
     void ProcessEvents() override {}
     void CopySkipped(const std::string& source, const std::string& target) override;
+    void EntryFailed(const std::string& path, const std::string& message) override;
+    void Finished(const RunStats& stats) override { m_stats = stats; }
+
+    // An entry that could not be added: reported as a failed entry is.
+    void ReportFailure(const std::string& path, const std::string& message);
+    // What the run wrote, once it has finished.
+    const RunStats& Stats() const { return m_stats; }
 
     // The text of the last notice shown (such as the warning that ended a run).
     const std::string& Notice() const { return m_notice; }
@@ -36,6 +43,7 @@ private:
     bool m_progress;
     bool m_barShown = false;
     std::string m_notice;
+    RunStats m_stats;
 };
 
 } // namespace kameola

@@ -9,7 +9,7 @@ const char* const UsageText =
     "usage: kameola-cli -o DIR [--page NAME] [--title TEXT] [--columns N] [--width N]\n"
     "                   [--small] [--names] [--numbers] [--link]\n"
     "                   [--font FACE] [--text-color RRGGBB] [--background-color RRGGBB]\n"
-    "                   [--background-image PATH] FILE...\n";
+    "                   [--background-image PATH] [--jobs N] [--keep-going] FILE...\n";
 
 namespace {
 
@@ -89,6 +89,10 @@ CliOptions ParseOptions(const std::vector<std::string>& args)
             job.Style.StyleChanged = true;
         } else if (arg == "--background-image") {
             job.Style.BackgroundImage = value();
+        } else if (arg == "--jobs") {
+            options.Run.Jobs = ParseNumber(arg, value(), 1, 64);
+        } else if (arg == "--keep-going") {
+            options.Run.KeepGoing = true;
         } else {
             throw UsageError("unknown option " + arg);
         }

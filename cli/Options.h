@@ -2,6 +2,7 @@
 #pragma once
 
 #include "gallery/Job.h"
+#include "gallery/Run.h"
 
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,7 @@ public:
 struct CliOptions {
     GalleryJob Job;                  // entries not yet opened
     std::vector<std::string> Files;  // in the order given
+    RunOptions Run;                  // workers (0: one per CPU) and whether to keep going
     bool Help = false;
 };
 

@@ -5,6 +5,7 @@
 #include "cli/Options.h"
 #include "gallery/Run.h"
 
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <unistd.h>
@@ -26,15 +27,36 @@ int main(int argc, char** argv)
     }
 
     GalleryJob& job = options.Job;
-    ConsoleHost host(job, stderr, ::isatty(STDERR_FILENO) == 1);
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    ConsoleHost host(job, stderr, terminal);
+    const auto started = std::chrono::steady_clock::now();
+    int failed = 0;
     try {
-        for (const std::string& file : options.Files)
-            job.Entries.push_back(OpenEntry(file));
-        const RunOutcome outcome = RunGallery(job, host);
+        for (const std::string& file : options.Files) {
+            try {
+                job.Entries.push_back(OpenEntry(file));
+            } catch (const Exception& e) {
+                if (!options.Run.KeepGoing)
+                    throw;
+                host.ReportFailure(file, e.Message());
+                ++failed;
+            }
+        }
+        const RunOutcome outcome = RunGallery(job, host, options.Run);
         host.FinishProgress();
         if (outcome != RunOutcome::Done) {
             std::fprintf(stderr, "%s\n", WithFullStop(host.Notice()).c_str());
             return 1;
+        }
+        const RunStats& stats = host.Stats();
+        failed += stats.Failed;
+        if (terminal) {
+            const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - started;
+            std::fprintf(stderr,
+                         "%d entries, %d failed, %d small images, %d conversions, %d copies "
+                         "skipped; wrote %s in %.1f s\n",
+                         stats.Cells, failed, stats.SmallImages, stats.Conversions,
+                         stats.SkippedCopies, stats.Page.c_str(), taken.count());
         }
     } catch (const EAbort&) {
         host.FinishProgress();
@@ -44,5 +66,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", WithFullStop(e.what()).c_str());
         return 1;
     }
-    return 0;
+    return failed > 0 ? 1 : 0;
 }

@@ -24,10 +24,13 @@ namespace {
 
 // Copies a file by the copy rule: never over an existing file, failures only reported to
 // the host, which may tell the user but does not stop the run.
-void CopyByRule(const std::string& source, const std::string& target, RunHost& host)
+void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
+                RunStats& stats)
 {
-    if (!CopyFileNoReplace(source, target))
+    if (!CopyFileNoReplace(source, target)) {
+        ++stats.SkippedCopies;
         host.CopySkipped(source, target);
+    }
 }
 
 // Restores the host's cursor when the run leaves its busy part, normally or by an error.
@@ -125,13 +128,15 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes,
 // Puts one prepared entry's files in place: its small image, then its conversion or copy.
 // Returns what its cell shows; the names of the files written go to written.
 Cell CommitEntry(const std::string& path, const PreparedEntry& prepared, const GalleryJob& job,
-                 RunHost& host, std::vector<std::string>& written)
+                 RunHost& host, RunStats& stats, std::vector<std::string>& written)
 {
     const std::string name = BaseName(path);
     const FileClass fileClass = ClassifyExtension(path);
-    if (prepared.SmallImage)
+    if (prepared.SmallImage) {
         WriteBytes(JoinOutputPath(job.OutputDir, SmallImageName(name, fileClass)),
                    *prepared.SmallImage, written);
+        ++stats.SmallImages;
+    }
 
     const std::string source = job.MakeSmallImages ? ReplaceAllNoCase(name, ".jp", "s.jp") : name;
     if (job.LinkInPlace) {
@@ -143,11 +148,13 @@ Cell CommitEntry(const std::string& path, const PreparedEntry& prepared, const G
         if (prepared.ConversionError)
             std::rethrow_exception(prepared.ConversionError);
         const std::string converted = ChangeExtension(name, ".jpg");
-        if (prepared.Conversion)
+        if (prepared.Conversion) {
             WriteBytes(JoinOutputPath(job.OutputDir, converted), *prepared.Conversion, written);
+            ++stats.Conversions;
+        }
         return {converted, ChangeExtension(source, ".jpg"), prepared.Width, prepared.Height};
     }
-    CopyByRule(path, JoinOutputPath(job.OutputDir, name), host);
+    CopyByRule(path, JoinOutputPath(job.OutputDir, name), host, stats);
     return {name, source, prepared.Width, prepared.Height};
 }
 
@@ -180,6 +187,7 @@ RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& op
         throw EInvalidOperation(1, 2147483647);
     host.SetProgressRange(0, count - 1);
 
+    RunStats stats;
     std::string background;
     const std::string& image = job.Style.BackgroundImage;
     if (!image.empty()) {
@@ -187,7 +195,7 @@ RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& op
             background = " BACKGROUND=\"" + AttributeText(FileUrl(image)) + "\"";
         } else {
             background = " BACKGROUND=\"" + AttributeText(BaseName(image)) + "\"";
-            CopyByRule(image, JoinOutputPath(job.OutputDir, BaseName(image)), host);
+            CopyByRule(image, JoinOutputPath(job.OutputDir, BaseName(image)), host, stats);
         }
     }
 
@@ -195,15 +203,15 @@ RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& op
     page.AddHead(job, background);
 
     EntryPipeline entries(job, WorkerCount(options));
-    int cells = 0;  // cells on the page so far: an entry left out does not count
     for (int i = 0; i < count; ++i) {
         const std::string& path = job.Entries[static_cast<std::size_t>(i)].Path;
         host.SetProgress(i);
         host.ProcessEvents();
         std::vector<std::string> written;
+        RunStats entryStats;
         Cell cell;
         try {
-            cell = CommitEntry(path, entries.Next(host), job, host, written);
+            cell = CommitEntry(path, entries.Next(host), job, host, entryStats, written);
         } catch (const EAbort&) {
             throw;
         } catch (const std::exception& e) {
@@ -212,25 +220,31 @@ RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& op
             // The entry is left out, and none of its own files stays.
             for (const std::string& file : written)
                 ::unlink(file.c_str());
+            ++stats.Failed;
             host.EntryFailed(path, e.what());
             continue;
         }
+        stats.SmallImages += entryStats.SmallImages;
+        stats.Conversions += entryStats.Conversions;
+        stats.SkippedCopies += entryStats.SkippedCopies;
 
         std::string caption;
         if (job.ShowFileNames)
             caption = "<BR>" + BaseName(path);
         if (job.NumberEntries)
-            caption += "<BR>#" + DecimalText(cells + 1);
-        if (cells % columns == 0)
+            caption += "<BR>#" + DecimalText(stats.Cells + 1);  // an entry left out is not counted
+        if (stats.Cells % columns == 0)
             page.Add("<TR>");
         page.AddCell(cell.Link, cell.Source, cell.Width, cell.Height, caption);
-        ++cells;
-        if (cells % columns == 0)
+        ++stats.Cells;
+        if (stats.Cells % columns == 0)
             page.Add("</TR>");
     }
 
     page.AddTail(job);
-    WriteFileReplacing(JoinOutputPath(job.OutputDir, job.PageName), page.Bytes());
+    stats.Page = JoinOutputPath(job.OutputDir, job.PageName);
+    WriteFileReplacing(stats.Page, page.Bytes());
+    host.Finished(stats);
     cursor.Restore();
     host.ShowMessage("終了しました", "結果報告", MessageButtons::Ok);
     return RunOutcome::Done;

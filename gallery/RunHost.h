@@ -7,6 +7,16 @@
 namespace kameola {
 
 enum class MessageButtons { Ok, YesNo };
+
+// What a finished run wrote.
+struct RunStats {
+    int Cells = 0;          // entries on the page
+    int Failed = 0;         // entries left out because they failed
+    int SmallImages = 0;
+    int Conversions = 0;
+    int SkippedCopies = 0;  // copies the copy rule skipped, the background picture's too
+    std::string Page;       // the page's path
+};
 enum class MessageAnswer { Ok, Yes, No };
 
 class RunHost {
@@ -32,6 +42,9 @@ public:
     // Called again and again while the run waits for an entry being prepared: a window
     // handles its events here so that it stays responsive. May raise EAbort.
     virtual void KeepResponsive() {}
+
+    // Told what the run wrote, once the page is in place, before the completion notice.
+    virtual void Finished(const RunStats& stats) { (void)stats; }
 
     // Told when an entry failed and was left out of the page (only when the run was asked
     // to keep going); message is the error's text.

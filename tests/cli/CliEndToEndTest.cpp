@@ -104,3 +104,47 @@ TEST(CliEndToEnd, ErrorsAndExitCodes)
     EXPECT_EQ(r.Status, 2);
     EXPECT_NE(r.Err.find("usage:"), std::string::npos);
 }
+
+TEST(CliEndToEnd, KeepGoingLeavesFailedEntriesOutInListOrder)
+{
+    ScratchDir dir;
+    WriteJpeg(dir / "a.jpg", 640, 480);
+    WriteFile(dir / "bad.jpg", "\xFF\xD8 not a picture");
+    WriteBmp(dir / "p.bmp", 300, 400);
+    WriteFile(dir / "bad.bmp", "BM cut short");
+    WriteFile(dir / "c.gif", "GIF89a");
+    const std::string out = dir / "out";
+    const std::string missing = dir / "missing.jpg";
+
+    for (const char* jobs : {"1", "8"}) {
+        fs::remove_all(out);
+        Result r = RunCli({"-o", out, "--small", "--numbers", "--columns", "2", "--keep-going",
+                           "--jobs", jobs, dir / "a.jpg", dir / "bad.jpg", missing, dir / "p.bmp",
+                           dir / "bad.bmp", dir / "c.gif"},
+                          dir);
+        EXPECT_EQ(r.Status, 1);
+        // Each failure named with its path, in list order, the unopenable file first
+        // because files are opened before the run starts.
+        const std::size_t at0 = r.Err.find(missing + ": ファイル " + missing + " は開けません.");
+        const std::size_t at1 = r.Err.find(dir / "bad.jpg" + ": JPEG エラー #");
+        const std::size_t at2 = r.Err.find(dir / "bad.bmp" + ": ");
+        EXPECT_NE(at0, std::string::npos) << r.Err;
+        EXPECT_NE(at1, std::string::npos) << r.Err;
+        EXPECT_NE(at2, std::string::npos) << r.Err;
+        EXPECT_TRUE(at0 < at1 && at1 < at2) << r.Err;
+
+        // The page numbers and breaks rows by the cells it shows.
+        const std::string page = ReadFile(out + "/index.htm");  // the fragments below are ASCII
+        EXPECT_NE(page.find("<IMG SRC=\"as.jpg\" WIDTH=100 HEIGHT=75 BORDER=0><BR>#1</A>"), std::string::npos);
+        EXPECT_NE(page.find("<IMG SRC=\"p.jpg\" WIDTH=100 HEIGHT=133 BORDER=0><BR>#2</A></DIV></TD>\r\n</TR>\r\n<TR>"),
+                  std::string::npos)
+            << page;
+        EXPECT_NE(page.find("<BR>#3</A>"), std::string::npos);
+        EXPECT_EQ(page.find("bad"), std::string::npos);
+        EXPECT_EQ(page.find("#4"), std::string::npos);
+        // None of a failed entry's files stays.
+        EXPECT_FALSE(fs::exists(out + "/bad.jpg"));
+        EXPECT_FALSE(fs::exists(out + "/bads.jpg"));
+        EXPECT_TRUE(fs::exists(out + "/p.jpg"));
+    }
+}

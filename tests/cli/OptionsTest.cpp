@@ -38,6 +38,12 @@ TEST(CliOptions, EveryOption)
     EXPECT_EQ(o.Job.Style.FontFace, "");
     o = ParseOptions({"-o", "d", "--background-color", "0080fF"});
     EXPECT_EQ(o.Job.Style.BackgroundColor, 0xFF8000u);
+
+    EXPECT_EQ(o.Run.Jobs, 0);  // one worker per CPU unless told
+    EXPECT_FALSE(o.Run.KeepGoing);
+    o = ParseOptions({"-o", "d", "--jobs", "64", "--keep-going"});
+    EXPECT_EQ(o.Run.Jobs, 64);
+    EXPECT_TRUE(o.Run.KeepGoing);
 }
 
 TEST(CliOptions, UsageErrors)
@@ -52,6 +58,8 @@ TEST(CliOptions, UsageErrors)
              {"-o", "d", "--text-color", "fff"},
              {"-o", "d", "--text-color", "gg0000"},
              {"-o", "d", "--bogus"},
+             {"-o", "d", "--jobs", "0"},
+             {"-o", "d", "--jobs", "65"},
          }) {
         EXPECT_THROW(ParseOptions(args), UsageError) << args.back();
     }
