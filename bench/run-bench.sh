@@ -54,21 +54,25 @@ floor() {
 export -f floor; export corpus
 
 cat "${files[@]}" >/dev/null  # warm the page cache for both
+cpus=$(nproc)
 read -r floor_s floor_kb < <(measure bash -c floor)
 rm -rf "$out/web"
 read -r run_s run_kb < <(measure "$cli" -o "$out/web" --small "${files[@]}")
+rm -rf "$out/web"
+read -r one_s one_kb < <(measure "$cli" -o "$out/web" --small --jobs 1 "${files[@]}")
 rm -rf "$out/web"
 third=("${files[@]:0:$((count / 3))}")
 read -r _ third_kb < <(measure "$cli" -o "$out/web" --small "${third[@]}")
 rm -rf "$out/web"
 read -r plain_s plain_kb < <(measure "$cli" -o "$out/web" "${files[@]}")
 
-awk -v n="$count" -v fs="$floor_s" -v rs="$run_s" -v rk="$run_kb" -v tk="$third_kb" -v m="${#third[@]}" \
-    -v ps="$plain_s" -v pk="$plain_kb" 'BEGIN {
-  printf "entries:            %d\n", n
-  printf "floor (djpeg+read): %.2f s\n", fs
-  printf "kameola-cli --small %.2f s, %.1f images/s\n", rs, n / rs
-  printf "ratio to floor:     %.2f (goal <= 1.25)\n", rs / fs
-  printf "peak memory:        %.1f MiB with %d entries, %.1f MiB with %d entries\n", rk / 1024, n, tk / 1024, m
-  printf "without --small:    %.2f s, ratio to floor %.2f, peak %.1f MiB\n", ps, ps / fs, pk / 1024
+awk -v n="$count" -v c="$cpus" -v fs="$floor_s" -v rs="$run_s" -v rk="$run_kb" -v os="$one_s" -v ok="$one_kb" \
+    -v tk="$third_kb" -v m="${#third[@]}" -v ps="$plain_s" -v pk="$plain_kb" 'BEGIN {
+  printf "entries:                     %d, on %d CPUs\n", n, c
+  printf "floor (djpeg+read, 1 core):  %.2f s\n", fs
+  printf "--small, default workers:    %.2f s, %.1f images/s, ratio to floor %.2f (goal < 0.55 on 2 cores), peak %.1f MiB (goal < 160)\n", rs, n / rs, rs / fs, rk / 1024
+  printf "--small --jobs 1:            %.2f s, ratio to floor %.2f, peak %.1f MiB\n", os, os / fs, ok / 1024
+  printf "speed-up of the workers:     %.2f\n", os / rs
+  printf "peak with a third:           %.1f MiB with %d entries\n", tk / 1024, m
+  printf "without --small:             %.2f s, ratio to floor %.2f, peak %.1f MiB\n", ps, ps / fs, pk / 1024
 }'
