@@ -5,6 +5,7 @@
 #include "common/Errors.h"
 #include "gallery/FileCopy.h"
 #include "imaging/Jpeg.h"
+#include "gallery/ListedFiles.h"
 #include "gallery/Naming.h"
 #include "gallery/Page.h"
 
@@ -148,6 +149,7 @@ void RunGallery(const GalleryJob& job, RunHost& host)
 
     PageLines page;
     page.AddHead(job, background);
+    const ListedFiles listed(job);
 
     for (int i = 0; i < count; ++i) {
         const std::string& path = job.Entries[static_cast<std::size_t>(i)].Path;
@@ -156,9 +158,13 @@ void RunGallery(const GalleryJob& job, RunHost& host)
 
         host.SetProgress(i);
         host.ProcessEvents();
+        if (job.MakeSmallImages && fileClass != FileClass::Other)
+            listed.RefuseListed(JoinOutputPath(job.OutputDir, SmallImageName(name, fileClass)));
         auto [width, height] = PrepareEntry(path, job);
 
-        std::string source = job.MakeSmallImages ? ReplaceAllNoCase(name, ".jp", "s.jp") : name;
+        // Only JPEG files have a small image under this name in copy mode.
+        bool smallJpeg = job.MakeSmallImages && fileClass == FileClass::Jpeg;
+        std::string source = smallJpeg ? SmallImageName(name, fileClass) : name;
         std::string caption;
         if (job.ShowFileNames)
             caption = "<BR>" + name;
@@ -174,6 +180,7 @@ void RunGallery(const GalleryJob& job, RunHost& host)
         } else if (fileClass == FileClass::Bmp) {
             page.AddCell(ChangeExtension(name, ".jpg"), ChangeExtension(source, ".jpg"), width,
                          height, caption);
+            listed.RefuseListed(JoinOutputPath(job.OutputDir, ChangeExtension(name, ".jpg")));
             ConvertBmpToJpeg(path, job.OutputDir);
         } else {
             page.AddCell(name, source, width, height, caption);
@@ -185,6 +192,7 @@ void RunGallery(const GalleryJob& job, RunHost& host)
     }
 
     page.AddTail(job);
+    listed.RefuseListed(JoinOutputPath(job.OutputDir, job.PageName));
     WriteFileReplacing(JoinOutputPath(job.OutputDir, job.PageName), page.Bytes());
     cursor.Restore();
     host.ShowMessage("終了しました", "結果報告", MessageButtons::Ok);
