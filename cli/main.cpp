@@ -1,6 +1,7 @@
 // kameola-cli: makes a gallery page from files named on the command line.
 #include "cli/ConsoleHost.h"
 #include "gallery/Entry.h"
+#include "gallery/Naming.h"
 #include "common/Errors.h"
 #include "cli/Options.h"
 #include "gallery/Run.h"
@@ -28,8 +29,11 @@ int main(int argc, char** argv)
     GalleryJob& job = options.Job;
     ConsoleHost host(job, stderr, ::isatty(STDERR_FILENO) == 1);
     try {
+        // Paths are taken absolute, as the windows' paths always are, so that link mode
+        // writes whole file:/// addresses.
         for (const std::string& file : options.Files)
-            job.Entries.push_back(OpenEntry(file));
+            job.Entries.push_back(OpenEntry(AbsolutePath(file)));
+        job.Style.BackgroundImage = AbsolutePath(job.Style.BackgroundImage);
         RunGallery(job, host);
         host.FinishProgress();
     } catch (const EAbort&) {
