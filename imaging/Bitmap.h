@@ -94,6 +94,8 @@ public:
 
 private:
     struct Storage;
+    static void FillWhite(Storage& storage);
+    static void CopyCorner(const Storage& old, Storage& storage);
     void Detach();
     void Allocate(PixelFormat format, int width, int height, std::vector<PaletteEntry> palette,
                   BitFields masks, bool zeroFill);
