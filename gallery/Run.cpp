@@ -6,11 +6,13 @@
 #include "gallery/FileCopy.h"
 #include "imaging/Jpeg.h"
 #include "gallery/ListedFiles.h"
+#include "imaging/Orientation.h"
 #include "gallery/Naming.h"
 #include "gallery/Page.h"
 
 #include <cmath>
 #include <cstdint>
+#include <new>
 
 namespace kameola {
 
@@ -94,13 +96,20 @@ std::pair<int, int> PrepareEntry(const std::string& path, const GalleryJob& job)
         // empty stream has no header, so it is decoded (and refused) first.
         if (jpeg.Data().Bytes.empty())
             jpeg.DecodeJpeg();
-        height = ThumbHeight(job.ThumbWidth, jpeg.Height(), jpeg.Width());
+        // Size and small image follow the picture as shown upright (Exif orientation): the
+        // small image is sampled from the stored picture at the stored-orientation size,
+        // then turned; it is written without Exif.
+        const int orientation = jpeg.Orientation();
+        const bool swap = SwapsSides(orientation);
+        height = swap ? ThumbHeight(job.ThumbWidth, jpeg.Width(), jpeg.Height())
+                      : ThumbHeight(job.ThumbWidth, jpeg.Height(), jpeg.Width());
         if (!job.MakeSmallImages) {
             StretchPicture(jpeg, 1, 1);
         } else {
-            TBitmap stretched = StretchPicture(jpeg, width, height);
+            TBitmap stretched = swap ? StretchPicture(jpeg, height, width)
+                                     : StretchPicture(jpeg, width, height);
             // The same JPEG picture encodes it, so a progressive source stays progressive.
-            SaveSmallImage(jpeg, stretched, smallPath);
+            SaveSmallImage(jpeg, OrientUpright(stretched, orientation), smallPath);
         }
     }
     return {width, height};
@@ -118,7 +127,20 @@ void ConvertBmpToJpeg(const std::string& path, const std::string& directory)
     jpeg.SaveJpegFile(JoinOutputPath(directory, ChangeExtension(BaseName(path), ".jpg")));
 }
 
+static void RunSteps(const GalleryJob& job, RunHost& host);
+
+// An allocation failure with no error of its own is reported as lacking resources, never
+// with the text of a C++ exception.
 void RunGallery(const GalleryJob& job, RunHost& host)
+{
+    try {
+        RunSteps(job, host);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfResources();
+    }
+}
+
+static void RunSteps(const GalleryJob& job, RunHost& host)
 {
     if (job.OutputDir.empty()) {
         host.ShowMessage("出力先ディレクトリを指定してください", "警告", MessageButtons::Ok);
