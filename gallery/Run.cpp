@@ -3,9 +3,9 @@
 
 #include "imaging/Bitmap.h"
 #include "common/Errors.h"
-#include "gallery/FileCopy.h"
 #include "imaging/Jpeg.h"
 #include "gallery/Naming.h"
+#include "gallery/OutputFile.h"
 #include "gallery/Page.h"
 
 #include <cmath>
@@ -34,15 +34,16 @@ int ThumbHeight(int thumbWidth, int h, int w)
 // the host, which may tell the user but does not stop the run.
 void CopyByRule(const std::string& source, const std::string& target, RunHost& host)
 {
-    if (!CopyFileNoReplace(source, target))
-        host.CopySkipped(source, target);
+    std::string reason;
+    if (!CopyFileNoReplace(source, target, &reason))
+        host.CopySkipped(source, target, reason);
 }
 
 void SaveSmallImage(TJPEGImage& jpeg, const TBitmap& stretched, const std::string& path)
 {
     jpeg.AssignBitmap(stretched);
     jpeg.CompressJpeg();
-    jpeg.SaveJpegFile(path);
+    WriteFileReplacing(path, jpeg.Data().Bytes);
 }
 
 // Restores the host's cursor when the run leaves its busy part, normally or by an error.
@@ -114,7 +115,8 @@ void ConvertBmpToJpeg(const std::string& path, const std::string& directory)
     TJPEGImage jpeg;
     jpeg.AssignBitmap(picture);
     jpeg.CompressJpeg();
-    jpeg.SaveJpegFile(JoinOutputPath(directory, ChangeExtension(BaseName(path), ".jpg")));
+    WriteFileReplacing(JoinOutputPath(directory, ChangeExtension(BaseName(path), ".jpg")),
+                       jpeg.Data().Bytes);
 }
 
 void RunGallery(const GalleryJob& job, RunHost& host)
@@ -134,6 +136,7 @@ void RunGallery(const GalleryJob& job, RunHost& host)
     const int count = static_cast<int>(job.Entries.size());
     const int columns = job.Columns > 0 ? job.Columns : 1;  // the windows keep it in 1..100
     host.SetProgressRange(0, count - 1);
+    RemoveStaleTemporaries(job.OutputDir);
 
     std::string background;
     const std::string& image = job.Style.BackgroundImage;
