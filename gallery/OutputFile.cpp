@@ -194,22 +194,15 @@ int PutNamed(const std::string& path, bool replace, const Fill& fill)
     return CloseInPlace(file, path);
 }
 
-// Links the locked unnamed file under a fresh temporary name and renames that over path.
-int LinkReplacing(int fd, const std::string& path)
+// Gives the unnamed file a fresh temporary name in the directory; 0 or errno.
+int NameUnnamed(int fd, const std::string& directory, std::string& temp)
 {
-    const std::string directory = DirectoryPart(path);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string temp = TemporaryName(directory);
-        if (detail::OutputFileCalls().LinkDescriptor(fd, temp.c_str()) != 0) {
-            if (errno == EEXIST)
-                continue;
-            return errno;
-        }
-        if (std::rename(temp.c_str(), path.c_str()) == 0)
+        temp = TemporaryName(directory);
+        if (detail::OutputFileCalls().LinkDescriptor(fd, temp.c_str()) == 0)
             return 0;
-        const int err = errno;
-        ::unlink(temp.c_str());
-        return err;
+        if (errno != EEXIST)
+            return errno;
     }
     return EEXIST;
 }
@@ -217,30 +210,35 @@ int LinkReplacing(int fd, const std::string& path)
 // Writes a file through fill and puts it at path; 0 or the errno that stopped it.
 int PutFile(const std::string& path, bool replace, const Fill& fill)
 {
-    std::string directory = DirectoryPart(path);
-    if (directory.empty())
-        directory = ".";
-    FileHandle file(detail::OutputFileCalls().OpenUnnamed(directory.c_str(), 0666));
+    const std::string directory = DirectoryPart(path);
+    FileHandle file(detail::OutputFileCalls().OpenUnnamed(
+        directory.empty() ? "." : directory.c_str(), 0666));
     if (!file.Valid())
         return PutNamed(path, replace, fill);
     if (!fill(file.Get()))
         return Fail(errno);
-    // Locked before it gets a temporary name, so no sweep takes it.
+    // Locked before it has a name, so no sweep of another run takes it.
     Lock(file.Get());
-    int linked = 0;
-    if (replace)
-        linked = LinkReplacing(file.Get(), path);
-    else
-        linked = detail::OutputFileCalls().LinkDescriptor(file.Get(), path.c_str()) == 0 ? 0
-                                                                                        : errno;
-    if (linked == EEXIST && !replace)
-        return Fail(EEXIST);
-    if (linked != 0) {
-        // The file system made the file but will not name it: write it again, named.
-        file.Close();
-        return PutNamed(path, replace, fill);
+    if (replace) {
+        // No call links over an existing name: link under a temporary one, then rename.
+        std::string temp;
+        if (NameUnnamed(file.Get(), directory, temp) == 0) {
+            if (std::rename(temp.c_str(), path.c_str()) != 0) {
+                const int err = errno;
+                ::unlink(temp.c_str());
+                return Fail(err);
+            }
+            return CloseInPlace(file, path);
+        }
+    } else {
+        if (detail::OutputFileCalls().LinkDescriptor(file.Get(), path.c_str()) == 0)
+            return CloseInPlace(file, path);
+        if (errno == EEXIST)
+            return EEXIST;
     }
-    return CloseInPlace(file, path);
+    // The file system made the file but will not name it: write it again, named.
+    file.Close();
+    return PutNamed(path, replace, fill);
 }
 
 bool CopyBytes(int in, int out)
@@ -305,8 +303,8 @@ bool IsTemporaryName(std::string_view name)
         name.substr(0, kTempPrefix.size()) != kTempPrefix)
         return false;
     for (char c : name.substr(kTempPrefix.size())) {
-        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-        if (!letter)
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!letter && !(c >= '0' && c <= '9'))
             return false;
     }
     return true;
@@ -314,18 +312,15 @@ bool IsTemporaryName(std::string_view name)
 
 void RemoveStaleTemporaries(const std::string& directory)
 {
-    FileHandle dir(::open(directory.empty() ? "." : directory.c_str(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dir.Valid())
-        return;
-    DIR* stream = ::fdopendir(::dup(dir.Get()));
+    DIR* stream = ::opendir(directory.empty() ? "." : directory.c_str());
     if (!stream)
         return;
+    const int dir = ::dirfd(stream);
     while (const dirent* entry = ::readdir(stream)) {
         if (!IsTemporaryName(entry->d_name))
             continue;
-        FileHandle file(::openat(dir.Get(), entry->d_name,
-                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        FileHandle file(
+            ::openat(dir, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         struct stat opened {}, named {};
         if (!file.Valid() || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode))
             continue;
@@ -333,9 +328,9 @@ void RemoveStaleTemporaries(const std::string& directory)
         if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
             continue;
         // Remove it only when the name still means the file locked here.
-        if (::fstatat(dir.Get(), entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        if (::fstatat(dir, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             SameFile(opened, named))
-            ::unlinkat(dir.Get(), entry->d_name, 0);
+            ::unlinkat(dir, entry->d_name, 0);
     }
     ::closedir(stream);
 }
