@@ -170,16 +170,6 @@ TEST_P(OutputFile, CopyNeverReplacesAndSaysWhy)
     EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
 }
 
-TEST_P(OutputFile, CopyOfALargeFileIsWhole)
-{
-    std::string bytes(3 << 20, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>(i * 131 / 7);
-    WriteFile(dir / "big", bytes);
-    ASSERT_TRUE(CopyFileNoReplace(dir / "big", dir / "copy"));
-    EXPECT_TRUE(ReadFile(dir / "copy") == bytes);
-}
-
 TEST_P(OutputFile, KilledWhileCopyingLeavesNoTargetAndTheNextRunCopiesWhole)
 {
     WriteFile(dir / "big", std::string(1 << 20, 'x'));

@@ -103,17 +103,6 @@ TEST_F(RunOutput, EntryTurnedIntoAPipeStopsOrIsSkippedWithoutHanging)
     EXPECT_TRUE(fs::exists(web + "/index.htm"));
 }
 
-TEST_F(RunOutput, CopySkipsSayWhy)
-{
-    WriteFile(dir / "a.gif", "new");
-    WriteFile(web + "/a.gif", "old");
-    RunGallery(JobWith({dir / "a.gif"}), host);
-    ASSERT_EQ(host.Skipped.size(), 1u);
-    EXPECT_EQ(host.Skipped[0], (dir / "a.gif") + " -> " + web + "/a.gif");
-    EXPECT_EQ(host.Reasons[0], kTargetExists);
-    EXPECT_EQ(ReadFile(web + "/a.gif"), "old");
-}
-
 TEST_F(RunOutput, WritesCutShortFailWithTheFinalPathAndLeaveNoPartialFile)
 {
     // Each file below is larger than the limit; everything written before it is smaller.
