@@ -62,6 +62,7 @@ FileSystemCalls& OutputFileCalls()
 
 namespace {
 
+// Temporary names do not grow with the final name, which may already be 255 bytes long.
 constexpr std::string_view kTempPrefix = ".kameola-";
 constexpr std::size_t kTempRandomLength = 6;
 constexpr int kNameAttempts = 100;
