@@ -21,7 +21,8 @@ public:
     void SetProgressRange(int bottom, int top) override;
     void SetProgress(int position) override;
     void ProcessEvents() override {}
-    void CopySkipped(const std::string& source, const std::string& target) override;
+    void CopySkipped(const std::string& source, const std::string& target,
+                     const std::string& reason) override;
 
     // The warning box's text when the run stopped on one, else empty.
     const std::string& Warning() const { return m_warning; }

@@ -3,11 +3,11 @@
 
 #include "imaging/Bitmap.h"
 #include "common/Errors.h"
-#include "gallery/FileCopy.h"
 #include "imaging/Jpeg.h"
 #include "gallery/ListedFiles.h"
 #include "imaging/Orientation.h"
 #include "gallery/Naming.h"
+#include "gallery/OutputFile.h"
 #include "gallery/Page.h"
 
 #include <cmath>
@@ -37,15 +37,16 @@ int ThumbHeight(int thumbWidth, int h, int w)
 // the host, which may tell the user but does not stop the run.
 void CopyByRule(const std::string& source, const std::string& target, RunHost& host)
 {
-    if (!CopyFileNoReplace(source, target))
-        host.CopySkipped(source, target);
+    std::string reason;
+    if (!CopyFileNoReplace(source, target, &reason))
+        host.CopySkipped(source, target, reason);
 }
 
 void SaveSmallImage(TJPEGImage& jpeg, const TBitmap& stretched, const std::string& path)
 {
     jpeg.AssignBitmap(stretched);
     jpeg.CompressJpeg();
-    jpeg.SaveJpegFile(path);
+    WriteFileReplacing(path, jpeg.Data().Bytes);
 }
 
 // Restores the host's cursor when the run leaves its busy part, normally or by an error.
@@ -124,7 +125,8 @@ void ConvertBmpToJpeg(const std::string& path, const std::string& directory)
     TJPEGImage jpeg;
     jpeg.AssignBitmap(picture);
     jpeg.CompressJpeg();
-    jpeg.SaveJpegFile(JoinOutputPath(directory, ChangeExtension(BaseName(path), ".jpg")));
+    WriteFileReplacing(JoinOutputPath(directory, ChangeExtension(BaseName(path), ".jpg")),
+                       jpeg.Data().Bytes);
 }
 
 static void RunSteps(const GalleryJob& job, RunHost& host);
@@ -157,6 +159,7 @@ static void RunSteps(const GalleryJob& job, RunHost& host)
     const int count = static_cast<int>(job.Entries.size());
     const int columns = job.Columns > 0 ? job.Columns : 1;  // the windows keep it in 1..100
     host.SetProgressRange(0, count - 1);
+    RemoveStaleTemporaries(job.OutputDir);
 
     std::string background;
     const std::string& image = job.Style.BackgroundImage;

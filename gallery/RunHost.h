@@ -30,12 +30,14 @@ public:
     // Lets pending window events run once. May raise EAbort to stop the run.
     virtual void ProcessEvents() = 0;
 
-    // Told when a copy was skipped because the target exists or the copy failed; the
-    // run itself reports nothing and goes on.
-    virtual void CopySkipped(const std::string& source, const std::string& target)
+    // Told when a copy was skipped because the target exists or the copy failed, with
+    // the message saying why; the run itself reports nothing and goes on.
+    virtual void CopySkipped(const std::string& source, const std::string& target,
+                             const std::string& reason)
     {
         (void)source;
         (void)target;
+        (void)reason;
     }
 };
 
