@@ -3,6 +3,7 @@
 
 #include "app/Fonts.h"
 #include "app/PictureDialog.h"
+#include "gallery/DefaultFace.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -151,7 +152,9 @@ void TForm2::FormCreate()
 
     FontList->clear();
     FontList->addItems(JapaneseTypefaces());
-    FontList->setCurrentIndex(FontList->findText(QString::fromUtf8(kWindowFaceName)));
+    // The page's default face, as the batch front end takes it; none when not installed.
+    const std::string face = DefaultPageFace();
+    FontList->setCurrentIndex(face.empty() ? -1 : FontList->findText(QString::fromStdString(face)));
 }
 
 PageStyle TForm2::Style() const

@@ -28,13 +28,15 @@ void ConsoleHost::SetProgress(int position)
         DrawBar(position, BaseName(m_job.Entries[static_cast<std::size_t>(position)].Path));
 }
 
-void ConsoleHost::CopySkipped(const std::string& source, const std::string& target)
+void ConsoleHost::CopySkipped(const std::string& source, const std::string& target,
+                              const std::string& reason)
 {
     if (m_barShown) {
         std::fputs("\r\033[K", m_err);
         m_barShown = false;
     }
-    std::fprintf(m_err, "warning: %s not copied to %s\n", source.c_str(), target.c_str());
+    std::fprintf(m_err, "warning: %s not copied to %s: %s\n", source.c_str(), target.c_str(),
+                 reason.c_str());
 }
 
 void ConsoleHost::EntryFailed(const std::string& path, const std::string& message)

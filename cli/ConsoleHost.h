@@ -21,7 +21,8 @@ public:
     void SetProgressRange(int, int) override {}
     void SetProgress(int position) override;
     void ProcessEvents() override {}
-    void CopySkipped(const std::string& source, const std::string& target) override;
+    void CopySkipped(const std::string& source, const std::string& target,
+                     const std::string& reason) override;
     void EntryFailed(const std::string& path, const std::string& message) override;
     void Finished(const RunStats& stats) override { m_stats = stats; }
 

@@ -1,6 +1,8 @@
 // Command-line options of kameola-cli.
 #include "cli/Options.h"
 
+#include "gallery/DefaultFace.h"
+
 #include <charconv>
 
 namespace kameola {
@@ -39,6 +41,7 @@ CliOptions ParseOptions(const std::vector<std::string>& args)
 {
     CliOptions options;
     GalleryJob& job = options.Job;
+    job.Style.FontFace = DefaultPageFace();  // as the style dialog starts
     bool outputGiven = false;
     bool onlyFiles = false;
 

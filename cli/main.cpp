@@ -1,6 +1,7 @@
 // kameola-cli: makes a gallery page from files named on the command line.
 #include "cli/ConsoleHost.h"
 #include "gallery/Entry.h"
+#include "gallery/Naming.h"
 #include "common/Errors.h"
 #include "cli/Options.h"
 #include "gallery/Run.h"
@@ -32,16 +33,20 @@ int main(int argc, char** argv)
     const auto started = std::chrono::steady_clock::now();
     int failed = 0;
     try {
+        // Paths are taken absolute, as the windows' paths always are, so that link mode
+        // writes whole file:/// addresses.
         for (const std::string& file : options.Files) {
+            const std::string path = AbsolutePath(file);
             try {
-                job.Entries.push_back(OpenEntry(file));
+                job.Entries.push_back(OpenEntry(path));
             } catch (const Exception& e) {
                 if (!options.Run.KeepGoing)
                     throw;
-                host.ReportFailure(file, e.Message());
+                host.ReportFailure(path, e.Message());
                 ++failed;
             }
         }
+        job.Style.BackgroundImage = AbsolutePath(job.Style.BackgroundImage);
         const RunOutcome outcome = RunGallery(job, host, options.Run);
         host.FinishProgress();
         if (outcome != RunOutcome::Done) {

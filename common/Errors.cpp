@@ -27,14 +27,17 @@ std::string EInOutError::MessageFor(int code)
     }
 }
 
-int EInOutError::CodeForErrno(int err)
+EInOutError::EInOutError(int code, std::string message)
+    : Exception(std::move(message)), m_code(code) {}
+
+EInOutError EInOutError::FromErrno(int err)
 {
     switch (err) {
-    case ENOENT: case ENOTDIR: case ENAMETOOLONG: case ELOOP: return 3;
-    case EACCES: case EPERM: case EROFS: return 5;
-    case EMFILE: case ENFILE: return 4;
-    case ENOSPC: case EDQUOT: return 101;
-    default: return err;
+    case ENOENT: case ENOTDIR: case ENAMETOOLONG: case ELOOP: return EInOutError(3);
+    case EACCES: case EPERM: case EROFS: return EInOutError(5);
+    case EMFILE: case ENFILE: return EInOutError(4);
+    case ENOSPC: case EDQUOT: return EInOutError(101);
+    default: return EInOutError(err, "I/O エラー (" + std::to_string(err) + ")");
     }
 }
 

@@ -35,10 +35,13 @@ public:
     explicit EInOutError(int code);
     int Code() const noexcept { return m_code; }
     static std::string MessageFor(int code);
-    // Maps an errno value onto the codes above (ENOENT to 3, EACCES to 5, ...).
-    static int CodeForErrno(int err);
+    // The error for a failed system call: errno values of the table's kinds take its codes
+    // (ENOENT 3, EACCES 5, ...); any other errno gives "I/O エラー (%d)" with its own number,
+    // also when that number equals a code of the table (EIO is 5).
+    static EInOutError FromErrno(int err);
 
 private:
+    EInOutError(int code, std::string message);
     int m_code;
 };
 

@@ -1,4 +1,5 @@
-// libFuzzer target: JPEG load, decode, stretch (both paths, compared), assign and compress.
+// libFuzzer target: JPEG load (with the Exif orientation), decode, stretch (both paths,
+// compared), turning upright, assign and compress.
 //
 // Seeds: small JPEGs of every kind the decoder meets, made from a 48 × 32 PPM/PGM, e.g.
 //   cjpeg -outfile baseline420.jpg s.ppm; cjpeg -sample 2x1 ...; cjpeg -sample 1x1 ...;
@@ -10,6 +11,7 @@
 #include "imaging/Bitmap.h"
 #include "common/Errors.h"
 #include "imaging/Jpeg.h"
+#include "imaging/Orientation.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -85,6 +87,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();
 
     // Any exception from here on escapes and is reported as a crash.
+    const int orientation = fast.Orientation();
+    if (orientation < 1 || orientation > 8)
+        __builtin_trap();
+    const TBitmap upright = OrientUpright(*full.picture, orientation);
+    if (upright.Width() != (SwapsSides(orientation) ? kHeight : kWidth))
+        __builtin_trap();
     fast.AssignBitmap(*full.picture);
     fast.CompressJpeg();
     TJPEGImage small;

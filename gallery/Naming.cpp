@@ -201,8 +201,7 @@ void CreateDirectoryChain(std::string_view directory, PathSyntax syntax)
         if (DirectoryExists(level))
             return;
         if (::mkdir(level.c_str(), 0777) != 0) {
-            int err = errno;
-            throw EInOutError(EInOutError::CodeForErrno(err));
+            throw EInOutError::FromErrno(errno);
         }
     };
     for (std::size_t i = 0; i < directory.size(); ++i) {

@@ -1,16 +1,8 @@
-// Lines of the gallery page and writing them in one piece.
+// Lines of the gallery page.
 #include "gallery/Page.h"
 
-#include "common/Errors.h"
-#include "common/FileIo.h"
 #include "gallery/Naming.h"
 #include "gallery/TextEncoding.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kameola {
 
@@ -74,32 +66,6 @@ std::string PageLines::Bytes() const
         text += "\r\n";
     }
     return ToShiftJis(text);
-}
-
-namespace {
-
-} // namespace
-
-void WriteFileReplacing(const std::string& path, std::string_view bytes)
-{
-    // The temporary file sits beside the target so that the rename stays on one file system.
-    std::size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = dir + "." + name + ".XXXXXX";
-
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throw EFCreateError(path);
-    // mkstemp makes the file private; give it the permissions a newly created file gets.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && WriteAll(fd, bytes.data(), bytes.size());
-    ok = (::close(fd) == 0) && ok;
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        throw EFCreateError(path);
-    }
 }
 
 } // namespace kameola

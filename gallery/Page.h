@@ -1,4 +1,4 @@
-// The gallery page: its lines, built in memory, and the one write at the end.
+// The gallery page: its lines, built in memory and written once at the end.
 #pragma once
 
 #include "gallery/Job.h"
@@ -30,9 +30,5 @@ public:
 private:
     std::vector<std::string> m_lines;
 };
-
-// Replaces the file at path with the bytes only once they are completely written, so a
-// failed write never leaves a cut page or destroys the previous one. Raises EFCreateError.
-void WriteFileReplacing(const std::string& path, std::string_view bytes);
 
 } // namespace kameola

@@ -5,6 +5,7 @@
 #include "gallery/Naming.h"
 #include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
+#include "imaging/Orientation.h"
 
 #include <cmath>
 #include <cstdint>
@@ -72,13 +73,20 @@ PreparedEntry PrepareEntry(const std::string& path, const GalleryJob& job)
         // empty stream has no header, so it is decoded (and refused) first.
         if (jpeg.Data().Bytes.empty())
             jpeg.DecodeJpeg();
-        result.Height = ThumbHeight(job.ThumbWidth, jpeg.Height(), jpeg.Width());
+        // Size and small image follow the picture as shown upright (Exif orientation): the
+        // small image is sampled from the stored picture at the stored-orientation size,
+        // then turned; it is encoded without Exif.
+        const int orientation = jpeg.Orientation();
+        const bool swap = SwapsSides(orientation);
+        result.Height = swap ? ThumbHeight(job.ThumbWidth, jpeg.Width(), jpeg.Height())
+                             : ThumbHeight(job.ThumbWidth, jpeg.Height(), jpeg.Width());
         if (!job.MakeSmallImages) {
             StretchPicture(jpeg, 1, 1);
         } else {
-            const TBitmap stretched = StretchPicture(jpeg, result.Width, result.Height);
+            const TBitmap stretched = swap ? StretchPicture(jpeg, result.Height, result.Width)
+                                           : StretchPicture(jpeg, result.Width, result.Height);
             // The same JPEG picture encodes it, so a progressive source stays progressive.
-            result.SmallImage = Encode(jpeg, stretched);
+            result.SmallImage = Encode(jpeg, OrientUpright(stretched, orientation));
         }
     }
     return result;

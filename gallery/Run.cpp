@@ -3,8 +3,9 @@
 #include "gallery/Run.h"
 
 #include "common/Errors.h"
-#include "gallery/FileCopy.h"
+#include "gallery/ListedFiles.h"
 #include "gallery/Naming.h"
+#include "gallery/OutputFile.h"
 #include "gallery/Page.h"
 #include "gallery/detail/Prepare.h"
 #include "gallery/detail/Workers.h"
@@ -14,7 +15,6 @@
 #include <future>
 #include <memory>
 #include <new>
-#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -27,9 +27,10 @@ namespace {
 void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
                 RunStats& stats)
 {
-    if (!CopyFileNoReplace(source, target)) {
+    std::string reason;
+    if (!CopyFileNoReplace(source, target, &reason)) {
         ++stats.SkippedCopies;
-        host.CopySkipped(source, target);
+        host.CopySkipped(source, target, reason);
     }
 }
 
@@ -118,30 +119,39 @@ struct Cell {
     int Height = 0;
 };
 
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                std::vector<std::string>& written)
+// Writes a prepared file, never over a file the run was given.
+void WriteOutput(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                 const ListedFiles& listed, std::vector<std::string>& written)
 {
-    WriteFileReplacing(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    listed.RefuseListed(path);
+    WriteFileReplacing(path, bytes);
     written.push_back(path);
 }
 
-// Puts one prepared entry's files in place: its small image, then its conversion or copy.
-// Returns what its cell shows; the names of the files written go to written.
-Cell CommitEntry(const std::string& path, const PreparedEntry& prepared, const GalleryJob& job,
-                 RunHost& host, RunStats& stats, std::vector<std::string>& written)
+// Takes the entry's preparation and puts its files in place: its small image, then its
+// conversion or copy. Returns what its cell shows; the files written go to written.
+Cell CommitEntry(const std::string& path, EntryPipeline& entries, const GalleryJob& job,
+                 const ListedFiles& listed, RunHost& host, RunStats& stats,
+                 std::vector<std::string>& written)
 {
     const std::string name = BaseName(path);
     const FileClass fileClass = ClassifyExtension(path);
+    const bool small = job.MakeSmallImages && fileClass != FileClass::Other;
+    const std::string smallPath = JoinOutputPath(job.OutputDir, SmallImageName(name, fileClass));
+    // A small image that would replace a listed file is refused before the entry is read.
+    if (small)
+        listed.RefuseListed(smallPath);
+    const PreparedEntry prepared = entries.Next(host);
     if (prepared.SmallImage) {
-        WriteBytes(JoinOutputPath(job.OutputDir, SmallImageName(name, fileClass)),
-                   *prepared.SmallImage, written);
+        WriteOutput(smallPath, *prepared.SmallImage, listed, written);
         ++stats.SmallImages;
     }
 
-    const std::string source = job.MakeSmallImages ? ReplaceAllNoCase(name, ".jp", "s.jp") : name;
+    // Only JPEG files have a small image under this name in copy mode.
+    const bool smallJpeg = job.MakeSmallImages && fileClass == FileClass::Jpeg;
+    const std::string source = smallJpeg ? SmallImageName(name, fileClass) : name;
     if (job.LinkInPlace) {
         const std::string url = FileUrl(path);
-        const bool small = job.MakeSmallImages && fileClass != FileClass::Other;
         return {url, small ? SmallImageName(name, fileClass) : url, prepared.Width, prepared.Height};
     }
     if (fileClass == FileClass::Bmp) {
@@ -149,7 +159,8 @@ Cell CommitEntry(const std::string& path, const PreparedEntry& prepared, const G
             std::rethrow_exception(prepared.ConversionError);
         const std::string converted = ChangeExtension(name, ".jpg");
         if (prepared.Conversion) {
-            WriteBytes(JoinOutputPath(job.OutputDir, converted), *prepared.Conversion, written);
+            WriteOutput(JoinOutputPath(job.OutputDir, converted), *prepared.Conversion, listed,
+                        written);
             ++stats.Conversions;
         }
         return {converted, ChangeExtension(source, ".jpg"), prepared.Width, prepared.Height};
@@ -166,7 +177,9 @@ int WorkerCount(const RunOptions& options)
 
 } // namespace
 
-RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& options)
+namespace {
+
+RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& options)
 {
     if (job.OutputDir.empty()) {
         host.ShowMessage("出力先ディレクトリを指定してください", "警告", MessageButtons::Ok);
@@ -186,6 +199,7 @@ RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& op
     if (count < 1)
         throw EInvalidOperation(1, 2147483647);
     host.SetProgressRange(0, count - 1);
+    RemoveStaleTemporaries(job.OutputDir);
 
     RunStats stats;
     std::string background;
@@ -201,6 +215,7 @@ RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& op
 
     PageLines page;
     page.AddHead(job, background);
+    const ListedFiles listed(job);
 
     EntryPipeline entries(job, WorkerCount(options));
     for (int i = 0; i < count; ++i) {
@@ -211,7 +226,7 @@ RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& op
         RunStats entryStats;
         Cell cell;
         try {
-            cell = CommitEntry(path, entries.Next(host), job, host, entryStats, written);
+            cell = CommitEntry(path, entries, job, listed, host, entryStats, written);
         } catch (const EAbort&) {
             throw;
         } catch (const std::exception& e) {
@@ -243,11 +258,25 @@ RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& op
 
     page.AddTail(job);
     stats.Page = JoinOutputPath(job.OutputDir, job.PageName);
+    listed.RefuseListed(stats.Page);
     WriteFileReplacing(stats.Page, page.Bytes());
     host.Finished(stats);
     cursor.Restore();
     host.ShowMessage("終了しました", "結果報告", MessageButtons::Ok);
     return RunOutcome::Done;
+}
+
+} // namespace
+
+// An allocation failure with no error of its own is reported as lacking resources, never
+// with the text of a C++ exception.
+RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& options)
+{
+    try {
+        return RunSteps(job, host, options);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfResources();
+    }
 }
 
 } // namespace kameola

@@ -54,12 +54,14 @@ public:
         (void)message;
     }
 
-    // Told when a copy was skipped because the target exists or the copy failed; the
-    // run itself reports nothing and goes on.
-    virtual void CopySkipped(const std::string& source, const std::string& target)
+    // Told when a copy was skipped because the target exists or the copy failed, with
+    // the message saying why; the run itself reports nothing and goes on.
+    virtual void CopySkipped(const std::string& source, const std::string& target,
+                             const std::string& reason)
     {
         (void)source;
         (void)target;
+        (void)reason;
     }
 };
 

@@ -6,8 +6,9 @@
 
 namespace kameola {
 
-// UTF-8 to Windows code page 932. A character without a CP932 form is written as "&#N;"
-// (its decimal code point); a byte that is not valid UTF-8 as "&#65533;".
+// UTF-8 to Windows code page 932. A character goes in as CP932 bytes only when those bytes
+// read back as the same character; every other one is written as "&#N;" (its decimal code
+// point). A byte that is not valid UTF-8 becomes "&#65533;".
 std::string ToShiftJis(std::string_view utf8);
 
 } // namespace kameola

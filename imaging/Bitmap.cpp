@@ -23,6 +23,12 @@ bool IsIndexed(PixelFormat format)
            format == PixelFormat::pf8bit;
 }
 
+// Masks given to a rebuilt 16- or 32-bit picture whose red mask is 0: 5-6-5 is the usual
+// 16-bit bit-field layout (a red mask of 0 cannot describe any colour picture), 8-8-8 the
+// plain 32-bit one.
+constexpr BitFields kRebuilt16BitMasks{0xF800, 0x07E0, 0x001F};
+constexpr BitFields kRebuilt32BitMasks{0xFF0000, 0x00FF00, 0x0000FF};
+
 bool HasMaskLayout(PixelFormat format)
 {
     return format == PixelFormat::pf16bit || format == PixelFormat::pf32bit;
@@ -199,15 +205,25 @@ void TBitmap::SetSize(int width, int height)
     const PixelFormat format = empty ? PixelFormat::pfDevice : old.format;
     BitFields masks = empty ? BitFields{} : old.masks;
     if (HasMaskLayout(format) && masks.Any() && masks.Red == 0)
-        masks = format == PixelFormat::pf16bit ? BitFields{0xF800, 0x07E0, 0x001F}
-                                               : BitFields{0xFF0000, 0x00FF00, 0x0000FF};
+        masks = format == PixelFormat::pf16bit ? kRebuilt16BitMasks : kRebuilt32BitMasks;
 
     TBitmap fresh;
     fresh.Allocate(format, width, height, empty ? std::vector<PaletteEntry>{} : old.palette,
                    masks, false);
-    Storage& s = *fresh.m_storage;
-    if (s.pixels) {
-        // White in the new layout, one row built and repeated.
+    if (fresh.m_storage->pixels) {
+        FillWhite(*fresh.m_storage);
+        CopyCorner(old, *fresh.m_storage);
+    }
+    m_storage = fresh.m_storage;
+}
+
+// White in the storage's layout, one row built and repeated.
+void TBitmap::FillWhite(Storage& s)
+{
+    const PixelFormat format = s.format;
+    const BitFields masks = s.masks;
+    const int width = s.width, height = s.height;
+    {
         const int bits = BitsPerPixel(format);
         std::uint8_t* first = s.pixels.get();
         if (IsIndexed(format)) {
@@ -228,8 +244,17 @@ void TBitmap::SetSize(int width, int height)
             for (int y = 1; y < height; ++y)
                 std::memcpy(first + y * s.stride, first, s.stride);
         }
+    }
+}
 
-        // The old pixels in the top-left corner.
+// The old pixels in the top-left corner of the new storage, converted when the masks changed.
+void TBitmap::CopyCorner(const Storage& old, Storage& s)
+{
+    const PixelFormat format = s.format;
+    const BitFields masks = s.masks;
+    const int bits = BitsPerPixel(format);
+    const int width = s.width, height = s.height;
+    {
         const int w = std::min(width, old.width);
         const int h = old.pixels ? std::min(height, old.height) : 0;
         const bool converted = masks != old.masks;
@@ -256,7 +281,6 @@ void TBitmap::SetSize(int width, int height)
             }
         }
     }
-    m_storage = fresh.m_storage;
 }
 
 void TBitmap::RowToRgb(int row, std::uint8_t* rgb) const

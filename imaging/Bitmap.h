@@ -94,6 +94,8 @@ public:
 
 private:
     struct Storage;
+    static void FillWhite(Storage& storage);
+    static void CopyCorner(const Storage& old, Storage& storage);
     void Detach();
     void Allocate(PixelFormat format, int width, int height, std::vector<PaletteEntry> palette,
                   BitFields masks, bool zeroFill);
@@ -114,9 +116,9 @@ void SetPictureStorageLimit(std::size_t bytes);
 int NearestSourceIndex(int dst, int dstSize, int srcSize);
 
 // A new W × H picture in the source's format with the source drawn over it by nearest
-// neighbour (AND of the pixels that fall together for a monochrome source). A negative
-// size counts as 0; a size of 0 gives no storage but reports W × H. An empty source gives
-// a white device-format picture. Raises EOutOfResources.
+// neighbour; for a monochrome source black prevails among the pixels that fall together.
+// A negative size counts as 0; a size of 0 gives no storage but reports W × H. An empty
+// source gives a white device-format picture. Raises EOutOfResources.
 TBitmap StretchPicture(const TBitmap& source, int width, int height);
 
 } // namespace kameola

@@ -16,7 +16,6 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <new>
 
 namespace kameola {
 
@@ -170,8 +169,11 @@ struct BmpLayout {
 constexpr std::size_t kHeaderBytes = 2048;
 
 // Reads the headers of a file of `size` bytes whose first min(size, kHeaderBytes) bytes are
-// at data. Raises EReadError or EInvalidGraphic.
-BmpLayout ParseBmp(const std::uint8_t* data, std::size_t size)
+// at data and decides whether the file is accepted, before anything is allocated. Errors
+// come in file order: a file cut short in its masks or colour table is a read error
+// before a depth, compression or size is refused as invalid. Raises EReadError or
+// EInvalidGraphic.
+BmpLayout ValidateBmp(const std::uint8_t* data, std::size_t size)
 {
     // A partial file header is a read error.
     if (size < kFileHeaderSize)
@@ -222,6 +224,8 @@ BmpLayout ParseBmp(const std::uint8_t* data, std::size_t size)
         pos += 12;
     }
 
+    const std::size_t headersEnd = pos;
+
     // The colour table. At most 256 entries are kept; further entries are skipped, so the
     // pixels still start after the whole table. A table past the end is a read error.
     std::uint64_t colourCount = h.coloursUsed;
@@ -237,8 +241,10 @@ BmpLayout ParseBmp(const std::uint8_t* data, std::size_t size)
     }
     pos += static_cast<std::size_t>(colourCount * entrySize);
 
-    // The pixel data: right after the table (the file header's offset is not used), the
-    // image size field or stride × |height| bytes, no more than the file holds.
+    // The pixel data start at the file header's offset when it points past the headers and
+    // masks and into the file (a gap after the table, or a table shorter than its count);
+    // otherwise right after the table. Their size is the image size field or
+    // stride × |height| bytes, no more than the file holds.
     layout.format = FormatFor(h);
     layout.width = h.width;
     layout.height = h.height < 0 ? -h.height : h.height;
@@ -247,8 +253,15 @@ BmpLayout ParseBmp(const std::uint8_t* data, std::size_t size)
     // A stride below 2^33 times a height below 2^31 stays within 64 bits.
     const std::uint64_t arrayBytes = fileStride * static_cast<std::uint64_t>(layout.height);
     const std::uint64_t dataSize = h.imageSize ? h.imageSize : arrayBytes;
-    layout.pixelPos = pos;
+    const std::size_t offset = Load32(data + 10);
+    layout.pixelPos = offset >= headersEnd && offset < size ? offset : pos;
+    pos = layout.pixelPos;
     layout.taken = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, left()));
+    // The picture's storage must stay within the limit for pictures.
+    const std::uint64_t stride =
+        (static_cast<std::uint64_t>(layout.width) * BitsPerPixel(layout.format) + 31) / 32 * 4;
+    if (stride * static_cast<std::uint64_t>(layout.height) > PictureStorageLimit())
+        throw EInvalidGraphic();
     if (layout.format != PixelFormat::pfDevice && h.bitCount <= 8 &&
         layout.table.size() > (1u << h.bitCount))
         layout.table.resize(1u << h.bitCount);
@@ -352,21 +365,15 @@ void TBitmap::LoadBmpFile(const std::string& path)
         *this = TBitmap();
         return;
     }
-    BmpLayout layout = ParseBmp(head.data(), size);
+    BmpLayout layout = ValidateBmp(head.data(), size);
     TBitmap picture;
-    try {
-        if (layout.format == PixelFormat::pfDevice) {
-            const std::vector<std::uint8_t> data = ReadBytesAt(file.Get(), layout.pixelPos, layout.taken);
-            picture.Create(layout.format, layout.width, layout.height);
-            ExpandRle(data.data(), data.size(), layout.h.bitCount, layout.table, picture, layout.topDown);
-        } else {
-            picture = NewPicture(layout);
-            ReadRows(picture, layout, file.Get());
-        }
-    } catch (const EOutOfResources&) {
-        throw EInvalidGraphic();
-    } catch (const std::bad_alloc&) {
-        throw EInvalidGraphic();
+    if (layout.format == PixelFormat::pfDevice) {
+        picture.Create(layout.format, layout.width, layout.height);
+        const std::vector<std::uint8_t> data = ReadBytesAt(file.Get(), layout.pixelPos, layout.taken);
+        ExpandRle(data.data(), data.size(), layout.h.bitCount, layout.table, picture, layout.topDown);
+    } else {
+        picture = NewPicture(layout);
+        ReadRows(picture, layout, file.Get());
     }
     *this = std::move(picture);
 }
@@ -383,19 +390,15 @@ void TBitmap::LoadBmp(const std::uint8_t* data, std::size_t size)
         *this = TBitmap();
         return;
     }
-    BmpLayout layout = ParseBmp(data, size);
+    BmpLayout layout = ValidateBmp(data, size);
     TBitmap picture;
-    try {
-        if (layout.format == PixelFormat::pfDevice) {
-            picture.Create(layout.format, layout.width, layout.height);
-            ExpandRle(data + layout.pixelPos, layout.taken, layout.h.bitCount, layout.table, picture,
-                      layout.topDown);
-        } else {
-            picture = NewPicture(layout);
-            CopyRows(picture, layout, data + layout.pixelPos);
-        }
-    } catch (const EOutOfResources&) {
-        throw EInvalidGraphic();
+    if (layout.format == PixelFormat::pfDevice) {
+        picture.Create(layout.format, layout.width, layout.height);
+        ExpandRle(data + layout.pixelPos, layout.taken, layout.h.bitCount, layout.table, picture,
+                  layout.topDown);
+    } else {
+        picture = NewPicture(layout);
+        CopyRows(picture, layout, data + layout.pixelPos);
     }
     *this = std::move(picture);
 }

@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <jerror.h>
+
 namespace kameola {
 namespace {
 
@@ -30,6 +32,47 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path)
         throw EStreamError();
     }
     return bytes;
+}
+
+// ---- Compression steps run under the codec's error manager ----
+
+struct CompressSetUp {
+    jpeg_compress_struct* info;
+    JDIMENSION width;
+    JDIMENSION height;
+    bool bgr;  // rows are blue, green, red, else red, green, blue
+    JpegSettings settings;
+};
+
+void StartCompress(CompressSetUp& a)
+{
+    jpeg_compress_struct& info = *a.info;
+    info.image_width = a.width;
+    info.image_height = a.height;
+    info.input_components = 3;
+    info.in_color_space = a.bgr ? JCS_EXT_BGR : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, a.settings.EncodeQuality, TRUE);
+    if (a.settings.ForceGrayscale)
+        jpeg_set_colorspace(&info, JCS_GRAYSCALE);
+    if (a.settings.ProgressiveOutput)
+        jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+}
+
+struct RowStep {
+    jpeg_compress_struct* info;
+    JSAMPROW row;
+};
+
+void WriteRow(RowStep& a)
+{
+    jpeg_write_scanlines(a.info, &a.row, 1);
+}
+
+void FinishCompress(jpeg_compress_struct& info)
+{
+    jpeg_finish_compress(&info);
 }
 
 } // namespace
@@ -59,17 +102,13 @@ void TJPEGImage::LoadJpegData(std::vector<std::uint8_t> bytes)
     if (data->Bytes.empty())
         return;  // accepted here; decoding reports the empty stream
 
-    jpeg::Decompressor codec(data->Bytes.data(), data->Bytes.size());
-    jpeg_decompress_struct& info = codec.Info();
-    bool multipleScans = false;
-    codec.Run([&] {
-        jpeg_read_header(&info, TRUE);
-        multipleScans = jpeg_has_multiple_scans(&info);
-    });
-    data->Width = static_cast<int>(info.image_width);
-    data->Height = static_cast<int>(info.image_height);
-    data->Grayscale = info.jpeg_color_space == JCS_GRAYSCALE;
-    m_settings.ProgressiveOutput = multipleScans;
+    const jpeg::StreamHeader header = jpeg::ReadStreamHeader(data->Bytes);
+    data->Width = header.Width;
+    data->Height = header.Height;
+    data->Grayscale = header.Grayscale;
+    data->Orientation = header.Orientation;
+    data->SampledRowsExact = header.SampledRowsExact;
+    m_settings.ProgressiveOutput = header.MultipleScans;
 }
 
 const TBitmap& TJPEGImage::DecodeJpeg()
@@ -101,6 +140,11 @@ int TJPEGImage::Height() const
     return (m_data->Height + scale - 1) / scale;
 }
 
+int TJPEGImage::Orientation() const
+{
+    return m_data->Orientation;
+}
+
 void TJPEGImage::SetWidth(int)
 {
     throw EInvalidGraphicOperation("JPEG イメージのサイズは変更できません");
@@ -126,40 +170,32 @@ void TJPEGImage::CompressJpeg()
         const TBitmap& picture = *m_picture;
         const int width = picture.Width();
         const int height = picture.Height();
+        // The codec's own limit, checked before any buffer of the picture's width is made.
+        if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)
+            throw EJPEG(JERR_IMAGE_TOO_BIG);
         // 24-bit rows are already blue, green, red; others go through one RGB row.
         const bool bgr = picture.Format() == PixelFormat::pf24bit;
-        std::vector<JSAMPLE> rgb(bgr ? 0 : static_cast<std::size_t>(width) * 3);
+        std::vector<JSAMPLE> rgb = jpeg::RowBuffer(bgr ? 0 : static_cast<std::size_t>(width) * 3);
 
         jpeg::Compressor codec(data->Bytes);
         jpeg_compress_struct& info = codec.Info();
-        const JpegSettings& s = m_settings;
-        codec.Run([&] {
-            info.image_width = static_cast<JDIMENSION>(width);
-            info.image_height = static_cast<JDIMENSION>(height);
-            info.input_components = 3;
-            info.in_color_space = bgr ? JCS_EXT_BGR : JCS_RGB;
-            jpeg_set_defaults(&info);
-            jpeg_set_quality(&info, s.EncodeQuality, TRUE);
-            if (s.ForceGrayscale)
-                jpeg_set_colorspace(&info, JCS_GRAYSCALE);
-            if (s.ProgressiveOutput)
-                jpeg_simple_progression(&info);
-            jpeg_start_compress(&info, TRUE);
-        });
+        CompressSetUp setUp{&info, static_cast<JDIMENSION>(width),
+                            static_cast<JDIMENSION>(height), bgr, m_settings};
+        codec.Run(StartCompress, setUp);
+        RowStep step{&info, nullptr};
         for (int y = 0; y < height; ++y) {
-            JSAMPROW row;
             if (bgr) {
-                row = const_cast<JSAMPROW>(picture.ScanLine(y));  // libjpeg only reads it
+                step.row = const_cast<JSAMPROW>(picture.ScanLine(y));  // libjpeg only reads it
             } else {
                 picture.RowToRgb(y, rgb.data());
-                row = rgb.data();
+                step.row = rgb.data();
             }
-            codec.Run([&] { jpeg_write_scanlines(&info, &row, 1); });
+            codec.Run(WriteRow, step);
         }
-        codec.Run([&] { jpeg_finish_compress(&info); });
+        codec.Run(FinishCompress, info);
         data->Width = width;
         data->Height = height;
-        data->Grayscale = s.ForceGrayscale;
+        data->Grayscale = m_settings.ForceGrayscale;
     }
     m_data = std::move(data);
     m_hasStream = true;

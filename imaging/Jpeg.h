@@ -25,12 +25,15 @@ struct JpegSettings {
 // The module-wide defaults that every new TJPEGImage copies.
 JpegSettings& DefaultJpegSettings();
 
-// The stream record: bytes (or none), size and grey flag.
+// The stream record: bytes (or none), size and grey flag, and what the header says about
+// showing and sampling the picture.
 struct TJPEGData {
     std::vector<std::uint8_t> Bytes;
     int Width = 0;
     int Height = 0;
     bool Grayscale = false;
+    int Orientation = 1;            // Exif orientation 1..8; 1 when absent or unreadable
+    bool SampledRowsExact = false;  // the stretch may skip unsampled rows (see StretchPicture)
 };
 
 class TJPEGImage : public TGraphic {
@@ -46,8 +49,11 @@ public:
     const TBitmap& DecodeJpeg();
     bool Decoded() const;
 
+    // The picture as stored: the orientation does not change the size or the pixels.
     int Width() const override;
     int Height() const override;
+    // The stream's Exif orientation (1..8): how the stored picture is to be shown upright.
+    int Orientation() const;
     // Refused: a JPEG picture's size changes only through a TBitmap.
     // Raise EInvalidGraphicOperation.
     void SetWidth(int width);
@@ -72,9 +78,11 @@ private:
     std::optional<TBitmap> m_picture;
 };
 
-// Stretches the decoded picture. When the picture is not decoded yet, decodes only the
-// rows the nearest-neighbour stretch samples; the result is identical to a full decode
-// followed by StretchPicture, and the picture stays undecoded.
+// Stretches the decoded picture. When the picture is not decoded yet, the result is
+// identical to a full decode followed by StretchPicture, and the picture stays undecoded:
+// only the rows the nearest-neighbour stretch samples are decoded when the stream's layout
+// allows it exactly (TJPEGData::SampledRowsExact, colour output), otherwise every row is
+// decoded through one row buffer.
 TBitmap StretchPicture(TJPEGImage& source, int width, int height);
 
 } // namespace kameola

@@ -40,6 +40,18 @@ void LimitCodecMemory(j_common_ptr info)
         static_cast<long>(std::min<std::size_t>(limit, static_cast<std::size_t>(LONG_MAX)));
 }
 
+void CreateDecompress(jpeg_decompress_struct& info)
+{
+    jpeg_create_decompress(&info);
+    LimitCodecMemory(reinterpret_cast<j_common_ptr>(&info));
+}
+
+void CreateCompress(jpeg_compress_struct& info)
+{
+    jpeg_create_compress(&info);
+    LimitCodecMemory(reinterpret_cast<j_common_ptr>(&info));
+}
+
 } // namespace
 
 void RaiseCodecError(const ErrorManager& err)
@@ -57,11 +69,7 @@ Decompressor::Decompressor(const std::uint8_t* data, std::size_t size)
     std::memset(&m_info, 0, sizeof m_info);
     std::memset(&m_source, 0, sizeof m_source);
     m_info.err = &m_err.pub;
-    auto create = [this] {
-        jpeg_create_decompress(&m_info);
-        LimitCodecMemory(reinterpret_cast<j_common_ptr>(&m_info));
-    };
-    if (!Guarded(m_err, create)) {
+    if (!Guarded(m_err, CreateDecompress, m_info)) {
         jpeg_destroy_decompress(&m_info);  // safe on a half-made state
         RaiseCodecError(m_err);
     }
@@ -129,11 +137,7 @@ Compressor::Compressor(std::vector<std::uint8_t>& out)
     std::memset(&m_info, 0, sizeof m_info);
     std::memset(&m_dest, 0, sizeof m_dest);
     m_info.err = &m_err.pub;
-    auto create = [this] {
-        jpeg_create_compress(&m_info);
-        LimitCodecMemory(reinterpret_cast<j_common_ptr>(&m_info));
-    };
-    if (!Guarded(m_err, create)) {
+    if (!Guarded(m_err, CreateCompress, m_info)) {
         jpeg_destroy_compress(&m_info);
         RaiseCodecError(m_err);
     }

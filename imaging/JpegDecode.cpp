@@ -2,12 +2,16 @@
 #include "imaging/detail/JpegDecode.h"
 
 #include "common/Errors.h"
+#include "imaging/detail/Exif.h"
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace kameola::jpeg {
+namespace {
 
+// Sets the decompression parameters after the header has been read.
 DecodeLayout ConfigureDecode(jpeg_decompress_struct& info, const JpegSettings& settings)
 {
     DecodeLayout layout;
@@ -39,6 +43,123 @@ DecodeLayout ConfigureDecode(jpeg_decompress_struct& info, const JpegSettings& s
         info.two_pass_quantize = FALSE;
         info.dither_mode = JDITHER_ORDERED;
     }
+    return layout;
+}
+
+// ---- Steps run under the codec's error manager ----
+
+struct HeaderStep {
+    jpeg_decompress_struct* info;
+    bool keepExif;
+    bool multipleScans;
+};
+
+void ReadHeader(HeaderStep& a)
+{
+    if (a.keepExif)
+        jpeg_save_markers(a.info, JPEG_APP0 + 1, exif::kSegmentBytesKept);
+    jpeg_read_header(a.info, TRUE);
+    a.multipleScans = jpeg_has_multiple_scans(a.info);
+}
+
+void CalcOutputDimensions(jpeg_decompress_struct& info)
+{
+    jpeg_calc_output_dimensions(&info);
+}
+
+void StartDecompress(jpeg_decompress_struct& info)
+{
+    jpeg_start_decompress(&info);
+}
+
+struct RowsStep {
+    jpeg_decompress_struct* info;
+    JSAMPROW* rows;     // one per output row, in picture order
+    JSAMPLE* cmykRow;   // the codec's row for four-component output, else null
+    std::size_t stride;
+    bool inverted;
+};
+
+void ReadAllRows(RowsStep& a)
+{
+    jpeg_decompress_struct& info = *a.info;
+    while (info.output_scanline < info.output_height) {
+        const JDIMENSION y = info.output_scanline;
+        JSAMPROW row = a.cmykRow ? a.cmykRow : a.rows[y];
+        if (jpeg_read_scanlines(&info, &row, 1) != 1) {
+            // Cannot happen with a source that never suspends; keep the rest defined.
+            for (JDIMENSION k = y; k < info.output_height; ++k)
+                std::memset(a.rows[k], 0, a.stride);
+            break;
+        }
+        if (a.cmykRow)
+            CmykToBgr(row, a.rows[y], info.output_width, a.inverted);
+    }
+    jpeg_finish_decompress(&info);
+}
+
+// Sampling factors (horizontal, vertical) of the three components.
+struct Sampling {
+    int yh, yv, cbh, cbv, crh, crv;
+};
+
+} // namespace
+
+StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes)
+{
+    Decompressor codec(bytes.data(), bytes.size());
+    jpeg_decompress_struct& info = codec.Info();
+    HeaderStep step{&info, true, false};
+    codec.Run(ReadHeader, step);
+
+    StreamHeader header;
+    header.Width = static_cast<int>(info.image_width);
+    header.Height = static_cast<int>(info.image_height);
+    header.Grayscale = info.jpeg_color_space == JCS_GRAYSCALE;
+    header.MultipleScans = step.multipleScans;
+    header.SampledRowsExact = SampledRowsExact(info);
+    for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next) {
+        static const char kExif[] = "Exif";
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
+            std::memcmp(m->data, kExif, 5) == 0) {
+            header.Orientation = exif::Orientation(m->data, m->data_length);
+            break;
+        }
+    }
+    return header;
+}
+
+bool SampledRowsExact(const jpeg_decompress_struct& info)
+{
+    if (info.num_components != 3 || !info.comp_info)
+        return false;
+    const jpeg_component_info* c = info.comp_info;
+    const Sampling s{c[0].h_samp_factor, c[0].v_samp_factor, c[1].h_samp_factor,
+                     c[1].v_samp_factor, c[2].h_samp_factor, c[2].v_samp_factor};
+    // Luminance layouts over 1 × 1 chroma that decode the same row by row. A vertical
+    // factor of 3 (1 × 3, 2 × 3) is left out: skipping rows there differs from a full decode.
+    static constexpr int kLuma[][2] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}, {3, 1},
+                                       {4, 1}, {1, 4}, {2, 4}};
+    const bool chromaFull = s.cbh == 1 && s.cbv == 1 && s.crh == 1 && s.crv == 1;
+    for (const auto& luma : kLuma)
+        if (chromaFull && s.yh == luma[0] && s.yv == luma[1])
+            return true;
+    // 2 × 2 luminance with one chroma component sampled 1 × 2.
+    const bool oneTall = (s.cbh == 1 && s.cbv == 2 && s.crh == 1 && s.crv == 1) ||
+                         (s.cbh == 1 && s.cbv == 1 && s.crh == 1 && s.crv == 2);
+    return s.yh == 2 && s.yv == 2 && oneTall;
+}
+
+DecodeLayout StartDecode(Decompressor& codec, const JpegSettings& settings)
+{
+    jpeg_decompress_struct& info = codec.Info();
+    HeaderStep header{&info, false, false};
+    codec.Run(ReadHeader, header);
+    const DecodeLayout layout = ConfigureDecode(info, settings);
+    codec.Run(CalcOutputDimensions, info);
+    // Width and height are at most 65500 here, so they fit an int.
+    CheckPictureSize(layout.Format, info.output_width, info.output_height);
+    codec.Run(StartDecompress, info);
     return layout;
 }
 
@@ -91,41 +212,32 @@ TBitmap DecodePicture(const std::vector<std::uint8_t>& bytes, const JpegSettings
 {
     Decompressor codec(bytes.data(), bytes.size());
     jpeg_decompress_struct& info = codec.Info();
-    codec.Run([&] { jpeg_read_header(&info, TRUE); });
-    const DecodeLayout layout = ConfigureDecode(info, settings);
-    codec.Run([&] { jpeg_calc_output_dimensions(&info); });
+    const DecodeLayout layout = StartDecode(codec, settings);
 
-    // Width and height are at most 65500 here, so they fit an int.
-    TBitmap picture;
-    CheckPictureSize(layout.Format, info.output_width, info.output_height);
     // Every row is written below; a row the codec could not deliver is cleared there.
+    TBitmap picture;
     picture.CreateForOverwrite(layout.Format, static_cast<int>(info.output_width),
-                   static_cast<int>(info.output_height));
-    std::vector<JSAMPLE> cmykRow(layout.Cmyk ? std::size_t{info.output_width} * 4 : 0);
-
-    codec.Run([&] { jpeg_start_decompress(&info); });
+                               static_cast<int>(info.output_height));
     if (layout.Quantized)
         picture.SetPalette(ColormapPalette(info));
+    std::vector<JSAMPLE> cmykRow = RowBuffer(layout.Cmyk ? std::size_t{info.output_width} * 4 : 0);
     std::vector<JSAMPROW> rows(info.output_height);
     for (JDIMENSION y = 0; y < info.output_height; ++y)
         rows[y] = picture.MutableScanLine(static_cast<int>(y));
 
-    codec.Run([&] {
-        while (info.output_scanline < info.output_height) {
-            const JDIMENSION y = info.output_scanline;
-            JSAMPROW row = layout.Cmyk ? cmykRow.data() : rows[y];
-            if (jpeg_read_scanlines(&info, &row, 1) != 1) {
-                // Cannot happen with a source that never suspends; keep the rest defined.
-                for (JDIMENSION k = y; k < info.output_height; ++k)
-                    std::memset(rows[k], 0, picture.Stride());
-                break;
-            }
-            if (layout.Cmyk)
-                CmykToBgr(row, rows[y], info.output_width, layout.InvertedCmyk);
-        }
-        jpeg_finish_decompress(&info);
-    });
+    RowsStep step{&info, rows.data(), layout.Cmyk ? cmykRow.data() : nullptr, picture.Stride(),
+                  layout.InvertedCmyk};
+    codec.Run(ReadAllRows, step);
     return picture;
+}
+
+std::vector<JSAMPLE> RowBuffer(std::size_t bytes)
+{
+    try {
+        return std::vector<JSAMPLE>(bytes);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfResources();
+    }
 }
 
 } // namespace kameola::jpeg

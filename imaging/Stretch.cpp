@@ -1,4 +1,4 @@
-// StretchPicture for TBitmap: nearest neighbour, or AND of the pixels for monochrome sources.
+// StretchPicture for TBitmap: nearest neighbour, or black prevailing for monochrome sources.
 #include "imaging/Bitmap.h"
 
 #include "common/Errors.h"
@@ -26,11 +26,22 @@ struct Span {
     }
 };
 
-// Monochrome: the bits of every source pixel that falls onto a result pixel, ANDed, so a
-// 0 bit (black in the usual table) prevails when shrinking.
-void StretchAnd(const TBitmap& source, TBitmap& result)
+// The index of the darker of a monochrome table's two colours; 0 without a second entry.
+unsigned DarkIndex(const std::vector<PaletteEntry>& palette)
+{
+    if (palette.size() < 2)
+        return 0;
+    auto luma = [](const PaletteEntry& e) { return 299 * e.Red + 587 * e.Green + 114 * e.Blue; };
+    return luma(palette[1]) < luma(palette[0]) ? 1 : 0;
+}
+
+// Monochrome: the pixels that fall onto one result pixel are combined so that black
+// prevails when shrinking, whichever table entry is black: AND of the bits when entry 0
+// is the darker, OR when entry 1 is.
+void StretchMonochrome(const TBitmap& source, TBitmap& result)
 {
     const Span cols{result.Width(), source.Width()}, rows{result.Height(), source.Height()};
+    const unsigned dark = DarkIndex(source.Palette());
     std::vector<std::uint8_t> acc(source.Stride());
     for (int y = 0; y < result.Height(); ++y) {
         const int r0 = rows.Begin(y), r1 = rows.End(y);
@@ -38,13 +49,13 @@ void StretchAnd(const TBitmap& source, TBitmap& result)
         for (int r = r0 + 1; r < r1; ++r) {
             const std::uint8_t* line = source.ScanLine(r);
             for (std::size_t i = 0; i < acc.size(); ++i)
-                acc[i] &= line[i];
+                acc[i] = dark ? acc[i] | line[i] : acc[i] & line[i];
         }
         std::uint8_t* to = result.MutableScanLine(y);
         for (int x = 0; x < result.Width(); ++x) {
-            unsigned bit = 1;
-            for (int c = cols.Begin(x), end = cols.End(x); c < end && bit; ++c)
-                bit &= IndexAt(acc.data(), c, 1);
+            unsigned bit = 1 - dark;
+            for (int c = cols.Begin(x), end = cols.End(x); c < end && bit != dark; ++c)
+                bit = IndexAt(acc.data(), c, 1);
             SetIndex(to, x, 1, bit);
         }
     }
@@ -112,7 +123,7 @@ TBitmap StretchPicture(const TBitmap& source, int width, int height)
     if (!source.HasStorage() || !result.HasStorage())
         return result;
     if (source.Monochrome())
-        StretchAnd(source, result);
+        StretchMonochrome(source, result);
     else
         StretchNearest(source, result);
     return result;

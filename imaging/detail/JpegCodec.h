@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <type_traits>
 #include <vector>
 
 #include <jpeglib.h>
@@ -22,15 +23,18 @@ struct ErrorManager {
     bool streamOutOfMemory;  // the growing output stream could not be enlarged
 };
 
-// Runs step and returns true, or returns false when libjpeg raised a fatal error inside it.
-// step must consist of plain libjpeg calls and arithmetic: nothing with a destructor may
-// live in it, and nothing in it may throw.
-template <class Step>
-[[gnu::noinline]] bool Guarded(ErrorManager& err, Step& step) noexcept
+// Runs step(args) and returns true, or returns false when libjpeg raised a fatal error
+// inside it. A longjmp skips every destructor between the two points, so the step is a
+// named function of plain libjpeg calls and arithmetic over plain-data arguments: nothing
+// in it may own a resource or throw.
+template <class Args>
+[[gnu::noinline]] bool Guarded(ErrorManager& err, void (*step)(Args&), Args& args) noexcept
 {
+    static_assert(std::is_trivially_destructible_v<Args>,
+                  "a guarded step's arguments must be plain data");
     if (setjmp(err.jump))
         return false;
-    step();
+    step(args);
     return true;
 }
 
@@ -48,11 +52,11 @@ public:
 
     jpeg_decompress_struct& Info() { return m_info; }
 
-    // Runs step under the error manager; a fatal codec error becomes an exception.
-    template <class Step>
-    void Run(Step step)
+    // Runs step(args) under the error manager; a fatal codec error becomes an exception.
+    template <class Args>
+    void Run(void (*step)(Args&), Args& args)
     {
-        if (!Guarded(m_err, step))
+        if (!Guarded(m_err, step, args))
             RaiseCodecError(m_err);
     }
 
@@ -86,10 +90,10 @@ public:
 
     jpeg_compress_struct& Info() { return m_info; }
 
-    template <class Step>
-    void Run(Step step)
+    template <class Args>
+    void Run(void (*step)(Args&), Args& args)
     {
-        if (!Guarded(m_err, step))
+        if (!Guarded(m_err, step, args))
             RaiseCodecError(m_err);
     }
 

@@ -19,8 +19,31 @@ struct DecodeLayout {
     bool InvertedCmyk = false; // CMYK as Adobe writes it: 255 means no ink
 };
 
-// Sets the decompression parameters after the header has been read.
-DecodeLayout ConfigureDecode(jpeg_decompress_struct& info, const JpegSettings& settings);
+// What a stream's header says, as TJPEGImage keeps it.
+struct StreamHeader {
+    int Width = 0;
+    int Height = 0;
+    bool Grayscale = false;
+    bool MultipleScans = false;
+    int Orientation = 1;            // from the first Exif APP1 segment; 1 without one
+    bool SampledRowsExact = false;  // see SampledRowsExact below
+};
+
+// Reads the header of a non-empty stream, keeping only APP1 segments (bounded) for the
+// Exif orientation. Raises EJPEG.
+StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes);
+
+// Whether decoding only the rows a stretch samples (skipping the others) gives the same
+// pixels as decoding every row: true for three-component streams whose sampling factors
+// are among the common layouts checked against full decodes; false for everything else
+// (four components, a luminance sampled 4 × 2, factors of 3 or 4 on chroma, ...).
+bool SampledRowsExact(const jpeg_decompress_struct& info);
+
+// The decode set-up shared by the full decode and the stretch: reads the header, sets the
+// parameters from the settings, works out the output size, refuses a picture beyond the
+// storage limit (EOutOfResources) before anything of that size is allocated, and starts
+// decompression. Raises EJPEG.
+DecodeLayout StartDecode(Decompressor& codec, const JpegSettings& settings);
 
 // Raises EOutOfResources when a picture of this format and size would exceed the storage
 // limit for pictures, before anything is allocated.
@@ -31,6 +54,9 @@ std::vector<PaletteEntry> ColormapPalette(const jpeg_decompress_struct& info);
 
 // One row of CMYK samples (4 per pixel) as blue, green, red.
 void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool inverted) noexcept;
+
+// A zeroed row buffer; EOutOfResources when it cannot be had.
+std::vector<JSAMPLE> RowBuffer(std::size_t bytes);
 
 // The whole picture of a stream at the settings' scale.
 TBitmap DecodePicture(const std::vector<std::uint8_t>& bytes, const JpegSettings& settings);

@@ -58,13 +58,17 @@ private:
     std::uint8_t m_widen[256] = {};
 };
 
+// The layout of a 16-bit picture without masks: 5-5-5 with bit 15 unused, as BMP files
+// store 16-bit pixels when they give no masks.
+inline constexpr BitFields kPlain16BitMasks{0x7C00, 0x03E0, 0x001F};
+
 // The masks a 16- or 32-bit picture is actually laid out by.
 inline BitFields EffectiveMasks(PixelFormat format, BitFields masks)
 {
     if (masks.Any())
         return masks;
     if (format == PixelFormat::pf16bit)
-        return {0x7C00, 0x03E0, 0x001F};
+        return kPlain16BitMasks;
     return {0xFF0000, 0x00FF00, 0x0000FF};
 }
 

@@ -2,6 +2,7 @@
 #include "app/Unit2.h"
 
 #include "app/Fonts.h"
+#include "gallery/DefaultFace.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -109,6 +110,7 @@ TEST(Unit2Test, StartsWithDefaultStyleAndTheJapaneseFaces)
         EXPECT_EQ(fontList->currentIndex(), -1);
         EXPECT_EQ(style.FontFace, "");
     }
+    EXPECT_EQ(style.FontFace, DefaultPageFace());  // the face kameola-cli takes
 }
 
 TEST(Unit2Test, OnlyUserFontSelectionsChangeTheStyle)

@@ -1,8 +1,10 @@
 // Runs the built kameola-cli on generated files and checks what it writes and returns.
+#include "tests/gallery/FontConfigFiles.h"
 #include "tests/gallery/TestFiles.h"
 #include "gallery/TextEncoding.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -26,10 +28,13 @@ std::string Quote(const std::string& s)
     return q + "'";
 }
 
-Result RunCli(const std::vector<std::string>& args, const ScratchDir& dir)
+// prefix: shell words put before the command, such as "cd DIR &&", "NAME=VALUE" or
+// commands ending in exec.
+Result RunCli(const std::vector<std::string>& args, const ScratchDir& dir,
+              const std::string& prefix = "")
 {
     std::string errFile = dir / "stderr.txt";
-    std::string cmd = KAMEOLA_CLI;
+    std::string cmd = prefix.empty() ? std::string(KAMEOLA_CLI) : prefix + " " + KAMEOLA_CLI;
     for (const auto& a : args)
         cmd += " " + Quote(a);
     cmd += " 2>" + Quote(errFile) + " </dev/null >/dev/null";
@@ -72,8 +77,22 @@ TEST(CliEndToEnd, WritesPageSmallImagesAndCopies)
     // A second run skips the existing copies with warnings and still succeeds.
     r = RunCli({"-o", out, dir / "c.gif"}, dir);
     EXPECT_EQ(r.Status, 0);
-    EXPECT_NE(r.Err.find("warning:"), std::string::npos);
-    EXPECT_NE(r.Err.find("c.gif"), std::string::npos);
+    EXPECT_EQ(r.Err, "warning: " + (dir / "c.gif") + " not copied to " + out +
+                         "/c.gif: ファイルが既に存在します\n");
+}
+
+TEST(CliEndToEnd, FailedCopyWarnsWithTheReason)
+{
+    // Files may not grow past a few KiB and SIGXFSZ is ignored: the copy's write fails.
+    ScratchDir dir;
+    WriteFile(dir / "big.gif", std::string(64 << 10, 'g'));
+    std::string out = dir / "out";
+    Result r = RunCli({"-o", out, dir / "big.gif"}, dir, "ulimit -f 2; trap '' XFSZ; exec");
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err, "warning: " + (dir / "big.gif") + " not copied to " + out +
+                         "/big.gif: I/O エラー (" + std::to_string(EFBIG) + ")\n");
+    EXPECT_FALSE(fs::exists(out + "/big.gif"));
+    EXPECT_TRUE(fs::exists(out + "/index.htm"));
 }
 
 TEST(CliEndToEnd, ErrorsAndExitCodes)
@@ -147,4 +166,47 @@ TEST(CliEndToEnd, KeepGoingLeavesFailedEntriesOutInListOrder)
         EXPECT_FALSE(fs::exists(out + "/bads.jpg"));
         EXPECT_TRUE(fs::exists(out + "/p.jpg"));
     }
+}
+
+TEST(CliEndToEnd, RelativePathsLinkAsWholeFileAddresses)
+{
+    ScratchDir dir;
+    std::filesystem::create_directories(dir.Path() / "pics");
+    WriteJpeg(dir / "pics/a.jpg", 40, 30);
+    WriteFile(dir / "bg.gif", "GIF89a");
+
+    Result r = RunCli({"-o", "out", "--link", "--background-image", "./bg.gif", "pics/a.jpg"}, dir,
+                      "cd " + Quote(dir.Path().string()) + " &&");
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    std::string page = ReadFile(dir / "out/index.htm");
+    const std::string root = dir.Path().string();
+    EXPECT_NE(page.find("<A HREF=\"file://" + root + "/pics/a.jpg\"><IMG SRC=\"file://" + root +
+                        "/pics/a.jpg\""), std::string::npos) << page;
+    EXPECT_NE(page.find(" BACKGROUND=\"file://" + root + "/bg.gif\"BGCOLOR"), std::string::npos);
+}
+
+// With defaults neither front end writes a FONT element; a changed style writes the face the
+// style dialog starts with: empty when fontconfig does not list "ＭＳ Ｐゴシック".
+TEST(CliEndToEnd, DefaultFaceFollowsFontconfig)
+{
+    ScratchDir dir;
+    WriteFile(dir / "a.gif", "GIF89a");
+    auto page = [&](const std::string& config, std::vector<std::string> options) {
+        options.insert(options.end(), {"-o", dir / "out", dir / "a.gif"});
+        Result r = RunCli(options, dir, "FONTCONFIG_FILE=" + Quote(config));
+        EXPECT_EQ(r.Status, 0) << r.Err;
+        return ReadFile(dir / "out/index.htm");
+    };
+    const std::string none = WriteConfigWithoutFonts(dir.Path().string());
+    EXPECT_EQ(page(none, {}).find("<FONT"), std::string::npos);
+    EXPECT_NE(page(none, {"--text-color", "000080"}).find("\r\n<FONT FACE=\"\">\r\n"),
+              std::string::npos);
+    EXPECT_NE(page(none, {"--font", "IPAGothic"}).find("<FONT FACE=\"IPAGothic\">"), std::string::npos);
+
+    const std::string withFace = WriteConfigWithDefaultFace((dir.Path() / "installed").string());
+    if (withFace.empty())
+        GTEST_SKIP() << "no IPA P gothic to stand in for the face";
+    EXPECT_NE(page(withFace, {"--background-color", "ffffff"})
+                  .find(kameola::ToShiftJis("<FONT FACE=\"ＭＳ Ｐゴシック\">")),
+              std::string::npos);
 }

@@ -21,12 +21,23 @@ TEST(Errors, InOutMessagesByCode)
     EXPECT_EQ(EInOutError(5).Message(), "ファイルへのアクセスが拒否されました");
     EXPECT_EQ(EInOutError(101).Message(), "ディスクがいっぱいです");
     EXPECT_EQ(EInOutError(17).Message(), "I/O エラー (17)");
-    EXPECT_EQ(EInOutError::CodeForErrno(ENOENT), 3);
-    EXPECT_EQ(EInOutError::CodeForErrno(ENOTDIR), 3);
-    EXPECT_EQ(EInOutError::CodeForErrno(EROFS), 5);
-    EXPECT_EQ(EInOutError::CodeForErrno(ENFILE), 4);
-    EXPECT_EQ(EInOutError::CodeForErrno(EDQUOT), 101);
-    EXPECT_EQ(EInOutError::CodeForErrno(EEXIST), EEXIST);
+}
+
+// errno values map onto the table by kind; any other keeps its own number in the message,
+// also when that number is a code of the table.
+TEST(Errors, InOutErrorFromErrno)
+{
+    EXPECT_EQ(EInOutError::FromErrno(ENOENT).Message(), "不正なファイル名です");
+    EXPECT_EQ(EInOutError::FromErrno(ENOTDIR).Code(), 3);
+    EXPECT_EQ(EInOutError::FromErrno(EROFS).Message(), "ファイルへのアクセスが拒否されました");
+    EXPECT_EQ(EInOutError::FromErrno(ENFILE).Message(), "オープンしたファイルが多すぎます");
+    EXPECT_EQ(EInOutError::FromErrno(EDQUOT).Message(), "ディスクがいっぱいです");
+    EXPECT_EQ(EInOutError::FromErrno(EEXIST).Message(), "I/O エラー (17)");
+
+    static_assert(EIO == 5 && EINTR == 4);  // the numbers of two table codes
+    EXPECT_EQ(EInOutError::FromErrno(EIO).Message(), "I/O エラー (5)");
+    EXPECT_EQ(EInOutError::FromErrno(EIO).Code(), EIO);
+    EXPECT_EQ(EInOutError::FromErrno(EINTR).Message(), "I/O エラー (4)");
 }
 
 TEST(Errors, FullStopRule)

@@ -1,6 +1,5 @@
 #include "gallery/Entry.h"
 #include "common/Errors.h"
-#include "gallery/FileCopy.h"
 #include "tests/gallery/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -28,19 +27,4 @@ TEST(Entry, SizeOrOpenError)
             EXPECT_EQ(e.Message(), "ファイル " + bad + " は開けません");
         }
     }
-}
-
-TEST(FileCopy, NeverReplacesAndNeverBlocks)
-{
-    ScratchDir dir;
-    WriteFile(dir / "a", "new");
-    WriteFile(dir / "b", "old");
-    EXPECT_FALSE(CopyFileNoReplace(dir / "a", dir / "b"));
-    EXPECT_EQ(ReadFile(dir / "b"), "old");
-    EXPECT_TRUE(CopyFileNoReplace(dir / "a", dir / "c"));
-    EXPECT_EQ(ReadFile(dir / "c"), "new");
-    EXPECT_FALSE(CopyFileNoReplace(dir / "missing", dir / "d"));
-    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-    EXPECT_FALSE(CopyFileNoReplace(dir / "pipe", dir / "e"));  // returns at once
-    EXPECT_FALSE(std::filesystem::exists(dir / "e"));
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,23 @@ void WriteJpeg(const std::string& path, int width, int height);
 // Width and height from a JPEG file's header.
 std::pair<int, int> JpegSize(const std::string& path);
 
+// What a function did in a child process: how the child ended and the message of the
+// exception that left the function, if any.
+struct ChildResult {
+    bool Exited = false;  // else killed by Signal
+    int Signal = 0;
+    std::string Error;
+};
+
+// Runs body in a child process whose files may not grow past limit bytes. With
+// ignoreLimitSignal a write past the limit fails with EFBIG; without, SIGXFSZ kills the
+// child in the middle of the write.
+ChildResult RunWithFileSizeLimit(std::size_t limit, bool ignoreLimitSignal,
+                                 const std::function<void()>& body);
+
+// Names in the folder that have the form of the program's temporary files.
+std::vector<std::string> TemporaryFilesIn(const std::string& directory);
+
 // Records what the run shows and answers questions as told.
 class RecordingHost : public RunHost {
 public:
@@ -50,9 +68,11 @@ public:
     void SetProgressRange(int bottom, int top) override;
     void SetProgress(int position) override { Positions.push_back(position); }
     void ProcessEvents() override { ++EventRounds; }
-    void CopySkipped(const std::string& source, const std::string& target) override
+    void CopySkipped(const std::string& source, const std::string& target,
+                     const std::string& reason) override
     {
         Skipped.push_back(source + " -> " + target);
+        Reasons.push_back(reason);
     }
 
     MessageAnswer Answer = MessageAnswer::Yes;
@@ -63,6 +83,7 @@ public:
     std::vector<int> Positions;
     int EventRounds = 0;
     std::vector<std::string> Skipped;
+    std::vector<std::string> Reasons;
 };
 
 } // namespace kameola::test

@@ -24,3 +24,20 @@ TEST(TextEncoding, UnmappableAndInvalid)
     EXPECT_EQ(ToShiftJis("\xC0\xAF"), "&#65533;&#65533;");         // overlong "/"
     EXPECT_EQ(ToShiftJis("\xED\xA0\x80"), "&#65533;&#65533;&#65533;");  // surrogate
 }
+
+// Characters whose CP932 bytes read back as other characters are written as references;
+// characters whose bytes read back as themselves stay bytes, also with 0x5C as trail byte.
+TEST(TextEncoding, OnlyBytesThatReadBackAsTheSameCharacter)
+{
+    EXPECT_EQ(ToShiftJis("¥100.gif"), "&#165;100.gif");
+    EXPECT_EQ(ToShiftJis("旅〜行.jpg"), "\x97\xB7&#12316;\x8D\x73.jpg");
+    EXPECT_EQ(ToShiftJis("—‖−¢£¬‾"), "&#8212;&#8214;&#8722;&#162;&#163;&#172;&#8254;");
+
+    // Their look-alikes that CP932 does hold stay bytes.
+    EXPECT_EQ(ToShiftJis("～"), "\x81\x60");  // U+FF5E
+    EXPECT_EQ(ToShiftJis("―"), "\x81\x5C");  // U+2015, trail byte 0x5C
+    EXPECT_EQ(ToShiftJis("∥－￠￡￢￣"), "\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA\x81\x50");
+    EXPECT_EQ(ToShiftJis("表ソ①"), "\x95\x5C\x83\x5C\x87\x40");
+    EXPECT_EQ(ToShiftJis("\\~"), "\\~");
+}
+

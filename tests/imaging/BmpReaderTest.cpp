@@ -422,20 +422,38 @@ TEST(BmpReaderTest, PixelDataCutShortLeavesZeros)
     EXPECT_EQ(Row(capped, 0, 8), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
-TEST(BmpReaderTest, PixelsStartRightAfterTheTableWhateverTheOffset)
+TEST(BmpReaderTest, PixelsStartAtTheFileOffsetWhenItLiesPastTheHeadersAndInTheFile)
 {
     BmpFields f;
     f.bits = 8;
     f.coloursUsed = 2;
     f.table = {{1, 1, 1}, {2, 2, 2}};
+    f.gap = {0, 0, 0, 0};
     f.pixels = {1, 0, 0, 0};
-    Bytes bytes = WriteBmp(f);
-    bytes[10] = 200;  // an offset pointing far beyond: not used
-    EXPECT_EQ(Rgb(Load(bytes), 0), (Bytes{2, 2, 2}));
+    const Bytes base = WriteBmp(f);
+    const std::size_t tableEnd = 14 + 40 + 8;
+    auto withOffset = [&](std::uint32_t offset) {
+        Bytes b = base;
+        for (int i = 0; i < 4; ++i)
+            b[10 + i] = static_cast<std::uint8_t>(offset >> (8 * i));
+        return b;
+    };
+    // The offset past the gap: index 1.
+    EXPECT_EQ(Rgb(Load(withOffset(tableEnd + 4)), 0), (Bytes{2, 2, 2}));
+    // No usable offset (0, inside the headers, at or past the end of the file): right
+    // after the table, where the gap reads as index 0.
+    for (std::uint32_t offset : {0u, 20u, 14u + 39u, static_cast<std::uint32_t>(base.size()),
+                                 0xFFFFFFFFu})
+        EXPECT_EQ(Rgb(Load(withOffset(offset)), 0), (Bytes{1, 1, 1})) << offset;
+    // An offset inside the colour table counts (the table is still read whole): the
+    // pixels start at the second entry, whose first byte is 2.
+    EXPECT_EQ(Rgb(Load(withOffset(14 + 40 + 4)), 0), Bytes(3, 0));
+    EXPECT_EQ(Load(withOffset(14 + 40 + 4)).Palette().size(), 2u);
 
-    f.gap = {0, 0, 0, 0};  // a gap is read as pixels
-    f.pixels = {};
-    EXPECT_EQ(Rgb(Load(WriteBmp(f)), 0), (Bytes{1, 1, 1}));
+    // The last byte of the file is a valid start: the row takes that byte.
+    Bytes last = withOffset(static_cast<std::uint32_t>(base.size() - 1));
+    last.back() = 1;
+    EXPECT_EQ(Rgb(Load(last), 0), (Bytes{2, 2, 2}));
 }
 
 TEST(BmpReaderTest, ColourTablesAreCappedAt256AndMustBeComplete)

@@ -165,3 +165,25 @@ TEST_F(BmpSuiteTest, FileAndMemoryReadersAgree)
     }
     fs::remove(cut);
 }
+
+TEST_F(BmpSuiteTest, PixelOffsetFilesMatchTheirGoodTwin)
+{
+    // A gap after the colour table, and a core header whose table is shorter than 256
+    // entries: both place their pixels by the file header's offset.
+    TBitmap good;
+    good.LoadBmpFile((kSuite / "g" / "pal8.bmp").string());
+    const std::vector<std::uint8_t> expected = AllRgb(good);
+    for (const char* name : {"pal8offs.bmp", "pal8os2sp.bmp"}) {
+        TBitmap picture;
+        picture.LoadBmpFile((kSuite / "q" / name).string());
+        EXPECT_EQ(picture.Width(), good.Width()) << name;
+        EXPECT_EQ(picture.Height(), good.Height()) << name;
+        EXPECT_TRUE(AllRgb(picture) == expected) << name;
+
+        std::ifstream in(kSuite / "q" / name, std::ios::binary);
+        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+        TBitmap fromMemory;
+        fromMemory.LoadBmpData(bytes.data(), bytes.size());
+        EXPECT_TRUE(AllRgb(fromMemory) == expected) << name;
+    }
+}

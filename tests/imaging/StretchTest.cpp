@@ -97,6 +97,28 @@ TEST(StretchTest, MonochromeSourcesAndTheirPixelsSoBlackPrevails)
     EXPECT_EQ(big.ScanLine(3)[0], 0xFC);
 }
 
+TEST(StretchTest, MonochromeWithWhiteFirstKeepsItsBlackLines)
+{
+    // White is entry 0: a one-pixel black line (1 bits) in column 5 and in row 2 of an
+    // 8 × 8 picture must survive a shrink to 2 × 2, as it does with black first.
+    for (bool whiteFirst : {true, false}) {
+        const std::vector<PaletteEntry> table =
+            whiteFirst ? std::vector<PaletteEntry>{{255, 255, 255}, {0, 0, 0}}
+                       : std::vector<PaletteEntry>{{0, 0, 0}, {255, 255, 255}};
+        const std::uint8_t ink = whiteFirst ? 1 : 0;
+        TBitmap mono;
+        mono.Create(PixelFormat::pf1bit, 8, 8, table);
+        for (int y = 0; y < 8; ++y)
+            mono.MutableScanLine(y)[0] = static_cast<std::uint8_t>(
+                y == 2 ? (ink ? 0xFF : 0x00) : (ink ? 0x04 : 0xFB));
+        const TBitmap small = StretchPicture(mono, 2, 2);
+        ASSERT_TRUE(small.Monochrome());
+        // Top row: the horizontal line; bottom row: only the vertical line on the right.
+        EXPECT_EQ(Rgb(small, 0), (Bytes{0, 0, 0, 0, 0, 0})) << whiteFirst;
+        EXPECT_EQ(Rgb(small, 1), (Bytes{255, 255, 255, 0, 0, 0})) << whiteFirst;
+    }
+}
+
 TEST(StretchTest, EmptySourceGivesWhiteDevicePicture)
 {
     const TBitmap white = StretchPicture(TBitmap(), 3, 2);

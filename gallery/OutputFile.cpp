@@ -1,0 +1,339 @@
+// Output files written beside their final name and put in place in one step.
+//
+// The bytes go to an unnamed file (O_TMPFILE) when the file system has them: a killed
+// process leaves nothing behind. Elsewhere they go to a named file ".kameola-XXXXXX",
+// locked with flock while it exists, so that a later run can tell a leftover (unlocked)
+// from another run's file in the making (locked).
+#include "gallery/OutputFile.h"
+
+#include "common/Errors.h"
+#include "common/FileIo.h"
+#include "gallery/detail/FileSystemCalls.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <random>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kameola {
+
+namespace detail {
+
+namespace {
+
+int OpenUnnamedFile(const char* directory, mode_t mode)
+{
+    return ::open(directory, O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+}
+
+int LinkOpenFile(int fd, const char* to)
+{
+    // Through /proc works unprivileged on every kernel; AT_EMPTY_PATH needs a privilege
+    // on older ones, so it is only the second choice.
+    char from[40];
+    std::snprintf(from, sizeof from, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, from, AT_FDCWD, to, AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    if (errno == EEXIST)
+        return -1;
+    return ::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH);
+}
+
+int RenameKeepingTarget(const char* from, const char* to)
+{
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+
+} // namespace
+
+FileSystemCalls& OutputFileCalls()
+{
+    static FileSystemCalls calls{OpenUnnamedFile, LinkOpenFile, RenameKeepingTarget, ::link};
+    return calls;
+}
+
+} // namespace detail
+
+namespace {
+
+// Temporary names do not grow with the final name, which may already be 255 bytes long.
+constexpr std::string_view kTempPrefix = ".kameola-";
+constexpr std::size_t kTempRandomLength = 6;
+constexpr int kNameAttempts = 100;
+
+// Fills an open output file; false with errno set on failure.
+using Fill = std::function<bool(int fd)>;
+
+// The directory part of path with its slash ("" for a bare name).
+std::string DirectoryPart(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string TemporaryName(const std::string& directory)
+{
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 engine{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string name = directory;
+    name += kTempPrefix;
+    for (std::size_t i = 0; i < kTempRandomLength; ++i)
+        name += kLetters[pick(engine)];
+    return name;
+}
+
+void Lock(int fd)
+{
+    // Where the file system has no locks a leftover simply stays: a sweep removes only
+    // files it could lock.
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Keeps errno across clean-up calls that may change it.
+int Fail(int err)
+{
+    errno = err;
+    return err;
+}
+
+// Closes the output file once it is in place. A close that reports a failed write takes
+// the file away again: better none than a cut one.
+int CloseInPlace(FileHandle& file, const std::string& path)
+{
+    if (file.Close())
+        return 0;
+    const int err = errno;
+    ::unlink(path.c_str());
+    return Fail(err);
+}
+
+// A named temporary file in the directory, created and locked, with its name.
+int CreateNamedTemporary(const std::string& directory, FileHandle& file, std::string& name)
+{
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        name = TemporaryName(directory);
+        FileHandle created(
+            ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!created.Valid()) {
+            if (errno == EEXIST)
+                continue;
+            return errno;
+        }
+        Lock(created.Get());
+        // A sweep of another run may have taken the file between creating and locking.
+        struct stat opened {}, named {};
+        if (::fstat(created.Get(), &opened) == 0 && ::lstat(name.c_str(), &named) == 0 &&
+            SameFile(opened, named)) {
+            file = std::move(created);
+            return 0;
+        }
+    }
+    return EEXIST;
+}
+
+bool NotSupported(int err)
+{
+    return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP;
+}
+
+// Puts the named temporary file in place without replacing anything at path.
+int PlaceNoReplace(const std::string& temp, const std::string& path)
+{
+    const detail::FileSystemCalls& calls = detail::OutputFileCalls();
+    if (calls.RenameNoReplace(temp.c_str(), path.c_str()) == 0)
+        return 0;
+    if (!NotSupported(errno))
+        return errno;
+    // No RENAME_NOREPLACE (some network file systems): a hard link fails on an existing name.
+    if (calls.Link(temp.c_str(), path.c_str()) == 0) {
+        ::unlink(temp.c_str());
+        return 0;
+    }
+    if (errno != EPERM && errno != EMLINK && !NotSupported(errno))
+        return errno;
+    // No hard links either (vfat): look, then rename. Only a writer racing on this very
+    // name can slip in between.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return std::rename(temp.c_str(), path.c_str()) == 0 ? 0 : errno;
+}
+
+int PutNamed(const std::string& path, bool replace, const Fill& fill)
+{
+    FileHandle file(-1);
+    std::string temp;
+    if (int err = CreateNamedTemporary(DirectoryPart(path), file, temp))
+        return Fail(err);
+    int err = 0;
+    if (!fill(file.Get()))
+        err = errno;
+    else if (replace)
+        err = std::rename(temp.c_str(), path.c_str()) == 0 ? 0 : errno;
+    else
+        err = PlaceNoReplace(temp, path);
+    if (err != 0) {
+        ::unlink(temp.c_str());
+        return Fail(err);
+    }
+    return CloseInPlace(file, path);
+}
+
+// Gives the unnamed file a fresh temporary name in the directory; 0 or errno.
+int NameUnnamed(int fd, const std::string& directory, std::string& temp)
+{
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        temp = TemporaryName(directory);
+        if (detail::OutputFileCalls().LinkDescriptor(fd, temp.c_str()) == 0)
+            return 0;
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+// Writes a file through fill and puts it at path; 0 or the errno that stopped it.
+int PutFile(const std::string& path, bool replace, const Fill& fill)
+{
+    const std::string directory = DirectoryPart(path);
+    FileHandle file(detail::OutputFileCalls().OpenUnnamed(
+        directory.empty() ? "." : directory.c_str(), 0666));
+    if (!file.Valid())
+        return PutNamed(path, replace, fill);
+    if (!fill(file.Get()))
+        return Fail(errno);
+    // Locked before it has a name, so no sweep of another run takes it.
+    Lock(file.Get());
+    if (replace) {
+        // No call links over an existing name: link under a temporary one, then rename.
+        std::string temp;
+        if (NameUnnamed(file.Get(), directory, temp) == 0) {
+            if (std::rename(temp.c_str(), path.c_str()) != 0) {
+                const int err = errno;
+                ::unlink(temp.c_str());
+                return Fail(err);
+            }
+            return CloseInPlace(file, path);
+        }
+    } else {
+        if (detail::OutputFileCalls().LinkDescriptor(file.Get(), path.c_str()) == 0)
+            return CloseInPlace(file, path);
+        if (errno == EEXIST)
+            return EEXIST;
+    }
+    // The file system made the file but will not name it: write it again, named.
+    file.Close();
+    return PutNamed(path, replace, fill);
+}
+
+bool CopyBytes(int in, int out)
+{
+    // copy_file_range lets the kernel move the data; read and write where it cannot.
+    // Offsets are explicit, so a second attempt starts from the beginning again.
+    off_t inAt = 0;
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, &inAt, out, nullptr, 1 << 30, 0);
+        if (n == 0)
+            return true;
+        if (n > 0)
+            continue;
+        if (errno == EINTR)
+            continue;
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+            return false;
+        break;
+    }
+    static thread_local std::array<char, 1 << 16> buffer;
+    for (;;) {
+        std::size_t got = 0;
+        if (!ReadAt(in, static_cast<std::uint64_t>(inAt), buffer.data(), buffer.size(), &got))
+            return false;
+        if (got == 0)
+            return true;
+        if (!WriteAll(out, buffer.data(), got))
+            return false;
+        inAt += static_cast<off_t>(got);
+    }
+}
+
+} // namespace
+
+void WriteFileReplacing(const std::string& path, const void* data, std::size_t size)
+{
+    const Fill fill = [data, size](int fd) { return WriteAll(fd, data, size); };
+    if (PutFile(path, true, fill) != 0)
+        throw EFCreateError(path);
+}
+
+bool CopyFileNoReplace(const std::string& source, const std::string& target, std::string* reason)
+{
+    FileHandle in = OpenRegularFile(source);
+    if (!in.Valid()) {
+        if (reason)
+            *reason = EFOpenError(source).Message();
+        return false;
+    }
+    const Fill fill = [&in](int fd) { return CopyBytes(in.Get(), fd); };
+    const int err = PutFile(target, false, fill);
+    if (err != 0 && reason) {
+        *reason = err == EEXIST ? std::string(kTargetExists)
+                                : EInOutError::FromErrno(err).Message();
+    }
+    return err == 0;
+}
+
+bool IsTemporaryName(std::string_view name)
+{
+    if (name.size() != kTempPrefix.size() + kTempRandomLength ||
+        name.substr(0, kTempPrefix.size()) != kTempPrefix)
+        return false;
+    for (char c : name.substr(kTempPrefix.size())) {
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!letter && !(c >= '0' && c <= '9'))
+            return false;
+    }
+    return true;
+}
+
+void RemoveStaleTemporaries(const std::string& directory)
+{
+    DIR* stream = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (!stream)
+        return;
+    const int dir = ::dirfd(stream);
+    while (const dirent* entry = ::readdir(stream)) {
+        if (!IsTemporaryName(entry->d_name))
+            continue;
+        FileHandle file(
+            ::openat(dir, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat opened {}, named {};
+        if (!file.Valid() || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode))
+            continue;
+        // A writer holds its file locked until it is in place; a leftover is free.
+        if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        // Remove it only when the name still means the file locked here.
+        if (::fstatat(dir, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            SameFile(opened, named))
+            ::unlinkat(dir, entry->d_name, 0);
+    }
+    ::closedir(stream);
+}
+
+} // namespace kameola

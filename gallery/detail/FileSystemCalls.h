@@ -1,0 +1,23 @@
+// The system calls that put an output file in place, in one table so that tests can take
+// away what some file systems lack: unnamed temporary files, RENAME_NOREPLACE, hard links.
+#pragma once
+
+#include <sys/types.h>
+
+namespace kameola::detail {
+
+struct FileSystemCalls {
+    // Opens an unnamed file for writing in a directory (O_TMPFILE); -1 with errno.
+    int (*OpenUnnamed)(const char* directory, mode_t mode);
+    // Gives an open unnamed file a name; fails with EEXIST when the name is taken.
+    int (*LinkDescriptor)(int fd, const char* to);
+    // renameat2 with RENAME_NOREPLACE.
+    int (*RenameNoReplace)(const char* from, const char* to);
+    // A second name for a file (link).
+    int (*Link)(const char* from, const char* to);
+};
+
+// The table the output files use. Tests replace entries and put them back.
+FileSystemCalls& OutputFileCalls();
+
+} // namespace kameola::detail

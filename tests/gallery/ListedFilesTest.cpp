@@ -1,0 +1,110 @@
+// A run never writes a small image, conversion or page over a file it was given.
+#include "common/Errors.h"
+#include "gallery/Run.h"
+#include "tests/gallery/TestFiles.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace kameola;
+using namespace kameola::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+GalleryJob JobIn(const std::string& outputDir, std::initializer_list<std::string> paths)
+{
+    GalleryJob job;
+    job.OutputDir = outputDir;
+    for (const auto& p : paths)
+        job.Entries.push_back({p, ""});
+    return job;
+}
+
+std::string CreateErrorOf(const GalleryJob& job, RunHost& host)
+{
+    try {
+        RunGallery(job, host);
+    } catch (const EFCreateError& e) {
+        return e.Message();
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST(ListedFiles, BmpConversionNeverReplacesAListedJpeg)
+{
+    ScratchDir dir;
+    RecordingHost host;
+    WriteJpeg(dir / "p.jpg", 64, 48);
+    WriteBmp(dir / "p.bmp", 30, 40);
+    const std::string photo = ReadFile(dir / "p.jpg");
+
+    GalleryJob job = JobIn(dir.Path().string(), {dir / "p.jpg", dir / "p.bmp"});
+    job.MakeSmallImages = true;
+    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "p.jpg") + " を作成できません");
+    EXPECT_TRUE(ReadFile(dir / "p.jpg") == photo);  // unchanged
+    // Written before the refused conversion, so they stay.
+    EXPECT_EQ(JpegSize(dir / "ps.jpg"), std::make_pair(100, 133));
+    EXPECT_FALSE(fs::exists(dir / "index.htm"));
+    EXPECT_EQ(host.BusyDepth, 0);
+}
+
+TEST(ListedFiles, SmallImageNeverReplacesAListedFile)
+{
+    ScratchDir dir;
+    RecordingHost host;
+    WriteJpeg(dir / "as.jpg", 64, 48);
+    WriteJpeg(dir / "a.jpg", 640, 480);
+    WriteFile(dir / "b.gif", "GIF89a");
+    const std::string listed = ReadFile(dir / "as.jpg");
+
+    // Link mode, output in the pictures' folder: b.gif needs nothing; a.jpg's small image
+    // would be the listed as.jpg.
+    GalleryJob job = JobIn(dir.Path().string(), {dir / "b.gif", dir / "as.jpg", dir / "a.jpg"});
+    job.LinkInPlace = true;
+    job.MakeSmallImages = true;
+    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "as.jpg") + " を作成できません");
+    EXPECT_TRUE(ReadFile(dir / "as.jpg") == listed);  // unchanged
+    EXPECT_EQ(JpegSize(dir / "ass.jpg"), std::make_pair(100, 75));  // as.jpg's own small image
+
+    // The same file under another name: a hard link in the output folder is refused too.
+    fs::create_directories(dir.Path() / "web");
+    fs::create_hard_link(dir / "as.jpg", dir / "web/as.jpg");
+    job = JobIn(dir / "web", {dir / "as.jpg", dir / "a.jpg"});
+    job.LinkInPlace = true;
+    job.MakeSmallImages = true;
+    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "web/as.jpg") + " を作成できません");
+    EXPECT_TRUE(ReadFile(dir / "as.jpg") == listed);  // unchanged
+}
+
+TEST(ListedFiles, PageAndBackgroundPictureAreNotReplacedEither)
+{
+    ScratchDir dir;
+    RecordingHost host;
+    WriteFile(dir / "index.htm", "old page, listed");
+    WriteBmp(dir / "bg.bmp", 8, 8);
+    WriteBmp(dir / "bg.jpg.bmp", 8, 8);
+
+    GalleryJob job = JobIn(dir.Path().string(), {dir / "index.htm"});
+    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "index.htm") + " を作成できません");
+    EXPECT_EQ(ReadFile(dir / "index.htm"), "old page, listed");
+
+    // A small image named like the background picture.
+    WriteJpeg(dir / "bgs.jpg", 8, 8);
+    job = JobIn(dir / "web", {dir / "bg.bmp"});
+    job.LinkInPlace = true;
+    job.MakeSmallImages = true;
+    job.Style.BackgroundImage = dir / "bgs.jpg";
+    fs::create_directories(dir.Path() / "web");
+    fs::create_symlink(dir / "bgs.jpg", dir / "web/bgs.jpg");
+    const std::string background = ReadFile(dir / "bgs.jpg");
+    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "web/bgs.jpg") + " を作成できません");
+    EXPECT_TRUE(ReadFile(dir / "bgs.jpg") == background);  // unchanged
+
+    // Files that are not listed are replaced as before.
+    job.Style.BackgroundImage.clear();
+    EXPECT_EQ(CreateErrorOf(job, host), "no error");
+    EXPECT_EQ(JpegSize(dir / "web/bgs.jpg"), std::make_pair(100, 100));
+}

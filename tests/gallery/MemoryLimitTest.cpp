@@ -1,0 +1,106 @@
+// A tiny BMP with a huge width: the run fails with the codec's error before allocating
+// rows of that width, and keeps what it wrote before.
+#include "common/Errors.h"
+#include "gallery/Run.h"
+#include "tests/gallery/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+using namespace kameola;
+using namespace kameola::test;
+
+namespace {
+
+// A 1-bit BMP of 2,000,000,000 × 1 in 126 bytes: headers, a two-entry table, 64 pixel bytes.
+std::string HugeWideBmp()
+{
+    std::string b = "BM";
+    auto put32 = [&b](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b += static_cast<char>(v >> (8 * i));
+    };
+    auto put16 = [&b](std::uint32_t v) {
+        b += static_cast<char>(v);
+        b += static_cast<char>(v >> 8);
+    };
+    put32(126);
+    put32(0);
+    put32(62);
+    put32(40);
+    put32(2000000000u);
+    put32(1);
+    put16(1);
+    put16(1);
+    for (int i = 0; i < 6; ++i)
+        put32(0);
+    put32(0x000000);
+    put32(0xFFFFFF);
+    b.append(64, '\x55');
+    return b;
+}
+
+} // namespace
+
+TEST(MemoryLimitTest, HugeWidthFailsWithTheCodecErrorWithinTheMemoryOfThePicture)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "peak memory is not meaningful under the address sanitizer";
+#endif
+    ScratchDir dir;
+    const std::string source = dir / "w.bmp";
+    WriteFile(source, HugeWideBmp());
+    ASSERT_EQ(std::filesystem::file_size(source), 126u);
+
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Bounded, so a regression fails here instead of exhausting the machine.
+        const rlimit limit{std::size_t{2} << 30, std::size_t{2} << 30};
+        ::setrlimit(RLIMIT_AS, &limit);
+        std::string outcome = "no error";
+        try {
+            GalleryJob job;
+            job.OutputDir = dir / "web";
+            job.MakeSmallImages = true;
+            job.Entries.push_back({source, ""});
+            RecordingHost host;
+            RunGallery(job, host);
+        } catch (const Exception& e) {
+            outcome = e.what();
+        } catch (const std::exception& e) {
+            outcome = std::string("C++: ") + e.what();
+        }
+        (void)!::write(pipeFds[1], outcome.data(), outcome.size());
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string outcome;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        outcome.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(::wait4(child, &status, 0, &usage), child);
+    ASSERT_TRUE(WIFEXITED(status));
+
+    EXPECT_EQ(outcome, EJPEG(JERR_IMAGE_TOO_BIG).what());
+    EXPECT_LT(usage.ru_maxrss, 400 * 1024) << "kB";  // the picture itself is 250 MB
+    // The small image, written before the conversion failed, stays: 0 bytes, as its
+    // thumbnail height rounds to 0. No conversion and no page.
+    ASSERT_TRUE(std::filesystem::exists(dir / "web/ws.jpg"));
+    EXPECT_EQ(std::filesystem::file_size(dir / "web/ws.jpg"), 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir / "web/index.htm"));
+}

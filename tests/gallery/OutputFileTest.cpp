@@ -1,0 +1,279 @@
+// Output files: whole or absent, never through a link, copies never replacing, on every
+// combination of what a file system may lack.
+#include "gallery/OutputFile.h"
+
+#include "common/Errors.h"
+#include "gallery/detail/FileSystemCalls.h"
+#include "tests/gallery/TestFiles.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace kameola;
+using namespace kameola::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+int NoUnnamed(const char*, mode_t)
+{
+    errno = EOPNOTSUPP;
+    return -1;
+}
+
+int NoProcToLink(int, const char*)
+{
+    errno = ENOENT;
+    return -1;
+}
+
+int NoRenameNoReplace(const char*, const char*)
+{
+    errno = EINVAL;
+    return -1;
+}
+
+int NoHardLinks(const char*, const char*)
+{
+    errno = EPERM;
+    return -1;
+}
+
+// A file system as the writer finds it: which calls fail as unsupported.
+struct FileSystem {
+    const char* Name;
+    bool Unnamed;          // O_TMPFILE
+    bool LinkDescriptor;   // naming an unnamed file
+    bool RenameNoReplace;
+    bool HardLinks;
+};
+
+// Takes calls away from the writer for one test and puts them back afterwards.
+class FileSystemAs {
+public:
+    explicit FileSystemAs(const FileSystem& fs) : m_saved(detail::OutputFileCalls())
+    {
+        detail::FileSystemCalls& calls = detail::OutputFileCalls();
+        if (!fs.Unnamed)
+            calls.OpenUnnamed = NoUnnamed;
+        if (!fs.LinkDescriptor)
+            calls.LinkDescriptor = NoProcToLink;
+        if (!fs.RenameNoReplace)
+            calls.RenameNoReplace = NoRenameNoReplace;
+        if (!fs.HardLinks)
+            calls.Link = NoHardLinks;
+    }
+    ~FileSystemAs() { detail::OutputFileCalls() = m_saved; }
+    FileSystemAs(const FileSystemAs&) = delete;
+    FileSystemAs& operator=(const FileSystemAs&) = delete;
+
+private:
+    detail::FileSystemCalls m_saved;
+};
+
+const FileSystem kFileSystems[] = {
+    {"Full", true, true, true, true},
+    {"UnnamedWithoutProc", true, false, true, true},
+    {"NamedTemporaries", false, true, true, true},
+    {"NoRenameNoReplace", false, true, false, true},
+    {"NoHardLinks", false, true, false, false},
+};
+
+class OutputFile : public ::testing::TestWithParam<FileSystem> {
+protected:
+    OutputFile() : m_calls(GetParam()) {}
+
+    FileSystemAs m_calls;
+    ScratchDir dir;
+};
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, OutputFile, ::testing::ValuesIn(kFileSystems),
+                         [](const auto& param) { return std::string(param.param.Name); });
+
+mode_t CurrentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
+TEST_P(OutputFile, WriteReplacesFilesAndLinksItselfWithUsualPermissions)
+{
+    WriteFileReplacing(dir / "new.htm", std::string_view("page"));
+    EXPECT_EQ(ReadFile(dir / "new.htm"), "page");
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "new.htm").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~CurrentUmask());
+
+    WriteFile(dir / "old.jpg", "old bytes, longer than the new ones");
+    WriteFileReplacing(dir / "old.jpg", std::vector<std::uint8_t>{'n', 'e', 'w'});
+    EXPECT_EQ(ReadFile(dir / "old.jpg"), "new");
+
+    // A planted link is replaced, its target kept.
+    WriteFile(dir / "victim", "keep me");
+    fs::create_symlink(dir / "victim", dir / "as.jpg");
+    WriteFileReplacing(dir / "as.jpg", std::string_view(""));
+    EXPECT_EQ(ReadFile(dir / "victim"), "keep me");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "as.jpg")));
+    EXPECT_EQ(fs::file_size(dir / "as.jpg"), 0u);
+
+    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+}
+
+TEST_P(OutputFile, FailedWriteNamesTheFinalPathAndLeavesNothing)
+{
+    fs::create_directory(dir / "page.htm");
+    try {
+        WriteFileReplacing(dir / "page.htm", std::string_view("x"));
+        ADD_FAILURE();
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.Message(), "ファイル " + (dir / "page.htm") + " を作成できません");
+    }
+    EXPECT_THROW(WriteFileReplacing(dir / "missing/page.htm", std::string_view("x")),
+                 EFCreateError);
+    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+}
+
+TEST_P(OutputFile, CopyNeverReplacesAndSaysWhy)
+{
+    WriteFile(dir / "a", "new");
+    WriteFile(dir / "b", "old");
+    std::string reason;
+    EXPECT_FALSE(CopyFileNoReplace(dir / "a", dir / "b", &reason));
+    EXPECT_EQ(reason, kTargetExists);
+    EXPECT_EQ(ReadFile(dir / "b"), "old");
+
+    // A link at the target counts as existing, also when it dangles.
+    fs::create_symlink(dir / "nowhere", dir / "dangling");
+    EXPECT_FALSE(CopyFileNoReplace(dir / "a", dir / "dangling", &reason));
+    EXPECT_EQ(reason, kTargetExists);
+    EXPECT_FALSE(fs::exists(dir / "nowhere"));
+
+    EXPECT_TRUE(CopyFileNoReplace(dir / "a", dir / "c"));
+    EXPECT_EQ(ReadFile(dir / "c"), "new");
+    EXPECT_FALSE(CopyFileNoReplace(dir / "missing", dir / "d", &reason));
+    EXPECT_EQ(reason, "ファイル " + (dir / "missing") + " は開けません");
+
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(CopyFileNoReplace(dir / "pipe", dir / "e", &reason));  // returns at once
+    EXPECT_EQ(reason, "ファイル " + (dir / "pipe") + " は開けません");
+    EXPECT_FALSE(fs::exists(dir / "e"));
+    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+}
+
+TEST_P(OutputFile, KilledWhileCopyingLeavesNoTargetAndTheNextRunCopiesWhole)
+{
+    WriteFile(dir / "big", std::string(1 << 20, 'x'));
+    ChildResult child = RunWithFileSizeLimit(256 << 10, false, [&] {
+        CopyFileNoReplace(dir / "big", dir / "copy");
+    });
+    ASSERT_FALSE(child.Exited);
+    EXPECT_EQ(child.Signal, SIGXFSZ);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "copy")));
+
+    // A named temporary file of the killed writer is free now, so the next sweep takes it.
+    RemoveStaleTemporaries(dir.Path());
+    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+    EXPECT_TRUE(CopyFileNoReplace(dir / "big", dir / "copy"));
+    EXPECT_EQ(fs::file_size(dir / "copy"), 1u << 20);
+}
+
+TEST_P(OutputFile, WritesCutShortByAFileSizeLimitFailWithoutPartialFiles)
+{
+    WriteFile(dir / "big", std::string(1 << 20, 'x'));
+    WriteFile(dir / "page.htm", "old page");
+    ChildResult copy = RunWithFileSizeLimit(64 << 10, true, [&] {
+        std::string reason;
+        if (!CopyFileNoReplace(dir / "big", dir / "copy", &reason))
+            throw Exception(reason);
+    });
+    EXPECT_TRUE(copy.Exited);
+    EXPECT_EQ(copy.Error, EInOutError::FromErrno(EFBIG).Message());
+    EXPECT_FALSE(fs::exists(dir / "copy"));
+
+    ChildResult page = RunWithFileSizeLimit(64 << 10, true, [&] {
+        WriteFileReplacing(dir / "page.htm", std::string(1 << 20, 'p'));
+    });
+    EXPECT_TRUE(page.Exited);
+    EXPECT_EQ(page.Error, "ファイル " + (dir / "page.htm") + " を作成できません");
+    EXPECT_EQ(ReadFile(dir / "page.htm"), "old page");
+    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+}
+
+TEST(OutputFileNames, TemporaryNamesAreShortAndDistinctive)
+{
+    EXPECT_TRUE(IsTemporaryName(".kameola-a1B2c3"));
+    EXPECT_FALSE(IsTemporaryName(".kameola-a1B2c"));
+    EXPECT_FALSE(IsTemporaryName(".kameola-a1B2c34"));
+    EXPECT_FALSE(IsTemporaryName(".kameola-a1B.c3"));
+    EXPECT_FALSE(IsTemporaryName("kameola-a1B2c3"));
+    EXPECT_FALSE(IsTemporaryName(".index.htm.a1B2c3"));
+}
+
+TEST(OutputFileNames, LongestNamesWork)
+{
+    ScratchDir dir;
+    const std::string name = std::string(251, 'p') + ".htm";  // 255 bytes, the most there is
+    WriteFileReplacing(dir / name, std::string_view("page"));
+    EXPECT_EQ(ReadFile(dir / name), "page");
+    FileSystemAs named({"", false, false, false, false});
+    WriteFileReplacing(dir / name, std::string_view("again"));
+    EXPECT_EQ(ReadFile(dir / name), "again");
+    WriteFile(dir / "src", "s");
+    EXPECT_TRUE(CopyFileNoReplace(dir / "src", dir / (std::string(255, 'c'))));
+}
+
+TEST(StaleTemporaries, OnlyFreeLeftoversGo)
+{
+    ScratchDir dir;
+    WriteFile(dir / ".kameola-Stale1", "left by a killed run");
+    WriteFile(dir / ".kameola-Held01", "being written by another run");
+    WriteFile(dir / ".index.htm.Ab12Cd", "not ours to judge");
+    WriteFile(dir / ".kameola-x", "other form");
+    fs::create_directory(dir / ".kameola-Dir001");
+    WriteFile(dir / "victim", "linked to");
+    fs::create_symlink(dir / "victim", dir / ".kameola-Link01");
+
+    // Another process holds the lock as a writer does until its file is in place.
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        const int fd = ::open((dir / ".kameola-Held01").c_str(), O_RDWR);
+        const bool locked = fd >= 0 && ::flock(fd, LOCK_EX) == 0;
+        char c = locked ? 'y' : 'n';
+        if (::write(ready[1], &c, 1) != 1 || ::read(release[0], &c, 1) < 0)
+            ::_exit(1);
+        ::_exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ASSERT_EQ(c, 'y');
+
+    RemoveStaleTemporaries(dir.Path());
+    EXPECT_FALSE(fs::exists(dir / ".kameola-Stale1"));
+    EXPECT_TRUE(fs::exists(dir / ".kameola-Held01"));
+    EXPECT_TRUE(fs::exists(dir / ".index.htm.Ab12Cd"));
+    EXPECT_TRUE(fs::exists(dir / ".kameola-x"));
+    EXPECT_TRUE(fs::is_directory(dir / ".kameola-Dir001"));
+    EXPECT_TRUE(fs::is_symlink(dir / ".kameola-Link01"));
+    EXPECT_EQ(ReadFile(dir / "victim"), "linked to");
+
+    ASSERT_EQ(::write(release[1], "x", 1), 1);
+    ::waitpid(holder, nullptr, 0);
+    for (int fd : {ready[0], ready[1], release[0], release[1]})
+        ::close(fd);
+    RemoveStaleTemporaries(dir.Path());
+    EXPECT_FALSE(fs::exists(dir / ".kameola-Held01"));
+}

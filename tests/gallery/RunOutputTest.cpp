@@ -1,0 +1,152 @@
+// How the run writes its files: never through a planted link, never cut short, no
+// leftovers, and entries that stopped being regular files.
+#include "common/Errors.h"
+#include "gallery/OutputFile.h"
+#include "gallery/Run.h"
+#include "tests/gallery/TestFiles.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace kameola;
+using namespace kameola::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class RunOutput : public ::testing::Test {
+protected:
+    RunOutput() { fs::create_directories(web); }
+
+    GalleryJob JobWith(std::initializer_list<std::string> paths)
+    {
+        GalleryJob job;
+        job.OutputDir = web;
+        for (const auto& p : paths)
+            job.Entries.push_back({p, ""});
+        return job;
+    }
+
+    // Runs the job in a child whose files may not grow past limit bytes, with SIGXFSZ
+    // ignored so that the write fails instead; returns the error that stopped the run.
+    std::string RunLimited(const GalleryJob& job, std::size_t limit)
+    {
+        ChildResult child = RunWithFileSizeLimit(limit, true, [&] {
+            RecordingHost childHost;
+            RunGallery(job, childHost);
+            if (!childHost.Reasons.empty())
+                throw Exception("skipped: " + childHost.Reasons[0]);
+        });
+        EXPECT_TRUE(child.Exited);
+        return child.Error;
+    }
+
+    ScratchDir dir;
+    std::string web = dir / "web";
+    RecordingHost host;
+};
+
+} // namespace
+
+TEST_F(RunOutput, PlantedLinksAreReplacedNotFollowed)
+{
+    WriteJpeg(dir / "a.jpg", 64, 48);
+    WriteBmp(dir / "p.bmp", 40, 30);
+    WriteFile(dir / "victim1", "first target");
+    WriteFile(dir / "victim2", "second target");
+    WriteFile(dir / "victim3", "third target");
+    fs::create_symlink(dir / "victim1", web + "/as.jpg");
+    fs::create_symlink(dir / "victim2", web + "/p.jpg");
+    fs::create_symlink(dir / "victim3", web + "/ps.jpg");
+
+    GalleryJob job = JobWith({dir / "a.jpg", dir / "p.bmp"});
+    job.MakeSmallImages = true;
+    job.LinkInPlace = false;
+    RunGallery(job, host);
+
+    EXPECT_EQ(ReadFile(dir / "victim1"), "first target");
+    EXPECT_EQ(ReadFile(dir / "victim2"), "second target");
+    EXPECT_EQ(ReadFile(dir / "victim3"), "third target");
+    for (const char* name : {"/as.jpg", "/p.jpg", "/ps.jpg"})
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(web + name))) << name;
+    EXPECT_EQ(JpegSize(web + "/as.jpg"), std::make_pair(100, 75));
+    EXPECT_EQ(JpegSize(web + "/p.jpg"), std::make_pair(40, 30));
+}
+
+TEST_F(RunOutput, EntryTurnedIntoAPipeStopsOrIsSkippedWithoutHanging)
+{
+    // The list was made from regular files; by the time of the run each is a pipe.
+    WriteJpeg(dir / "a.jpg", 16, 16);
+    WriteBmp(dir / "b.bmp", 16, 16);
+    WriteFile(dir / "c.gif", "GIF89a");
+    for (const char* name : {"a.jpg", "b.bmp", "c.gif"}) {
+        fs::remove(dir / name);
+        ASSERT_EQ(::mkfifo((dir / name).c_str(), 0600), 0);
+    }
+
+    for (const std::string& path : {dir / "a.jpg", dir / "b.bmp"}) {
+        try {
+            RunGallery(JobWith({path}), host);
+            ADD_FAILURE() << path;
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), "ファイル " + path + " は開けません");
+        }
+    }
+
+    // A file that is only copied is skipped with the reason, and the run goes on.
+    GalleryJob job = JobWith({dir / "c.gif"});
+    RunGallery(job, host);
+    ASSERT_EQ(host.Reasons.size(), 1u);
+    EXPECT_EQ(host.Reasons[0], "ファイル " + (dir / "c.gif") + " は開けません");
+    EXPECT_FALSE(fs::exists(web + "/c.gif"));
+    EXPECT_TRUE(fs::exists(web + "/index.htm"));
+}
+
+TEST_F(RunOutput, WritesCutShortFailWithTheFinalPathAndLeaveNoPartialFile)
+{
+    // Each file below is larger than the limit; everything written before it is smaller.
+    const std::size_t limit = 1000;
+    std::vector<std::string> gifs;
+    for (int i = 0; i < 12; ++i) {
+        gifs.push_back(dir / ("g" + std::to_string(i) + ".gif"));
+        WriteFile(gifs.back(), "GIF89a");
+    }
+    GalleryJob pageJob = JobWith({});
+    for (const auto& g : gifs)
+        pageJob.Entries.push_back({g, ""});
+    WriteFile(web + "/index.htm", "old page");
+    EXPECT_EQ(RunLimited(pageJob, limit), "ファイル " + web + "/index.htm を作成できません");
+    EXPECT_EQ(ReadFile(web + "/index.htm"), "old page");
+
+    WriteJpeg(dir / "a.jpg", 640, 480);
+    GalleryJob smallJob = JobWith({dir / "a.jpg"});
+    smallJob.MakeSmallImages = true;
+    smallJob.LinkInPlace = true;
+    WriteFile(web + "/as.jpg", "old small image");
+    EXPECT_EQ(RunLimited(smallJob, limit), "ファイル " + web + "/as.jpg を作成できません");
+    EXPECT_EQ(ReadFile(web + "/as.jpg"), "old small image");
+
+    WriteBmp(dir / "p.bmp", 1000, 1000);
+    EXPECT_EQ(RunLimited(JobWith({dir / "p.bmp"}), 4096),
+              "ファイル " + web + "/p.jpg を作成できません");
+    EXPECT_FALSE(fs::exists(web + "/p.jpg"));
+
+    WriteFile(dir / "big.gif", std::string(64 << 10, 'g'));
+    EXPECT_EQ(RunLimited(JobWith({dir / "big.gif"}), 4096),
+              "skipped: " + EInOutError::FromErrno(EFBIG).Message());
+    EXPECT_FALSE(fs::exists(web + "/big.gif"));
+
+    EXPECT_TRUE(TemporaryFilesIn(web).empty());
+}
+
+TEST_F(RunOutput, StaleTemporaryFilesGoAndLongPageNamesWork)
+{
+    WriteFile(web + "/.kameola-Ab12Cd", "left by a killed run");
+    WriteFile(dir / "a.gif", "GIF89a");
+    GalleryJob job = JobWith({dir / "a.gif"});
+    job.PageName = std::string(251, 'n') + ".htm";
+    RunGallery(job, host);
+    EXPECT_FALSE(fs::exists(web + "/.kameola-Ab12Cd"));
+    EXPECT_EQ(ReadFile(web + "/" + job.PageName).substr(0, 12), "<HTML><HEAD>");
+}

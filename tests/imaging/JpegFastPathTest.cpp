@@ -1,0 +1,115 @@
+// The sampled-rows stretch is used only for stream layouts where it is exact; every other
+// stream decodes all rows and still gives the full decode's small picture.
+#include "imaging/Jpeg.h"
+#include "tests/imaging/JpegTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace kameola;
+using namespace kameola::jpegtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool SamePixels(const TBitmap& a, const TBitmap& b)
+{
+    if (a.Format() != b.Format() || a.Width() != b.Width() || a.Height() != b.Height() ||
+        a.Palette() != b.Palette())
+        return false;
+    for (int y = 0; y < a.Height(); ++y)
+        if (RowBytes(a, y) != RowBytes(b, y))
+            return false;
+    return true;
+}
+
+// The stretch of an undecoded picture against a full decode then the same stretch.
+void ExpectSampledEqualsFull(const std::vector<std::uint8_t>& bytes, int width, int height,
+                             const std::string& what)
+{
+    TJPEGImage sampled;
+    sampled.LoadJpegData(bytes);
+    const TBitmap quick = StretchPicture(sampled, width, height);
+    EXPECT_FALSE(sampled.Decoded()) << what;
+    TJPEGImage full;
+    full.LoadJpegData(bytes);
+    EXPECT_TRUE(SamePixels(quick, StretchPicture(full.DecodeJpeg(), width, height))) << what;
+}
+
+} // namespace
+
+TEST(JpegFastPathTest, ReproducersGiveTheFullDecodesPicture)
+{
+    const fs::path folder = fs::path(KAMEOLA_TESTDATA) / "jpeg-fast-path";
+    if (!fs::is_directory(folder))
+        GTEST_SKIP() << "no reproducers at " << folder;
+    for (const char* name : {"baseline-4x2.jpg", "progressive-4x2.jpg", "four-components-v3.jpg",
+                             "four-components-3x2.jpg"}) {
+        std::ifstream in(folder / name, std::ios::binary);
+        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_FALSE(bytes.empty()) << name;
+        TJPEGImage jpeg;
+        jpeg.LoadJpegData(bytes);
+        EXPECT_FALSE(jpeg.Data().SampledRowsExact) << name;
+        ExpectSampledEqualsFull(bytes, 24, 17, name);
+    }
+}
+
+TEST(JpegFastPathTest, CommonLayoutsTakeTheFastPathAndMatchAFullDecode)
+{
+    struct Layout { int h, v; };
+    const Layout luma[] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}, {3, 1}, {4, 1}, {1, 4}, {2, 4}};
+    for (bool progressive : {false, true}) {
+        for (const Layout& l : luma) {
+            StreamShape shape;
+            shape.Width = 67;
+            shape.Height = 53;
+            shape.LumaH = l.h;
+            shape.LumaV = l.v;
+            shape.Progressive = progressive;
+            const auto bytes = EncodeStream(shape, PhotoLike(3));
+            const std::string what = std::to_string(l.h) + "x" + std::to_string(l.v) +
+                                     (progressive ? " progressive" : "");
+            TJPEGImage jpeg;
+            jpeg.LoadJpegData(bytes);
+            EXPECT_TRUE(jpeg.Data().SampledRowsExact) << what;
+            ExpectSampledEqualsFull(bytes, 24, 17, what);
+            ExpectSampledEqualsFull(bytes, 20, 40, what);
+        }
+    }
+}
+
+TEST(JpegFastPathTest, RareLayoutsDecodeEveryRow)
+{
+    // Luminance 4 × 2 or with a vertical factor of 3 over 1 × 1 chroma (skipping rows gives
+    // other pixels for these), and four-component streams.
+    TJPEGImage jpeg;
+    for (auto [h, v] : {std::pair{4, 2}, std::pair{1, 3}, std::pair{2, 3}}) {
+        for (bool progressive : {false, true}) {
+            StreamShape shape;
+            shape.Width = 67;
+            shape.Height = 53;
+            shape.LumaH = h;
+            shape.LumaV = v;
+            shape.Progressive = progressive;
+            const auto bytes = EncodeStream(shape, PhotoLike(3));
+            const std::string what = std::to_string(h) + "x" + std::to_string(v);
+            jpeg.LoadJpegData(bytes);
+            EXPECT_FALSE(jpeg.Data().SampledRowsExact) << what;
+            ExpectSampledEqualsFull(bytes, 24, 17, what);
+            ExpectSampledEqualsFull(bytes, 20, 40, what);
+        }
+    }
+
+    StreamShape cmyk;
+    cmyk.Components = 4;
+    cmyk.LumaH = 1;
+    cmyk.LumaV = 1;
+    const auto four = EncodeStream(cmyk, PhotoLike(4));
+    jpeg.LoadJpegData(four);
+    EXPECT_FALSE(jpeg.Data().SampledRowsExact);
+    ExpectSampledEqualsFull(four, 5, 7, "cmyk");
+}
