@@ -38,6 +38,7 @@ const OptionHelp OptionHelps[] = {
     {"--background-image PATH", "Picture shown behind the page; it is copied into the output folder unless --link is given (default: none)."},
     {"-h, --help", "Print this help and exit."},
     {"--version", "Print the program's version and exit."},
+    {"--", "Take every argument after it as a FILE, also one that begins with a dash."},
 };
 
 // Appends text to out, wrapped at width columns with every line indented; a UTF-8

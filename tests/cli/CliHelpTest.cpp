@@ -61,7 +61,7 @@ TEST(CliHelp, HelpNamesEveryOptionWithASentenceAndItsDefault)
         {"--columns N", true}, {"--width N", true}, {"--small", true}, {"--names", true},
         {"--numbers", true}, {"--link", true}, {"--font FACE", true},
         {"--text-color RRGGBB", true}, {"--background-color RRGGBB", true},
-        {"--background-image PATH", true}, {"-h, --help", false}, {"--version", false}};
+        {"--background-image PATH", true}, {"-h, --help", false}, {"--version", false}, {"--", false}};
     for (const auto& [heading, hasDefault] : options) {
         const std::size_t at = r.Out.find("\n  " + heading + "\n");
         ASSERT_NE(at, std::string::npos) << heading;
