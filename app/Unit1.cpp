@@ -241,6 +241,11 @@ void TForm1::AddFiles(const QStringList& paths)
         AddEntry(path);
 }
 
+void TForm1::AddDroppedFiles(const QStringList& paths)
+{
+    Command([this, paths] { AddFiles(paths); });
+}
+
 GalleryJob TForm1::GatherJob() const
 {
     GalleryJob job;
@@ -454,7 +459,7 @@ void TForm1::dropEvent(QDropEvent* event)
     // Added once the drop has finished, so that an error box does not hold up the
     // program the files came from.
     QMetaObject::invokeMethod(
-        this, [this, paths] { Command([this, paths] { AddFiles(paths); }); }, Qt::QueuedConnection);
+        this, [this, paths] { AddDroppedFiles(paths); }, Qt::QueuedConnection);
 }
 
 } // namespace kameola

@@ -37,6 +37,10 @@ public:
     // cannot be opened for reading (nothing is added then).
     void AddEntry(const QString& path);
 
+    // Adds the files in order as a drop does: the first that cannot be opened is shown
+    // in the error box and ends the adding; the rows added before it stay.
+    void AddDroppedFiles(const QStringList& paths);
+
     // The job a run would start with, taken from the controls and the style dialog.
     GalleryJob GatherJob() const;
 

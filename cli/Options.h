@@ -19,11 +19,17 @@ struct CliOptions {
     GalleryJob Job;                  // entries not yet opened
     std::vector<std::string> Files;  // in the order given
     bool Help = false;
+    bool Version = false;
 };
 
 // Raises UsageError for unknown options, missing values and values out of range.
+// -o is not required when --help or --version is given.
 CliOptions ParseOptions(const std::vector<std::string>& args);
 
+// The short usage lines shown with a usage error.
 extern const char* const UsageText;
+
+// What --help prints: the usage lines, then every option with a sentence and its default.
+std::string HelpText();
 
 } // namespace kameola
