@@ -47,15 +47,6 @@ wait_gone() {
   return 1
 }
 
-# Waits until the window $1 has the keyboard focus.
-wait_active() {
-  for _ in $(seq 1 75); do
-    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
 # Clicks at client coordinates $2,$3 of window $1.
 click() {
   xdotool mousemove --window "$1" "$2" "$3" && sleep 0.2 && xdotool click 1
@@ -72,26 +63,18 @@ alive() {
   kill -0 "$pid" 2>/dev/null || fail "the program ended $1"
 }
 
-# The picture dialog of 追加 is the active window other than the main one.
-picture_dialog() {
-  local id
-  for _ in $(seq 1 75); do
-    id=$(xdotool getactivewindow 2>/dev/null)
-    [ -n "$id" ] && [ "$id" != "$main" ] && { echo "$id"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
-
 add_by_typing() {
   click "$main" 117 220                                   # 追加
-  dialog=$(picture_dialog) || fail "追加 showed no dialog"
+  dialog=$(wait_window '^開く$') || fail "追加 showed no dialog"
   sleep 1
   import -window root "$shot-picture-dialog-$2.png"
   xdotool type --delay 20 "$1"
-  sleep 1                                                 # the completion list opens
+  sleep 1
+  # The completion list must be up, or the check after closing would prove nothing.
+  [ -n "$("$bindir/x11_shown_popups")" ] || fail "no completion list opened while typing $1"
+  import -window root "$shot-typing-$2.png"
   xdotool key Return
-  wait_active "$main" || fail "the main window did not come back after adding $1"
+  wait_gone '^開く$' || fail "the picture dialog stayed after adding $1"
   sleep 0.5
 }
 
@@ -167,7 +150,6 @@ inner() {
   "$program" &
   pid=$!
   main=$(wait_window '^KAMEOLA$') || fail "no window named KAMEOLA appeared"
-  wait_active "$main" || xdotool windowactivate "$main"
   sleep 0.5
   "scenario_${scenario//-/_}"
   alive "during the test"
