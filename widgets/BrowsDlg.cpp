@@ -1,7 +1,9 @@
 // TBrowseDialog: a non-visual component that lets the user pick one folder.
 #include "widgets/BrowsDlg.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -70,9 +72,17 @@ bool TBrowseDialog::Execute()
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setWindowModality(Qt::ApplicationModal);
+    // The folder-name box's completion list is a window of its own: it goes with the dialog.
+    connect(&dialog, &QDialog::finished, &dialog, [&dialog] {
+        for (QCompleter* completer : dialog.findChildren<QCompleter*>())
+            if (completer->popup())
+                completer->popup()->hide();
+    });
 
     // The tree starts at Root when it names a folder: offered in the side bar and opened
-    // when there is no Directory to open on.
+    // when there is no Directory to open on. Qt saves the side bar for every file dialog
+    // of the user when the dialog goes, so the user's own side bar is put back first.
+    const QList<QUrl> userSidebar = dialog.sidebarUrls();
     const bool hasRoot = !m_root.isEmpty() && QFileInfo(m_root).isDir();
     if (hasRoot) {
         dialog.setSidebarUrls({QUrl::fromLocalFile(QFileInfo(m_root).absoluteFilePath())});
@@ -83,6 +93,8 @@ bool TBrowseDialog::Execute()
         dialog.setDirectory(start);
 
     const bool confirmed = m_runner ? m_runner(dialog) : dialog.exec() == QDialog::Accepted;
+    if (hasRoot)
+        dialog.setSidebarUrls(userSidebar);
     if (wasActive)
         wasActive->activateWindow();
     if (!confirmed)
