@@ -166,15 +166,8 @@ inner() {
   echo "passed; pictures in $outdir"
 }
 
-# Our own server on a display number it picks itself.
-displayfile=$(mktemp)
-trap 'rm -f "$displayfile"; [ -n "${xpid:-}" ] && kill "$xpid" 2>/dev/null && wait "$xpid"' EXIT
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
-xpid=$!
-for _ in $(seq 1 100); do
-  [ -s "$displayfile" ] && break
-  sleep 0.1
-done
-[ -s "$displayfile" ] || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=:$(tr -d '[:space:]' <"$displayfile")
+# Our own server.
+. "$(dirname "$0")/../xvfb.sh"
+trap '[ -n "${xpid:-}" ] && kill "$xpid" 2>/dev/null && wait "$xpid"' EXIT
+start_xvfb || exit 1
 ( inner )
