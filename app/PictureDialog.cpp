@@ -1,10 +1,22 @@
 // Picture dialogs: Qt's own file dialog with a picture filter and a preview pane.
 #include "app/PictureDialog.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QEvent>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
 
 namespace kameola {
 
@@ -26,6 +38,29 @@ void ShowPreview(QLabel* preview, const QString& path)
     else
         preview->setPixmap(QPixmap::fromImage(image));
 }
+
+// Gives the file-name box the focus each time the dialog shows, once Qt has set up the
+// dialog's own focus, so that typing goes straight into the name.
+class FocusOnShow : public QObject {
+public:
+    FocusOnShow(QWidget* target, QObject* parent) : QObject(parent), m_target(target) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            QTimer::singleShot(0, m_target, [target = m_target] {
+                target->setFocus(Qt::OtherFocusReason);
+                if (auto* edit = qobject_cast<QLineEdit*>(target))
+                    edit->selectAll();
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* m_target;
+};
 
 } // namespace
 
@@ -55,7 +90,16 @@ void AddPicturePreview(QFileDialog& dialog)
                      [preview](const QString& path) { ShowPreview(preview, path); });
 }
 
-QFileDialog* CreatePictureDialog(QWidget* parent)
+void CloseCompletionWithDialog(QFileDialog& dialog)
+{
+    QObject::connect(&dialog, &QDialog::finished, &dialog, [&dialog] {
+        for (QCompleter* completer : dialog.findChildren<QCompleter*>())
+            if (completer->popup())
+                completer->popup()->hide();
+    });
+}
+
+QFileDialog* CreatePictureDialog(QWidget* parent, const QString& folder, QSize size)
 {
     auto* dialog = new QFileDialog(parent);
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
@@ -65,7 +109,34 @@ QFileDialog* CreatePictureDialog(QWidget* parent)
     dialog->setSizeGripEnabled(true);
     SetPictureFilter(*dialog, QString::fromUtf8(kPictureFilterText), QStringLiteral("*.JPG *.GIF *.BMP"));
     AddPicturePreview(*dialog);
+    CloseCompletionWithDialog(*dialog);
+    if (!folder.isEmpty())
+        dialog->setDirectory(folder);
+    dialog->resize(size);
+    // Columns wide enough for a name, a size and a type beside the preview.
+    if (auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        details->header()->resizeSection(0, 230);
+        details->header()->resizeSection(1, 80);
+        details->header()->resizeSection(2, 100);
+    }
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        dialog->installEventFilter(new FocusOnShow(name, dialog));
     return dialog;
+}
+
+QString PictureStartFolder(const QString& lastAddedFolder)
+{
+    if (!lastAddedFolder.isEmpty() && QFileInfo(lastAddedFolder).isDir())
+        return lastAddedFolder;
+    // Where Qt's own file dialogs keep the folder they last showed.
+    const QSettings qt(QSettings::UserScope, QStringLiteral("QtProject"));
+    const QUrl visited(qt.value(QStringLiteral("FileDialog/lastVisited")).toString());
+    if (visited.isLocalFile() && QFileInfo(visited.toLocalFile()).isDir())
+        return visited.toLocalFile();
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
 }
 
 } // namespace kameola

@@ -1,6 +1,7 @@
 // Picture dialogs: Qt's own file dialog with a picture filter and a preview pane.
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 class QFileDialog;
@@ -18,8 +19,22 @@ void SetPictureFilter(QFileDialog& dialog, const QString& text, const QString& p
 // Adds a pane beside the file list that shows a scaled-down copy of the current picture.
 void AddPicturePreview(QFileDialog& dialog);
 
+// Hides the file-name box's completion list whenever the dialog closes: the list is a
+// window of its own and would otherwise stay up and take the next click.
+void CloseCompletionWithDialog(QFileDialog& dialog);
+
+// The size a picture dialog first opens at: its list shows names, sizes and types beside
+// the preview.
+inline constexpr QSize kPictureDialogSize{860, 520};
+
 // The main window's dialog: modal, resizable, non-native, for several existing files,
-// with its picture filter and the preview.
-QFileDialog* CreatePictureDialog(QWidget* parent);
+// with its picture filter and the preview; it opens on folder, at size, with the
+// file-name box focused.
+QFileDialog* CreatePictureDialog(QWidget* parent, const QString& folder = QString(),
+                                 QSize size = kPictureDialogSize);
+
+// The folder the picture dialog opens on: the folder of the last pictures added; before
+// any, the folder Qt's file dialogs last visited, else the user's Pictures folder, else home.
+QString PictureStartFolder(const QString& lastAddedFolder);
 
 } // namespace kameola

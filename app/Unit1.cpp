@@ -5,9 +5,11 @@
 #include "app/CommandGuard.h"
 #include "gallery/Entry.h"
 #include "common/Errors.h"
+#include "app/FitLabel.h"
 #include "app/Fonts.h"
 #include "widgets/Gauges.h"
 #include "app/LeadingInteger.h"
+#include "app/OptionListStyle.h"
 #include "app/PictureDialog.h"
 #include "gallery/Run.h"
 #include "app/Services.h"
@@ -19,6 +21,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -33,6 +36,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <memory>
 
 
 namespace kameola {
@@ -140,11 +144,12 @@ void TForm1::CreateControls()
         auto* item = new QListWidgetItem(Text(option), CheckListBox1);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
-        item->setSizeHint(QSize(0, 13));
+        item->setSizeHint(QSize(0, OptionListStyle::kRowHeight));
     }
     CheckListBox1->setUniformItemSizes(true);
-    // Check boxes a little smaller than the rows, so that the four options fit the box.
-    CheckListBox1->setStyleSheet(QStringLiteral("QListWidget::indicator { width: 11px; height: 11px; }"));
+    auto* optionStyle = new OptionListStyle;
+    optionStyle->setParent(CheckListBox1);
+    CheckListBox1->setStyle(optionStyle);
 
     Label5 = Place(new QLabel(Text("列の数"), this), "Label5", 16, 384, 36, 12);
     Edit2 = Place(new QLineEdit(QStringLiteral("8"), this), "Edit2", 56, 380, 49, 20);
@@ -165,14 +170,15 @@ void TForm1::CreateControls()
     Edit3 = Place(new QLineEdit(Text("画像一覧"), this), "Edit3", 56, 408, 449, 20);
     Gauge1 = Place(new TGauge(this), "Gauge1", 8, 432, 497, 25);
 
-    // Labels size themselves to their text, so that a face larger than the intended one
-    // clips nothing; they grow to the right and evenly up and down around the same line.
-    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8}) {
-        const QSize hint = label->sizeHint();
-        const int height = std::max(label->height(), hint.height());
-        label->setGeometry(label->x(), label->y() - (height - label->height()) / 2,
-                           std::max(label->width(), hint.width()), height);
-    }
+    // Each label shows its whole text in whatever Japanese face stands in for the window's.
+    FitLabel(*Label1, width());
+    FitLabel(*Label2, width());
+    FitLabel(*Label3, width());
+    FitLabel(*Label4, Edit1->x());
+    FitLabel(*Label7, Edit4->x());
+    FitLabel(*Label5, Edit2->x());
+    FitLabel(*Label8, Edit5->x());
+    FitLabel(*Label6, Edit3->x());
 
     // Enter on a push button clicks that button; elsewhere it reaches keyPressEvent,
     // which clicks the default button.
@@ -241,6 +247,11 @@ void TForm1::AddFiles(const QStringList& paths)
         AddEntry(path);
 }
 
+void TForm1::AddDroppedFiles(const QStringList& paths)
+{
+    Command([this, paths] { AddFiles(paths); });
+}
+
 GalleryJob TForm1::GatherJob() const
 {
     GalleryJob job;
@@ -265,20 +276,20 @@ GalleryJob TForm1::GatherJob() const
     return job;
 }
 
-QFileDialog* TForm1::OpenPictureDialog()
-{
-    if (!m_pictureDialog) {
-        m_pictureDialog = CreatePictureDialog(this);
-        m_pictureDialog->setObjectName(QStringLiteral("OpenPictureDialog"));
-    }
-    return m_pictureDialog;
-}
-
 void TForm1::Button1Click()
 {
-    const std::optional<QStringList> chosen = m_services.ExecPictureDialog(*OpenPictureDialog());
-    if (chosen)
-        AddFiles(*chosen);
+    // A new dialog each time: an empty name box, no old preview, nothing of the last one
+    // left on screen; the folder and the size carry over.
+    const std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(
+        this, PictureStartFolder(m_pictureFolder),
+        m_pictureDialogSize.isValid() ? m_pictureDialogSize : kPictureDialogSize));
+    dialog->setObjectName(QStringLiteral("OpenPictureDialog"));
+    const std::optional<QStringList> chosen = m_services.ExecPictureDialog(*dialog);
+    m_pictureDialogSize = dialog->size();
+    if (!chosen || chosen->isEmpty())
+        return;
+    m_pictureFolder = QFileInfo(chosen->first()).absolutePath();
+    AddFiles(*chosen);
 }
 
 bool TForm1::Ask(const QString& text)
@@ -457,7 +468,7 @@ void TForm1::dropEvent(QDropEvent* event)
     // Added once the drop has finished, so that an error box does not hold up the
     // program the files came from.
     QMetaObject::invokeMethod(
-        this, [this, paths] { Command([this, paths] { AddFiles(paths); }); }, Qt::QueuedConnection);
+        this, [this, paths] { AddDroppedFiles(paths); }, Qt::QueuedConnection);
 }
 
 } // namespace kameola

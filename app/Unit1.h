@@ -4,11 +4,12 @@
 #include "gallery/Job.h"
 #include "gallery/RunHost.h"
 
+#include <QSize>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
 
-class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -37,11 +38,13 @@ public:
     // cannot be opened for reading (nothing is added then).
     void AddEntry(const QString& path);
 
+    // Adds the files in order as a drop does: the first that cannot be opened is shown
+    // in the error box and ends the adding; the rows added before it stay.
+    void AddDroppedFiles(const QStringList& paths);
+
     // The job a run would start with, taken from the controls and the style dialog.
     GalleryJob GatherJob() const;
 
-    // The picture dialog, made on first use and kept with its folder and size.
-    QFileDialog* OpenPictureDialog();
     TBrowseDialog* BrowseDialog() const { return m_browseDialog; }
     bool RunInProgress() const { return m_running; }
 
@@ -86,7 +89,8 @@ private:
     Services& m_services;
     TForm2* m_styleDialog = nullptr;
     TBrowseDialog* m_browseDialog = nullptr;
-    QFileDialog* m_pictureDialog = nullptr;
+    QString m_pictureFolder;  // where the last added pictures came from
+    QSize m_pictureDialogSize;  // the picture dialog's size as the user left it
     bool m_running = false;
     bool m_closeRequested = false;
 

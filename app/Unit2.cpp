@@ -1,6 +1,7 @@
 // TForm2: the style dialog that holds the page's font face, colours and background picture.
 #include "app/Unit2.h"
 
+#include "app/FitLabel.h"
 #include "app/Fonts.h"
 #include "app/PictureDialog.h"
 #include "gallery/DefaultFace.h"
@@ -52,6 +53,7 @@ std::optional<QString> RunPictureDialog(QWidget* parent)
     SetPictureFilter(dialog, QStringLiteral("画像ファイル(*.JPG;*.GIF)"), QStringLiteral("*.JPG *.GIF"));
     dialog.setSizeGripEnabled(true);
     AddPicturePreview(dialog);
+    CloseCompletionWithDialog(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
@@ -128,6 +130,12 @@ void TForm2::CreateControls()
     place(Edit1, "Edit1", 80, 88, 249, 20);
     Button1 = button(QStringLiteral("参照"), "Button1", 336, 86, 33, 25);
     Button2 = button(QStringLiteral("設定完了"), "Button2", 160, 120, 75, 25);
+
+    // Each label shows its whole text in whatever Japanese face stands in for the window's.
+    FitLabel(*Label2, FontList->x());
+    FitLabel(*Label3, Button4->x());
+    FitLabel(*Label1, Button3->x());
+    FitLabel(*Label4, Edit1->x());
 
     setTabOrder(Button2, FontList);
     setTabOrder(FontList, Edit1);

@@ -1,5 +1,6 @@
 // Start-up of the windows: application title, Japanese Qt texts, the two windows, the loop.
 #include "app/ApplicationTitle.h"
+#include "app/CommandLineFiles.h"
 #include "app/Fonts.h"
 #include "app/Services.h"
 #include "app/Unit1.h"
@@ -11,7 +12,8 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    QApplication app(argc, argv);  // takes its own options out of argc and argv
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kameola.Kameola"));
     // No application display name: X11 would append it to every window caption.
     kameola::SetApplicationTitle(
         kameola::ApplicationTitleFor(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString()));
@@ -28,5 +30,7 @@ int main(int argc, char** argv)
     auto* form2 = new kameola::TForm2(&form1);  // hidden until 「HTMLの設定」; owned by form1
     form1.SetStyleDialog(form2);
     form1.show();
+    // Files named on the command line ("Open with" passes them) start in the list.
+    form1.AddDroppedFiles(kameola::CommandLineFiles(argc, argv));
     return QApplication::exec();
 }

@@ -23,7 +23,11 @@ int main(int argc, char** argv)
         return 2;
     }
     if (options.Help) {
-        std::fputs(UsageText, stdout);
+        std::fputs(HelpText().c_str(), stdout);
+        return 0;
+    }
+    if (options.Version) {
+        std::puts("kameola-cli " KAMEOLA_VERSION);
         return 0;
     }
 

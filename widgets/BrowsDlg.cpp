@@ -1,11 +1,14 @@
 // TBrowseDialog: a non-visual component that lets the user pick one folder.
 #include "widgets/BrowsDlg.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
+#include <QSettings>
 #include <QUrl>
 #include <QWidget>
 
@@ -36,6 +39,34 @@ unsigned BrowseFlags(TBrowseOptions options)
     return flags;
 }
 
+namespace {
+
+// Qt writes a file dialog's side bar into the user's file-dialog settings when the dialog
+// goes, also when it never read them. This keeps the saved side bar as it was found: it
+// puts the value back (or removes the key) once the dialog is gone.
+class SavedSidebar {
+public:
+    SavedSidebar() : m_value(Settings().value(kKey)), m_had(Settings().contains(kKey)) {}
+    ~SavedSidebar()
+    {
+        QSettings settings = Settings();
+        if (m_had)
+            settings.setValue(kKey, m_value);
+        else
+            settings.remove(kKey);
+    }
+    SavedSidebar(const SavedSidebar&) = delete;
+    SavedSidebar& operator=(const SavedSidebar&) = delete;
+
+private:
+    static constexpr const char* kKey = "FileDialog/shortcuts";
+    static QSettings Settings() { return QSettings(QSettings::UserScope, QStringLiteral("QtProject")); }
+    QVariant m_value;
+    bool m_had;
+};
+
+} // namespace
+
 TBrowseDialog::TBrowseDialog(QObject* owner)
     : QObject(owner)
 {
@@ -63,6 +94,7 @@ bool TBrowseDialog::Execute()
     // Re-activated afterwards; the dialog's modal loop disables the other windows meanwhile.
     QPointer<QWidget> wasActive = QApplication::activeWindow();
 
+    const SavedSidebar savedSidebar;  // outlives the dialog
     QFileDialog dialog(ownerWindow, m_caption);
     dialog.setObjectName(QStringLiteral("BrowseDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -70,9 +102,15 @@ bool TBrowseDialog::Execute()
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setWindowModality(Qt::ApplicationModal);
+    // The folder-name box's completion list is a window of its own: it goes with the dialog.
+    connect(&dialog, &QDialog::finished, &dialog, [&dialog] {
+        for (QCompleter* completer : dialog.findChildren<QCompleter*>())
+            if (completer->popup())
+                completer->popup()->hide();
+    });
 
-    // The tree starts at Root when it names a folder: offered in the side bar and opened
-    // when there is no Directory to open on.
+    // The tree starts at Root when it names a folder: offered in the side bar (only while
+    // this dialog is open, see SavedSidebar) and opened when there is no Directory.
     const bool hasRoot = !m_root.isEmpty() && QFileInfo(m_root).isDir();
     if (hasRoot) {
         dialog.setSidebarUrls({QUrl::fromLocalFile(QFileInfo(m_root).absoluteFilePath())});

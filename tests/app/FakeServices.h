@@ -28,6 +28,7 @@ public:
     std::deque<MessageAnswer> answers;  // for Yes/No boxes; Yes when empty
     std::optional<QStringList> pictures;  // what the picture dialog returns; cancelled when empty
     int pictureDialogs = 0;
+    std::function<void(QFileDialog&)> onPictureDialog;  // looks at or changes the dialog shown
     std::function<bool(TBrowseDialog&)> browse = [](TBrowseDialog&) { return false; };
     std::vector<QDialog*> modals;
     int busy = 0;
@@ -57,9 +58,11 @@ public:
             onBusy();
     }
     void RestoreCursor() override { ++restored; }
-    std::optional<QStringList> ExecPictureDialog(QFileDialog&) override
+    std::optional<QStringList> ExecPictureDialog(QFileDialog& dialog) override
     {
         ++pictureDialogs;
+        if (onPictureDialog)
+            onPictureDialog(dialog);
         return pictures;
     }
     bool ExecBrowseDialog(TBrowseDialog& dialog) override { return browse(dialog); }

@@ -64,3 +64,11 @@ TEST(CliOptions, UsageErrors)
         EXPECT_THROW(ParseOptions(args), UsageError) << args.back();
     }
 }
+
+TEST(CliOptions, HelpAndVersionNeedNoOutputFolder)
+{
+    EXPECT_TRUE(ParseOptions({"--version"}).Version);
+    EXPECT_TRUE(ParseOptions({"-h"}).Help);
+    EXPECT_FALSE(ParseOptions({"-o", "d"}).Version);
+    EXPECT_THROW(ParseOptions({"--version", "--bogus"}), UsageError);
+}

@@ -66,21 +66,11 @@ echo "program exit status $status"
 exit "$status"
 INNER
 
-# Our own server on a display number it picks itself (-displayfd), so that runs close
-# together never meet a display that another server is still leaving.
-displayfile=$(mktemp)
-trap 'rm -f "$inner" "$displayfile"; [ -n "${xpid:-}" ] && kill "$xpid" 2>/dev/null && wait "$xpid"' EXIT
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
-xpid=$!
-for _ in $(seq 1 100); do
-  [ -s "$displayfile" ] && break
-  sleep 0.1
-done
-if [ ! -s "$displayfile" ]; then
-  echo "Xvfb did not start"
-  exit 1
-fi
-DISPLAY=:$(tr -d '[:space:]' <"$displayfile") bash "$inner" "$program" "$closer" "$outdir"
+# Our own server.
+. "$(dirname "$0")/../xvfb.sh"
+trap 'rm -f "$inner"; [ -n "${xpid:-}" ] && kill "$xpid" 2>/dev/null && wait "$xpid"' EXIT
+start_xvfb || exit 1
+bash "$inner" "$program" "$closer" "$outdir"
 status=$?
 [ "$status" -eq 0 ] && echo "smoke test passed; screenshot in $outdir/smoke-main-window.png"
 exit "$status"

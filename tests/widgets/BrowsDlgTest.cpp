@@ -5,9 +5,11 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -106,6 +108,33 @@ TEST(BrowsDlgTest, RootAndTheFileSystemRoot)
     chooser.SetRoot(tmp.filePath(QStringLiteral("missing")));
     ASSERT_TRUE(chooser.Execute());
     EXPECT_EQ(openedOn, QStringLiteral("/"));
+}
+
+TEST(BrowsDlgTest, RootIsInTheSideBarOnlyWhileTheChooserIsOpen)
+{
+    // Qt keeps the side bar of the user's file dialogs in its own settings file (under
+    // this test's XDG_CONFIG_HOME).
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QStringList userSidebar = {QUrl::fromLocalFile(QDir::rootPath()).toString(),
+                                     QUrl::fromLocalFile(tmp.path()).toString()};
+    {
+        QSettings settings(QSettings::UserScope, QStringLiteral("QtProject"));
+        settings.setValue(QStringLiteral("FileDialog/shortcuts"), userSidebar);
+    }
+    QDir(tmp.path()).mkpath(QStringLiteral("root"));
+    TBrowseDialog chooser;
+    chooser.SetRoot(tmp.filePath(QStringLiteral("root")));
+    QList<QUrl> shown;
+    chooser.SetDialogRunner([&](QFileDialog& dialog) {
+        shown = dialog.sidebarUrls();
+        return false;
+    });
+    EXPECT_FALSE(chooser.Execute());
+    EXPECT_EQ(shown, QList<QUrl>{QUrl::fromLocalFile(tmp.filePath(QStringLiteral("root")))});
+
+    QSettings settings(QSettings::UserScope, QStringLiteral("QtProject"));
+    EXPECT_EQ(settings.value(QStringLiteral("FileDialog/shortcuts")).toStringList(), userSidebar);
 }
 
 TEST(BrowsDlgTest, RealDialogIsModalClosesOnEscapeAndConfirms)

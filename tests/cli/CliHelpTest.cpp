@@ -1,0 +1,102 @@
+// --help and --version of the built kameola-cli: what they print and how they exit.
+#include "cli/Options.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+
+using namespace kameola;
+
+namespace {
+
+struct Output {
+    int Status;
+    std::string Out;
+};
+
+// Runs kameola-cli with the arguments (shell words, quoted by the caller) and returns its
+// standard output; standard error is dropped unless redirected in args.
+Output RunCli(const std::string& args)
+{
+    const std::string cmd = std::string(KAMEOLA_CLI) + " " + args + " </dev/null";
+    std::FILE* pipe = ::popen(cmd.c_str(), "r");
+    EXPECT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+std::size_t Columns(const std::string& line)
+{
+    std::size_t n = 0;
+    for (char c : line)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+} // namespace
+
+TEST(CliHelp, VersionComesFromTheProject)
+{
+    const Output r = RunCli("--version 2>&1");
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, "kameola-cli " KAMEOLA_VERSION "\n");
+    // Given with other options, it still needs no output folder and runs nothing.
+    EXPECT_EQ(RunCli("--small --version 2>&1").Status, 0);
+}
+
+TEST(CliHelp, HelpNamesEveryOptionWithASentenceAndItsDefault)
+{
+    const Output r = RunCli("--help 2>&1");
+    ASSERT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out.rfind(UsageText, 0), 0u) << "starts with the usage lines";
+
+    // Every option the parser takes, each on its own heading line.
+    const std::vector<std::pair<std::string, bool>> options = {  // name, has a default
+        {"-o, --output DIR", false}, {"--page NAME", true}, {"--title TEXT", true},
+        {"--columns N", true}, {"--width N", true}, {"--small", true}, {"--names", true},
+        {"--numbers", true}, {"--link", true}, {"--font FACE", true},
+        {"--text-color RRGGBB", true}, {"--background-color RRGGBB", true},
+        {"--background-image PATH", true}, {"-h, --help", false}, {"--version", false}, {"--", false}};
+    for (const auto& [heading, hasDefault] : options) {
+        const std::size_t at = r.Out.find("\n  " + heading + "\n");
+        ASSERT_NE(at, std::string::npos) << heading;
+        // The sentence runs on indented lines up to the next heading or the end.
+        const std::size_t next = r.Out.find("\n  -", at + 1);
+        const std::string sentence = r.Out.substr(at + 1, next == std::string::npos ? next : next - at);
+        EXPECT_NE(sentence.find(".\n"), std::string::npos) << heading;
+        EXPECT_EQ(sentence.find("(default:") != std::string::npos, hasDefault) << heading;
+    }
+    EXPECT_NE(r.Out.find("(default: 画像一覧)"), std::string::npos);
+    EXPECT_NE(r.Out.find("(default: 8)"), std::string::npos);
+
+    std::istringstream lines(r.Out);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(Columns(line), 79u) << line;
+
+    // Any option the usage lines show is explained.
+    const std::string explained = r.Out.substr(r.Out.find("\nOptions:\n"));
+    std::istringstream words(UsageText);
+    for (std::string word; words >> word;) {
+        const std::size_t dash = word.find("--");
+        if (dash == std::string::npos)
+            continue;
+        std::string name = word.substr(dash);
+        name = name.substr(0, name.find_first_of(" ]|"));
+        EXPECT_TRUE(explained.find(" " + name + " ") != std::string::npos ||
+                    explained.find(" " + name + "\n") != std::string::npos) << name;
+    }
+}
+
+TEST(CliHelp, UsageErrorsPrintOnlyTheShortUsageOnStandardError)
+{
+    const Output r = RunCli("--bogus 2>/dev/null");
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Out, "");
+    const Output err = RunCli("--bogus 2>&1 >/dev/null");
+    EXPECT_EQ(err.Out, std::string("kameola-cli: unknown option --bogus\n") + UsageText);
+}

@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# Real-window tests: the program on its own Xvfb, with or without a window manager,
+# driven with xdotool as a user would, keyboard and mouse.
+# Usage: window.sh PROGRAM BIN-DIR OUTPUT-DIR SCENARIO WM
+#   BIN-DIR holds x11_close_window and x11_shown_popups; WM is openbox or none.
+#   SCENARIO add-by-typing: add two files by typed names, answer 作成 at the first click,
+#     make the page and read it back, then 参照 after the run with and without text.
+#   SCENARIO style-dialog: open HTMLの設定 and take its picture.
+set -uo pipefail
+
+program=$1 bindir=$2 outdir=$3 scenario=$4 wm=$5
+
+for tool in Xvfb xdotool import convert iconv; do
+  command -v "$tool" >/dev/null || { echo "window test skipped: $tool is not installed"; exit 0; }
+done
+if [ "$wm" != none ] && ! command -v "$wm" >/dev/null; then
+  echo "window test skipped: $wm is not installed"
+  exit 0
+fi
+mkdir -p "$outdir"
+shot=$outdir/$scenario-$wm
+
+fail() {
+  echo "FAIL: $*"
+  import -window root "$shot-failure.png" 2>/dev/null
+  exit 1
+}
+
+# Waits up to 15 s for a shown window whose name matches $1; prints its id.
+wait_window() {
+  local id
+  for _ in $(seq 1 75); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
+# Waits up to 15 s until no shown window's name matches $1.
+wait_gone() {
+  for _ in $(seq 1 75); do
+    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# Clicks at client coordinates $2,$3 of window $1.
+click() {
+  xdotool mousemove --window "$1" "$2" "$3" && sleep 0.2 && xdotool click 1
+}
+
+# Fails when a popup window (such as a completion list) is left on screen.
+no_popups() {
+  local popups
+  popups=$("$bindir/x11_shown_popups")
+  [ -z "$popups" ] || fail "a popup window is still shown after $1: $popups"
+}
+
+alive() {
+  kill -0 "$pid" 2>/dev/null || fail "the program ended $1"
+}
+
+add_by_typing() {
+  click "$main" 117 220                                   # 追加
+  dialog=$(wait_window '^開く$') || fail "追加 showed no dialog"
+  sleep 1
+  import -window root "$shot-picture-dialog-$2.png"
+  xdotool type --delay 20 "$1"
+  sleep 1
+  # The completion list must be up, or the check after closing would prove nothing.
+  [ -n "$("$bindir/x11_shown_popups")" ] || fail "no completion list opened while typing $1"
+  import -window root "$shot-typing-$2.png"
+  xdotool key Return
+  wait_gone '^開く$' || fail "the picture dialog stayed after adding $1"
+  sleep 0.5
+}
+
+scenario_add_by_typing() {
+  # xdotool types ASCII reliably; the page itself is checked for Japanese elsewhere.
+  pics=$HOME/pictures
+  out=$HOME/web/gallery
+  mkdir -p "$pics"
+  convert -size 64x48 xc:red "$pics/first.jpg"
+  convert -size 48x64 xc:blue "$pics/second.jpg"
+
+  click "$main" 290 254                                   # 出力先ディレクトリ
+  xdotool type --delay 10 "$out"
+
+  add_by_typing "$pics/first.jpg" 1
+  import -window root "$shot-after-adding.png"
+  no_popups "adding by a typed name"
+
+  click "$main" 469 220                                   # 作成: asks whether to create the folder
+  question=$(wait_window '^確認$') || fail "the first click on 作成 asked nothing"
+  xdotool key Escape                                      # No
+  wait_gone '^確認$' || fail "the question stayed"
+
+  add_by_typing "$pics/second.jpg" 2
+  no_popups "adding a second file by its typed name"
+
+  click "$main" 469 220
+  wait_window '^確認$' >/dev/null || fail "作成 asked nothing the second time"
+  xdotool key Return                                      # Yes: create the folder
+  wait_window '^結果報告$' >/dev/null || fail "the run did not report completion"
+  xdotool key Return
+  wait_gone '^結果報告$' || fail "the completion notice stayed"
+
+  [ -f "$out/index.htm" ] || fail "no page was written"
+  page=$(iconv -f CP932 -t UTF-8 "$out/index.htm") || fail "the page is not CP932"
+  # Both cells, in list order, with the sizes read from the two pictures.
+  cells=$(grep -o '<IMG SRC="[^"]*" WIDTH=[0-9]* HEIGHT=[0-9]*' <<<"$page" | tr '\n' '|')
+  expected='<IMG SRC="first.jpg" WIDTH=100 HEIGHT=75|<IMG SRC="second.jpg" WIDTH=100 HEIGHT=133|'
+  [ "$cells" = "$expected" ] || { echo "$page"; fail "cells $cells, expected $expected"; }
+
+  # 参照 right after the run, with the output field as the run left it, then cleared.
+  for round in kept cleared; do
+    if [ "$round" = cleared ]; then
+      click "$main" 290 254
+      xdotool key ctrl+a BackSpace
+    fi
+    click "$main" 484 254                                 # 参照
+    wait_window '出力先ディレクトリの設定' >/dev/null || fail "参照 showed no folder chooser ($round)"
+    sleep 0.5
+    xdotool key Escape
+    wait_gone '出力先ディレクトリの設定' || fail "the folder chooser stayed ($round)"
+    alive "after 参照 with the output field $round"
+    no_popups "the folder chooser ($round)"
+  done
+}
+
+scenario_style_dialog() {
+  click "$main" 457 388                                   # HTMLの設定
+  style=$(wait_window '^HTMLの設定$') || fail "HTMLの設定 showed no dialog"
+  sleep 1
+  import -window root "$shot.png"
+  xdotool key Return                                      # 設定完了 has the focus
+  wait_gone '^HTMLの設定$' || fail "設定完了 did not close the dialog"
+}
+
+inner() {
+  if [ "$wm" != none ]; then
+    "$wm" >/dev/null 2>&1 &
+    wmpid=$!
+    sleep 1
+  fi
+  cd "$HOME"
+  "$program" &
+  pid=$!
+  main=$(wait_window '^KAMEOLA$') || fail "no window named KAMEOLA appeared"
+  sleep 0.5
+  "scenario_${scenario//-/_}"
+  alive "during the test"
+  "$bindir/x11_close_window" "$main"
+  for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "the program did not end when its window was closed"; }
+  wait "$pid"
+  status=$?
+  [ -n "${wmpid:-}" ] && kill "$wmpid" 2>/dev/null
+  [ "$status" -eq 0 ] || fail "the program ended with status $status"
+  echo "passed; pictures in $outdir"
+}
+
+# Our own server.
+. "$(dirname "$0")/../xvfb.sh"
+trap '[ -n "${xpid:-}" ] && kill "$xpid" 2>/dev/null && wait "$xpid"' EXIT
+start_xvfb || exit 1
+( inner )
