@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cerrno>
+#include <exception>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -242,17 +243,24 @@ int PutFile(const std::string& path, bool replace, const Fill& fill)
     return PutNamed(path, replace, fill);
 }
 
-bool CopyBytes(int in, int out)
+// Copies in pieces of this size, calling between after each, so that a window can handle
+// its events while a large file is copied.
+constexpr std::size_t kCopyPiece = std::size_t{8} << 20;
+
+bool CopyBytes(int in, int out, const std::function<void()>& between)
 {
     // copy_file_range lets the kernel move the data; read and write where it cannot.
     // Offsets are explicit, so a second attempt starts from the beginning again.
     off_t inAt = 0;
     for (;;) {
-        const ssize_t n = ::copy_file_range(in, &inAt, out, nullptr, 1 << 30, 0);
+        const ssize_t n = ::copy_file_range(in, &inAt, out, nullptr, kCopyPiece, 0);
         if (n == 0)
             return true;
-        if (n > 0)
+        if (n > 0) {
+            if (between)
+                between();
             continue;
+        }
         if (errno == EINTR)
             continue;
         if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
@@ -260,6 +268,7 @@ bool CopyBytes(int in, int out)
         break;
     }
     static thread_local std::array<char, 1 << 16> buffer;
+    std::size_t sinceBetween = 0;
     for (;;) {
         std::size_t got = 0;
         if (!ReadAt(in, static_cast<std::uint64_t>(inAt), buffer.data(), buffer.size(), &got))
@@ -269,6 +278,11 @@ bool CopyBytes(int in, int out)
         if (!WriteAll(out, buffer.data(), got))
             return false;
         inAt += static_cast<off_t>(got);
+        sinceBetween += got;
+        if (between && sinceBetween >= kCopyPiece) {
+            sinceBetween = 0;
+            between();
+        }
     }
 }
 
@@ -281,7 +295,8 @@ void WriteFileReplacing(const std::string& path, const void* data, std::size_t s
         throw EFCreateError(path);
 }
 
-bool CopyFileNoReplace(const std::string& source, const std::string& target, std::string* reason)
+bool CopyFileNoReplace(const std::string& source, const std::string& target, std::string* reason,
+                       const std::function<void()>& between)
 {
     FileHandle in = OpenRegularFile(source);
     if (!in.Valid()) {
@@ -289,8 +304,21 @@ bool CopyFileNoReplace(const std::string& source, const std::string& target, std
             *reason = EFOpenError(source).Message();
         return false;
     }
-    const Fill fill = [&in](int fd) { return CopyBytes(in.Get(), fd); };
+    // An error raised between pieces (a closed window) stops the copy as a failed write
+    // does, leaving nothing under the target's name, and then goes on to the caller.
+    std::exception_ptr stopped;
+    const Fill fill = [&](int fd) {
+        try {
+            return CopyBytes(in.Get(), fd, between);
+        } catch (...) {
+            stopped = std::current_exception();
+            errno = ECANCELED;
+            return false;
+        }
+    };
     const int err = PutFile(target, false, fill);
+    if (stopped)
+        std::rethrow_exception(stopped);
     if (err != 0 && reason) {
         *reason = err == EEXIST ? std::string(kTargetExists)
                                 : EInOutError::FromErrno(err).Message();

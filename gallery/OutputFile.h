@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,9 +30,10 @@ inline constexpr const char* kTargetExists = "ファイルが既に存在しま�
 
 // Copies a regular file to target when nothing exists there. An existing target (also a
 // symbolic link) is never touched. False when nothing was copied; reason, when given,
-// then receives the message saying why.
+// then receives the message saying why. between, when given, is called between the
+// pieces of a large copy; what it raises stops the copy, leaves no target and goes on.
 bool CopyFileNoReplace(const std::string& source, const std::string& target,
-                       std::string* reason = nullptr);
+                       std::string* reason = nullptr, const std::function<void()>& between = {});
 
 // Removes from the directory the temporary files that earlier runs left behind, when
 // they were killed while writing. Files that a running writer holds stay.

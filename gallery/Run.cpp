@@ -28,7 +28,7 @@ void CopyByRule(const std::string& source, const std::string& target, RunHost& h
                 RunStats& stats)
 {
     std::string reason;
-    if (!CopyFileNoReplace(source, target, &reason)) {
+    if (!CopyFileNoReplace(source, target, &reason, [&host] { host.KeepResponsive(); })) {
         ++stats.SkippedCopies;
         host.CopySkipped(source, target, reason);
     }

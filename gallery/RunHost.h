@@ -39,8 +39,9 @@ public:
     // Lets pending window events run once. May raise EAbort to stop the run.
     virtual void ProcessEvents() = 0;
 
-    // Called again and again while the run waits for an entry being prepared: a window
-    // handles its events here so that it stays responsive. May raise EAbort.
+    // Called again and again while the run waits for an entry being prepared and between
+    // the pieces of a large copy: a window handles its events here so that it stays
+    // responsive. May raise EAbort.
     virtual void KeepResponsive() {}
 
     // Told what the run wrote, once the page is in place, before the completion notice.

@@ -181,3 +181,31 @@ TEST_F(ParallelRun, AnAbortLeavesNothingOfLaterEntries)
 }
 
 } // namespace
+
+// Closing the window during a large copy stops it there: no copy under the target's name,
+// and the run ends with EAbort.
+TEST(RunAbort, ALargeCopyStopsBetweenItsPieces)
+{
+    class ClosingHost : public RecordingHost {
+    public:
+        void KeepResponsive() override
+        {
+            if (++Pieces == 2)
+                throw EAbort();
+        }
+        int Pieces = 0;
+    };
+    ScratchDir dir;
+    const std::string big = dir / "big.gif";
+    WriteFile(big, std::string(std::size_t{40} << 20, 'x'));  // several pieces
+    GalleryJob job;
+    job.OutputDir = dir / "web";
+    job.Entries.push_back({big, ""});
+    ClosingHost host;
+    EXPECT_THROW(RunGallery(job, host, RunOptions{1, false}), EAbort);
+    EXPECT_EQ(host.Pieces, 2);
+    EXPECT_FALSE(fs::exists(dir / "web/big.gif"));
+    EXPECT_EQ(host.Skipped.size(), 0u);
+    for (const auto& item : fs::directory_iterator(dir / "web"))
+        ADD_FAILURE() << "left behind: " << item.path();
+}
