@@ -209,3 +209,43 @@ TEST(RunAbort, ALargeCopyStopsBetweenItsPieces)
     for (const auto& item : fs::directory_iterator(dir / "web"))
         ADD_FAILURE() << "left behind: " << item.path();
 }
+
+// A window closed while the run waits for an entry being prepared: the run ends with
+// EAbort, what was written stays and nothing of that entry or a later one is written.
+TEST(RunAbort, ClosedWhileAnEntryIsBeingPrepared)
+{
+    class ClosingHost : public RecordingHost {
+    public:
+        void KeepResponsive() override
+        {
+            ++Waits;
+            if (!Positions.empty() && Positions.back() == 1)
+                throw EAbort();
+        }
+        int Waits = 0;
+    };
+    ScratchDir dir;
+    WriteFile(dir / "a.gif", "GIF89a");
+    WriteJpegAs(dir / "big.jpg", 6000, 4000, true, false);  // slow to decode: progressive
+    WriteFile(dir / "c.gif", "GIF89a");
+    GalleryJob job;
+    job.OutputDir = dir / "web";
+    job.MakeSmallImages = true;
+    for (const char* name : {"a.gif", "big.jpg", "c.gif"})
+        job.Entries.push_back({dir / name, ""});
+    ClosingHost host;
+    bool aborted = false;
+    try {
+        RunGallery(job, host, RunOptions{2, false});
+    } catch (const EAbort&) {
+        aborted = true;
+    }
+    if (host.Waits == 0)
+        GTEST_SKIP() << "the big picture was ready before the run had to wait for it";
+    EXPECT_TRUE(aborted);
+    EXPECT_TRUE(fs::exists(dir / "web/a.gif"));
+    EXPECT_FALSE(fs::exists(dir / "web/bigs.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "web/big.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "web/c.gif"));
+    EXPECT_FALSE(fs::exists(dir / "web/index.htm"));
+}
