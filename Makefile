@@ -25,7 +25,8 @@ test: build
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
-	@$(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
+	@LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  $(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
 # The run's threads under ThreadSanitizer: the gallery and batch front-end tests.
 tsan:

@@ -118,8 +118,8 @@ CliOptions ParseOptions(const std::vector<std::string>& args)
 {
     CliOptions options;
     GalleryJob& job = options.Job;
-    job.Style.FontFace = DefaultPageFace();  // as the style dialog starts
     bool outputGiven = false;
+    bool faceGiven = false;
     bool onlyFiles = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -163,6 +163,7 @@ CliOptions ParseOptions(const std::vector<std::string>& args)
         } else if (arg == "--font") {
             job.Style.FontFace = value();
             job.Style.StyleChanged = true;
+            faceGiven = true;
         } else if (arg == "--text-color") {
             job.Style.TextColor = ParseColor(arg, value());
             job.Style.StyleChanged = true;
@@ -181,6 +182,9 @@ CliOptions ParseOptions(const std::vector<std::string>& args)
     }
     if (!options.Help && !options.Version && !outputGiven)
         throw UsageError("-o DIR is required");
+    // The face the style dialog starts with; looked up only when the page will name it.
+    if (job.Style.StyleChanged && !faceGiven)
+        job.Style.FontFace = DefaultPageFace();
     return options;
 }
 
