@@ -2,8 +2,6 @@
 // results committed in list order, an abort that leaves nothing of later entries.
 #include "common/Errors.h"
 #include "gallery/Run.h"
-#include "imaging/Bitmap.h"
-#include "imaging/Jpeg.h"
 #include "tests/gallery/TestFiles.h"
 
 #include <filesystem>
@@ -15,24 +13,6 @@ using namespace kameola::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-// A JPEG with a gradient, encoded with the given settings (progressive, grey).
-void WriteJpegAs(const std::string& path, int width, int height, bool progressive, bool grey)
-{
-    TBitmap picture;
-    picture.Create(PixelFormat::pf24bit, width, height);
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = picture.MutableScanLine(y);
-        for (int x = 0; x < width * 3; ++x)
-            row[x] = static_cast<std::uint8_t>((x * 5 + y * 11) & 0xFF);
-    }
-    TJPEGImage jpeg;
-    jpeg.Settings().ProgressiveOutput = progressive;
-    jpeg.Settings().ForceGrayscale = grey;
-    jpeg.AssignBitmap(picture);
-    jpeg.CompressJpeg();
-    jpeg.SaveJpegFile(path);
-}
 
 // Every file of a folder with its bytes.
 std::map<std::string, std::string> FolderContents(const fs::path& folder)
@@ -70,14 +50,14 @@ protected:
             paths.push_back(src + "/" + name);
             return paths.back();
         };
-        WriteJpegAs(add("a.jpg"), 640, 480, false, false);
-        WriteJpegAs(add("b.jpg"), 300, 500, true, false);
-        WriteJpegAs(add("c.jpeg"), 333, 211, false, true);
+        WriteJpeg(add("a.jpg"), 640, 480, false, false);
+        WriteJpeg(add("b.jpg"), 300, 500, true, false);
+        WriteJpeg(add("c.jpeg"), 333, 211, false, true);
         WriteBmp(add("d.bmp"), 120, 90, 0x204080);
         WriteFile(add("e.gif"), "GIF89a not decoded");
-        WriteJpegAs(add("f.JPG"), 97, 13, true, false);
+        WriteJpeg(add("f.JPG"), 97, 13, true, false);
         WriteBmp(add("g.bmp"), 7, 300, 0xff0000);
-        WriteJpegAs(add("h.jpg"), 800, 600, false, false);
+        WriteJpeg(add("h.jpg"), 800, 600, false, false);
     }
 
     GalleryJob Job(const std::string& out) const
@@ -226,7 +206,7 @@ TEST(RunAbort, ClosedWhileAnEntryIsBeingPrepared)
     };
     ScratchDir dir;
     WriteFile(dir / "a.gif", "GIF89a");
-    WriteJpegAs(dir / "big.jpg", 6000, 4000, true, false);  // slow to decode: progressive
+    WriteJpeg(dir / "big.jpg", 6000, 4000, true, false);  // slow to decode: progressive
     WriteFile(dir / "c.gif", "GIF89a");
     GalleryJob job;
     job.OutputDir = dir / "web";

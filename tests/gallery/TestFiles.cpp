@@ -87,7 +87,7 @@ void WriteBmp(const std::string& path, int width, int height, std::uint32_t rgb)
     WriteFile(path, s);
 }
 
-void WriteJpeg(const std::string& path, int width, int height)
+void WriteJpeg(const std::string& path, int width, int height, bool progressive, bool grey)
 {
     TBitmap picture;
     picture.Create(PixelFormat::pf24bit, width, height);
@@ -97,6 +97,8 @@ void WriteJpeg(const std::string& path, int width, int height)
             row[x] = static_cast<std::uint8_t>((x * 7 + y * 3) & 0xFF);
     }
     TJPEGImage jpeg;
+    jpeg.Settings().ProgressiveOutput = progressive;
+    jpeg.Settings().ForceGrayscale = grey;
     jpeg.AssignBitmap(picture);
     jpeg.CompressJpeg();
     jpeg.SaveJpegFile(path);

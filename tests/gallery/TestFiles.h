@@ -30,8 +30,10 @@ void WriteFile(const std::string& path, const std::string& bytes);
 
 // A 24-bit BMP of the given size, every pixel of one colour (0xRRGGBB).
 void WriteBmp(const std::string& path, int width, int height, std::uint32_t rgb = 0x336699);
-// A baseline JPEG of the given size made through the program's own encoder.
-void WriteJpeg(const std::string& path, int width, int height);
+// A JPEG of the given size made through the program's own encoder: baseline colour unless
+// asked for a progressive or a grey one.
+void WriteJpeg(const std::string& path, int width, int height, bool progressive = false,
+               bool grey = false);
 // Width and height from a JPEG file's header.
 std::pair<int, int> JpegSize(const std::string& path);
 
