@@ -236,7 +236,8 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
             for (const std::string& file : written)
                 ::unlink(file.c_str());
             ++stats.Failed;
-            host.EntryFailed(path, e.what());
+            const bool noMemory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+            host.EntryFailed(path, noMemory ? EOutOfResources().Message() : std::string(e.what()));
             continue;
         }
         stats.SmallImages += entryStats.SmallImages;
