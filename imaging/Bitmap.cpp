@@ -102,6 +102,22 @@ int BitsPerPixel(PixelFormat format)
 std::size_t PictureStorageLimit() { return g_storageLimit.load(); }
 void SetPictureStorageLimit(std::size_t bytes) { g_storageLimit.store(bytes); }
 
+namespace {
+
+// Bytes per row: whole 32-bit words. Below 2^34 for any width below 2^31.
+std::uint64_t PaddedStride(PixelFormat format, std::uint64_t width)
+{
+    return (width * static_cast<std::uint64_t>(BitsPerPixel(format)) + 31) / 32 * 4;
+}
+
+} // namespace
+
+bool FitsPictureStorage(PixelFormat format, std::uint64_t width, std::uint64_t height)
+{
+    // The product is compared by division, so it is never formed when it would overflow.
+    return height == 0 || PaddedStride(format, width) <= PictureStorageLimit() / height;
+}
+
 TBitmap::TBitmap() : m_storage(std::make_shared<Storage>()) {}
 
 int TBitmap::Width() const { return m_storage->width; }
@@ -159,12 +175,9 @@ void TBitmap::Allocate(PixelFormat format, int width, int height,
 {
     if (width < 0 || height < 0)
         throw EOutOfResources();
-    // 64-bit arithmetic: width × 32 + 31 < 2^37, and the product is checked before it is formed.
-    const std::uint64_t rowBits = static_cast<std::uint64_t>(width) * BitsPerPixel(format);
-    const std::uint64_t stride = (rowBits + 31) / 32 * 4;
-    const std::size_t limit = PictureStorageLimit();
-    if (height > 0 && stride > limit / static_cast<std::uint64_t>(height))
+    if (!FitsPictureStorage(format, static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height)))
         throw EOutOfResources();
+    const std::uint64_t stride = PaddedStride(format, static_cast<std::uint64_t>(width));
 
     auto storage = std::make_shared<Storage>();
     storage->format = format;

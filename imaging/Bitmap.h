@@ -109,6 +109,10 @@ private:
 std::size_t PictureStorageLimit();
 void SetPictureStorageLimit(std::size_t bytes);
 
+// Whether a picture of this format and size stays within PictureStorageLimit(); for
+// checking a header before anything of that size is allocated. Rows are padded to 4 bytes.
+bool FitsPictureStorage(PixelFormat format, std::uint64_t width, std::uint64_t height);
+
 // The source row (or column) that nearest-neighbour stretching samples for result row
 // dst of dstSize rows from a source of srcSize rows: floor(dst × srcSize / dstSize).
 // Requires 0 <= dst < dstSize and srcSize > 0. A decoder that makes only the sampled

@@ -258,9 +258,8 @@ BmpLayout ValidateBmp(const std::uint8_t* data, std::size_t size)
     pos = layout.pixelPos;
     layout.taken = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, left()));
     // The picture's storage must stay within the limit for pictures.
-    const std::uint64_t stride =
-        (static_cast<std::uint64_t>(layout.width) * BitsPerPixel(layout.format) + 31) / 32 * 4;
-    if (stride * static_cast<std::uint64_t>(layout.height) > PictureStorageLimit())
+    if (!FitsPictureStorage(layout.format, static_cast<std::uint64_t>(layout.width),
+                            static_cast<std::uint64_t>(layout.height)))
         throw EInvalidGraphic();
     if (layout.format != PixelFormat::pfDevice && h.bitCount <= 8 &&
         layout.table.size() > (1u << h.bitCount))

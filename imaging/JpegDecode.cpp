@@ -103,6 +103,27 @@ struct Sampling {
     int yh, yv, cbh, cbv, crh, crv;
 };
 
+bool SampledRowsExact(const jpeg_decompress_struct& info)
+{
+    if (info.num_components != 3 || !info.comp_info)
+        return false;
+    const jpeg_component_info* c = info.comp_info;
+    const Sampling s{c[0].h_samp_factor, c[0].v_samp_factor, c[1].h_samp_factor,
+                     c[1].v_samp_factor, c[2].h_samp_factor, c[2].v_samp_factor};
+    // Luminance layouts over 1 × 1 chroma that decode the same row by row. A vertical
+    // factor of 3 (1 × 3, 2 × 3) is left out: skipping rows there differs from a full decode.
+    static constexpr int kLuma[][2] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}, {3, 1},
+                                       {4, 1}, {1, 4}, {2, 4}};
+    const bool chromaFull = s.cbh == 1 && s.cbv == 1 && s.crh == 1 && s.crv == 1;
+    for (const auto& luma : kLuma)
+        if (chromaFull && s.yh == luma[0] && s.yv == luma[1])
+            return true;
+    // 2 × 2 luminance with one chroma component sampled 1 × 2.
+    const bool oneTall = (s.cbh == 1 && s.cbv == 2 && s.crh == 1 && s.crv == 1) ||
+                         (s.cbh == 1 && s.cbv == 1 && s.crh == 1 && s.crv == 2);
+    return s.yh == 2 && s.yv == 2 && oneTall;
+}
+
 } // namespace
 
 StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes)
@@ -129,27 +150,6 @@ StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes)
     return header;
 }
 
-bool SampledRowsExact(const jpeg_decompress_struct& info)
-{
-    if (info.num_components != 3 || !info.comp_info)
-        return false;
-    const jpeg_component_info* c = info.comp_info;
-    const Sampling s{c[0].h_samp_factor, c[0].v_samp_factor, c[1].h_samp_factor,
-                     c[1].v_samp_factor, c[2].h_samp_factor, c[2].v_samp_factor};
-    // Luminance layouts over 1 × 1 chroma that decode the same row by row. A vertical
-    // factor of 3 (1 × 3, 2 × 3) is left out: skipping rows there differs from a full decode.
-    static constexpr int kLuma[][2] = {{1, 1}, {2, 1}, {1, 2}, {2, 2}, {3, 1},
-                                       {4, 1}, {1, 4}, {2, 4}};
-    const bool chromaFull = s.cbh == 1 && s.cbv == 1 && s.crh == 1 && s.crv == 1;
-    for (const auto& luma : kLuma)
-        if (chromaFull && s.yh == luma[0] && s.yv == luma[1])
-            return true;
-    // 2 × 2 luminance with one chroma component sampled 1 × 2.
-    const bool oneTall = (s.cbh == 1 && s.cbv == 2 && s.crh == 1 && s.crv == 1) ||
-                         (s.cbh == 1 && s.cbv == 1 && s.crh == 1 && s.crv == 2);
-    return s.yh == 2 && s.yv == 2 && oneTall;
-}
-
 DecodeLayout StartDecode(Decompressor& codec, const JpegSettings& settings)
 {
     jpeg_decompress_struct& info = codec.Info();
@@ -165,9 +165,7 @@ DecodeLayout StartDecode(Decompressor& codec, const JpegSettings& settings)
 
 void CheckPictureSize(PixelFormat format, JDIMENSION width, JDIMENSION height)
 {
-    const std::uint64_t stride =
-        (static_cast<std::uint64_t>(width) * BitsPerPixel(format) + 31) / 32 * 4;
-    if (stride * height > PictureStorageLimit())
+    if (!FitsPictureStorage(format, width, height))
         throw EOutOfResources();
 }
 

@@ -115,7 +115,7 @@ TBitmap StretchPicture(TJPEGImage& source, int width, int height)
     SampleStep step{&info, columns.data(), columns.size(), sourceRows.data(),
                           resultRows.data(), resultRows.size(), row.data(),
                           layout.Cmyk ? cmykRow.data() : nullptr, bpp, layout.InvertedCmyk,
-                          !layout.Quantized && jpeg::SampledRowsExact(info)};
+                          !layout.Quantized && source.Data().SampledRowsExact};
     codec.Run(SampleRows, step);
     return result;
 }

@@ -26,18 +26,16 @@ struct StreamHeader {
     bool Grayscale = false;
     bool MultipleScans = false;
     int Orientation = 1;            // from the first Exif APP1 segment; 1 without one
-    bool SampledRowsExact = false;  // see SampledRowsExact below
+    // Whether decoding only the rows a stretch samples (skipping the others) gives the same
+    // pixels as decoding every row: true for three-component streams whose sampling factors
+    // are among the common layouts checked against full decodes; false for everything else
+    // (four components, a luminance sampled 4 × 2, factors of 3 or 4, ...).
+    bool SampledRowsExact = false;
 };
 
 // Reads the header of a non-empty stream, keeping only APP1 segments (bounded) for the
 // Exif orientation. Raises EJPEG.
 StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes);
-
-// Whether decoding only the rows a stretch samples (skipping the others) gives the same
-// pixels as decoding every row: true for three-component streams whose sampling factors
-// are among the common layouts checked against full decodes; false for everything else
-// (four components, a luminance sampled 4 × 2, factors of 3 or 4 on chroma, ...).
-bool SampledRowsExact(const jpeg_decompress_struct& info);
 
 // The decode set-up shared by the full decode and the stretch: reads the header, sets the
 // parameters from the settings, works out the output size, refuses a picture beyond the
