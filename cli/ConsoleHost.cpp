@@ -31,25 +31,14 @@ void ConsoleHost::SetProgress(int position)
 void ConsoleHost::CopySkipped(const std::string& source, const std::string& target,
                               const std::string& reason)
 {
-    if (m_barShown) {
-        std::fputs("\r\033[K", m_err);
-        m_barShown = false;
-    }
+    ClearBar();
     std::fprintf(m_err, "warning: %s not copied to %s: %s\n", source.c_str(), target.c_str(),
                  reason.c_str());
 }
 
 void ConsoleHost::EntryFailed(const std::string& path, const std::string& message)
 {
-    ReportFailure(path, message);
-}
-
-void ConsoleHost::ReportFailure(const std::string& path, const std::string& message)
-{
-    if (m_barShown) {
-        std::fputs("\r\033[K", m_err);
-        m_barShown = false;
-    }
+    ClearBar();
     std::fprintf(m_err, "%s: %s\n", path.c_str(), WithFullStop(message).c_str());
 }
 
@@ -58,6 +47,14 @@ void ConsoleHost::FinishProgress()
     if (m_barShown) {
         DrawBar(static_cast<int>(m_job.Entries.size()), "");
         std::fputc('\n', m_err);
+        m_barShown = false;
+    }
+}
+
+void ConsoleHost::ClearBar()
+{
+    if (m_barShown) {
+        std::fputs("\r\033[K", m_err);
         m_barShown = false;
     }
 }

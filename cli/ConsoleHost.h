@@ -23,11 +23,10 @@ public:
     void ProcessEvents() override {}
     void CopySkipped(const std::string& source, const std::string& target,
                      const std::string& reason) override;
+    // Also for a file that could not be added: PATH: message.
     void EntryFailed(const std::string& path, const std::string& message) override;
     void Finished(const RunStats& stats) override { m_stats = stats; }
 
-    // An entry that could not be added: reported as a failed entry is.
-    void ReportFailure(const std::string& path, const std::string& message);
     // What the run wrote, once it has finished.
     const RunStats& Stats() const { return m_stats; }
 
@@ -38,6 +37,8 @@ public:
 
 private:
     void DrawBar(int done, const std::string& current);
+    // Takes the bar off its line, so that a message can be printed there.
+    void ClearBar();
 
     const GalleryJob& m_job;
     std::FILE* m_err;

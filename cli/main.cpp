@@ -46,7 +46,7 @@ int main(int argc, char** argv)
             } catch (const Exception& e) {
                 if (!options.Run.KeepGoing)
                     throw;
-                host.ReportFailure(path, e.Message());
+                host.EntryFailed(path, e.Message());  // as a failed entry is reported
                 ++failed;
             }
         }

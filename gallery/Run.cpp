@@ -54,16 +54,6 @@ private:
     bool m_busy = true;
 };
 
-// An allocation failure reaches the user as the resource error, not as the library's text.
-PreparedEntry PrepareOrExplain(const std::string& path, const GalleryJob& job)
-{
-    try {
-        return PrepareEntry(path, job);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfResources();
-    }
-}
-
 // Hands out the prepared entries in list order. With more than one job the entries are
 // prepared ahead on worker threads, at most jobs + 1 of them between the start of their
 // preparation and their commit; with one job each is prepared when it is asked for.
@@ -85,7 +75,7 @@ public:
         const std::string& path = m_job.Entries[m_taken].Path;
         ++m_taken;
         if (!m_workers)
-            return PrepareOrExplain(path, m_job);
+            return PrepareEntry(path, m_job);
         std::future<PreparedEntry> result = std::move(m_pending.front());
         m_pending.pop_front();
         SubmitNext();
@@ -101,7 +91,7 @@ private:
             return;
         const std::string& path = m_job.Entries[m_submitted].Path;
         const GalleryJob& job = m_job;
-        m_pending.push_back(m_workers->Submit([&path, &job] { return PrepareOrExplain(path, job); }));
+        m_pending.push_back(m_workers->Submit([&path, &job] { return PrepareEntry(path, job); }));
         ++m_submitted;
     }
 
@@ -119,11 +109,10 @@ struct Cell {
     int Height = 0;
 };
 
-// Writes a prepared file, never over a file the run was given.
+// Writes a prepared file and notes its name.
 void WriteOutput(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                 const ListedFiles& listed, std::vector<std::string>& written)
+                 std::vector<std::string>& written)
 {
-    listed.RefuseListed(path);
     WriteFileReplacing(path, bytes);
     written.push_back(path);
 }
@@ -138,12 +127,13 @@ Cell CommitEntry(const std::string& path, EntryPipeline& entries, const GalleryJ
     const FileClass fileClass = ClassifyExtension(path);
     const bool small = job.MakeSmallImages && fileClass != FileClass::Other;
     const std::string smallPath = JoinOutputPath(job.OutputDir, SmallImageName(name, fileClass));
-    // A small image that would replace a listed file is refused before the entry is read.
+    // A small image that would replace a listed file is refused before the entry is read,
+    // where a one-at-a-time run refused it.
     if (small)
         listed.RefuseListed(smallPath);
     const PreparedEntry prepared = entries.Next(host);
     if (prepared.SmallImage) {
-        WriteOutput(smallPath, *prepared.SmallImage, listed, written);
+        WriteOutput(smallPath, *prepared.SmallImage, written);
         ++stats.SmallImages;
     }
 
@@ -159,8 +149,9 @@ Cell CommitEntry(const std::string& path, EntryPipeline& entries, const GalleryJ
             std::rethrow_exception(prepared.ConversionError);
         const std::string converted = ChangeExtension(name, ".jpg");
         if (prepared.Conversion) {
-            WriteOutput(JoinOutputPath(job.OutputDir, converted), *prepared.Conversion, listed,
-                        written);
+            const std::string convertedPath = JoinOutputPath(job.OutputDir, converted);
+            listed.RefuseListed(convertedPath);
+            WriteOutput(convertedPath, *prepared.Conversion, written);
             ++stats.Conversions;
         }
         return {converted, ChangeExtension(source, ".jpg"), prepared.Width, prepared.Height};
