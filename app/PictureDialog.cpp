@@ -1,8 +1,7 @@
 // Picture dialogs: Qt's own file dialog with a picture filter and a preview pane.
 #include "app/PictureDialog.h"
+#include "widgets/DialogCompletion.h"
 
-#include <QAbstractItemView>
-#include <QCompleter>
 #include <QEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -88,15 +87,6 @@ void AddPicturePreview(QFileDialog& dialog)
     grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
     QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
                      [preview](const QString& path) { ShowPreview(preview, path); });
-}
-
-void CloseCompletionWithDialog(QFileDialog& dialog)
-{
-    QObject::connect(&dialog, &QDialog::finished, &dialog, [&dialog] {
-        for (QCompleter* completer : dialog.findChildren<QCompleter*>())
-            if (completer->popup())
-                completer->popup()->hide();
-    });
 }
 
 QFileDialog* CreatePictureDialog(QWidget* parent, const QString& folder, QSize size)

@@ -19,10 +19,6 @@ void SetPictureFilter(QFileDialog& dialog, const QString& text, const QString& p
 // Adds a pane beside the file list that shows a scaled-down copy of the current picture.
 void AddPicturePreview(QFileDialog& dialog);
 
-// Hides the file-name box's completion list whenever the dialog closes: the list is a
-// window of its own and would otherwise stay up and take the next click.
-void CloseCompletionWithDialog(QFileDialog& dialog);
-
 // The size a picture dialog first opens at: its list shows names, sizes and types beside
 // the preview.
 inline constexpr QSize kPictureDialogSize{860, 520};

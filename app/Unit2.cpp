@@ -4,6 +4,7 @@
 #include "app/FitLabel.h"
 #include "app/Fonts.h"
 #include "app/PictureDialog.h"
+#include "widgets/DialogCompletion.h"
 #include "gallery/DefaultFace.h"
 
 #include <QColorDialog>

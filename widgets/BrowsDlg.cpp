@@ -1,9 +1,9 @@
 // TBrowseDialog: a non-visual component that lets the user pick one folder.
 #include "widgets/BrowsDlg.h"
 
-#include <QAbstractItemView>
+#include "widgets/DialogCompletion.h"
+
 #include <QApplication>
-#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -102,12 +102,7 @@ bool TBrowseDialog::Execute()
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setWindowModality(Qt::ApplicationModal);
-    // The folder-name box's completion list is a window of its own: it goes with the dialog.
-    connect(&dialog, &QDialog::finished, &dialog, [&dialog] {
-        for (QCompleter* completer : dialog.findChildren<QCompleter*>())
-            if (completer->popup())
-                completer->popup()->hide();
-    });
+    CloseCompletionWithDialog(dialog);
 
     // The tree starts at Root when it names a folder: offered in the side bar (only while
     // this dialog is open, see SavedSidebar) and opened when there is no Directory.
