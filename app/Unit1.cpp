@@ -135,7 +135,7 @@ void TForm1::CreateControls()
     Edit1 = Place(new QLineEdit(this), "Edit1", 128, 244, 329, 20);
     Button4 = Place(new QPushButton(Text("参照"), this), "Button4", 464, 242, 41, 25);
     Label7 = Place(new QLabel(Text("HTMLファイル名"), this), "Label7", 32, 272, 83, 12);
-    Edit4 = Place(new QLineEdit(Text("index.htm"), this), "Edit4", 128, 266, 329, 20);
+    Edit4 = Place(new QLineEdit(Text(kDefaultPageName), this), "Edit4", 128, 266, 329, 20);
 
     Label3 = Place(new QLabel(Text("各種設定"), this), "Label3", 24, 296, 48, 12);
     CheckListBox1 = Place(new QListWidget(this), "CheckListBox1", 8, 312, 497, 57);
@@ -152,22 +152,22 @@ void TForm1::CreateControls()
     CheckListBox1->setStyle(optionStyle);
 
     Label5 = Place(new QLabel(Text("列の数"), this), "Label5", 16, 384, 36, 12);
-    Edit2 = Place(new QLineEdit(QStringLiteral("8"), this), "Edit2", 56, 380, 49, 20);
+    Edit2 = Place(new QLineEdit(QString::number(kDefaultColumns), this), "Edit2", 56, 380, 49, 20);
     UpDown1 = Place(new TUpDown(this), "UpDown1", 105, 380, 15, 20);
-    UpDown1->SetRange(1, 100);
-    UpDown1->SetPosition(8);
+    UpDown1->SetRange(kColumnsRange.Min, kColumnsRange.Max);
+    UpDown1->SetPosition(kDefaultColumns);
     UpDown1->SetAssociate(Edit2);
 
     Label8 = Place(new QLabel(Text("縮小画像の横幅"), this), "Label8", 160, 384, 84, 12);
-    Edit5 = Place(new QLineEdit(QStringLiteral("100"), this), "Edit5", 256, 380, 65, 20);
+    Edit5 = Place(new QLineEdit(QString::number(kDefaultThumbWidth), this), "Edit5", 256, 380, 65, 20);
     UpDown2 = Place(new TUpDown(this), "UpDown2", 321, 380, 15, 20);
-    UpDown2->SetRange(1, 32767);
-    UpDown2->SetPosition(100);
+    UpDown2->SetRange(kThumbWidthRange.Min, kThumbWidthRange.Max);
+    UpDown2->SetPosition(kDefaultThumbWidth);
     UpDown2->SetAssociate(Edit5);
 
     Button7 = Place(new QPushButton(Text("HTMLの設定"), this), "Button7", 416, 376, 83, 25);
     Label6 = Place(new QLabel(Text("タイトル"), this), "Label6", 8, 412, 39, 12);
-    Edit3 = Place(new QLineEdit(Text("画像一覧"), this), "Edit3", 56, 408, 449, 20);
+    Edit3 = Place(new QLineEdit(Text(kDefaultTitle), this), "Edit3", 56, 408, 449, 20);
     Gauge1 = Place(new TGauge(this), "Gauge1", 8, 432, 497, 25);
 
     // Each label shows its whole text in whatever Japanese face stands in for the window's.

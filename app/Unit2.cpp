@@ -21,15 +21,13 @@ namespace kameola {
 
 QColor ToQColor(Color color)
 {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
+    return QColor(RedOf(color), GreenOf(color), BlueOf(color));
 }
 
 Color FromQColor(const QColor& color)
 {
     const QColor rgb = color.toRgb();
-    return static_cast<Color>(rgb.red()) | (static_cast<Color>(rgb.green()) << 8) |
-           (static_cast<Color>(rgb.blue()) << 16);
+    return MakeColor(rgb.red(), rgb.green(), rgb.blue());
 }
 
 namespace {

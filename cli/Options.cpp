@@ -75,24 +75,23 @@ void AppendWrapped(std::string& out, std::string_view text, std::size_t indent, 
     out += '\n';
 }
 
-int ParseNumber(const std::string& option, const std::string& text, int low, int high)
+int ParseNumber(const std::string& option, const std::string& text, IntRange range)
 {
     int value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        throw UsageError(option + " must be a number from " + std::to_string(low) + " to " +
-                         std::to_string(high));
+    if (ec != std::errc() || end != text.data() + text.size() || !range.Contains(value))
+        throw UsageError(option + " must be a number from " + std::to_string(range.Min) +
+                         " to " + std::to_string(range.Max));
     return value;
 }
 
-// "RRGGBB" as on the page, held as 0x00BBGGRR.
+// "RRGGBB" as on the page.
 Color ParseColor(const std::string& option, const std::string& text)
 {
-    unsigned value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    if (text.size() != 6 || ec != std::errc() || end != text.data() + text.size())
+    const std::optional<Color> color = ParseHexColor(text);
+    if (!color)
         throw UsageError(option + " must be six hexadecimal digits RRGGBB");
-    return ((value >> 16) & 0xFF) | (value & 0xFF00) | ((value & 0xFF) << 16);
+    return *color;
 }
 
 } // namespace
@@ -149,9 +148,9 @@ CliOptions ParseOptions(const std::vector<std::string>& args)
         } else if (arg == "--title") {
             job.Title = value();
         } else if (arg == "--columns") {
-            job.Columns = ParseNumber(arg, value(), 1, 100);
+            job.Columns = ParseNumber(arg, value(), kColumnsRange);
         } else if (arg == "--width") {
-            job.ThumbWidth = ParseNumber(arg, value(), 1, 32767);
+            job.ThumbWidth = ParseNumber(arg, value(), kThumbWidthRange);
         } else if (arg == "--small") {
             job.MakeSmallImages = true;
         } else if (arg == "--names") {
@@ -173,7 +172,7 @@ CliOptions ParseOptions(const std::vector<std::string>& args)
         } else if (arg == "--background-image") {
             job.Style.BackgroundImage = value();
         } else if (arg == "--jobs") {
-            options.Run.Jobs = ParseNumber(arg, value(), 1, 64);
+            options.Run.Jobs = ParseNumber(arg, value(), kJobsRange);
         } else if (arg == "--keep-going") {
             options.Run.KeepGoing = true;
         } else {

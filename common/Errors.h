@@ -13,8 +13,15 @@ public:
     const char* what() const noexcept override { return m_message.c_str(); }
     const std::string& Message() const noexcept { return m_message; }
 
+    // The index in the job of the entry the error came from; kNoEntry when it came from
+    // none (the output folder, the page, the background picture).
+    static constexpr int kNoEntry = -1;
+    int EntryIndex() const noexcept { return m_entry; }
+    void SetEntryIndex(int index) noexcept { m_entry = index; }
+
 private:
     std::string m_message;
+    int m_entry = kNoEntry;
 };
 
 // "ファイル %s は開けません"

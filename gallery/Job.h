@@ -1,14 +1,26 @@
 // GalleryJob: everything one gallery run needs, gathered from the windows when it starts.
 #pragma once
 
-#include <cstdint>
+#include "gallery/Color.h"
+
 #include <string>
 #include <vector>
 
 namespace kameola {
 
-// A 24-bit colour held as 0x00BBGGRR (red in the lowest byte).
-using Color = std::uint32_t;
+// A job's defaults and the ranges its numbers keep to; the windows and the batch front
+// end (its parser and its help) take them from here.
+struct IntRange {
+    int Min;
+    int Max;
+    constexpr bool Contains(int value) const { return value >= Min && value <= Max; }
+};
+inline constexpr char kDefaultPageName[] = "index.htm";
+inline constexpr char kDefaultTitle[] = "画像一覧";
+inline constexpr int kDefaultColumns = 8;
+inline constexpr IntRange kColumnsRange{1, 100};
+inline constexpr int kDefaultThumbWidth = 100;
+inline constexpr IntRange kThumbWidthRange{1, 32767};
 
 // One row of the main window's file list.
 struct GalleryEntry {
@@ -28,10 +40,10 @@ struct PageStyle {
 struct GalleryJob {
     std::vector<GalleryEntry> Entries;  // page order
     std::string OutputDir;              // as typed; may or may not end with a separator
-    std::string PageName = "index.htm";
-    std::string Title = "画像一覧";
-    int Columns = 8;       // 1..100
-    int ThumbWidth = 100;  // 1..32767
+    std::string PageName = kDefaultPageName;
+    std::string Title = kDefaultTitle;
+    int Columns = kDefaultColumns;        // in kColumnsRange
+    int ThumbWidth = kDefaultThumbWidth;  // in kThumbWidthRange
     bool MakeSmallImages = false;
     bool ShowFileNames = false;
     bool NumberEntries = false;

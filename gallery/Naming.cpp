@@ -128,18 +128,6 @@ std::string FileUrl(std::string_view path, PathSyntax syntax)
     return result;
 }
 
-std::string ColorToHex(std::uint32_t color)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string bgr(6, '0');
-    for (int i = 5; i >= 0; --i) {
-        bgr[static_cast<std::size_t>(i)] = digits[color & 0xF];
-        color >>= 4;
-    }
-    // bgr reads blue, green, red; the page wants red, green, blue.
-    return bgr.substr(4, 2) + bgr.substr(2, 2) + bgr.substr(0, 2);
-}
-
 std::string DecimalText(long long value)
 {
     return std::to_string(value);

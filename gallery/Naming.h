@@ -44,9 +44,6 @@ std::string JoinOutputPath(std::string_view directory, std::string_view name,
 // "file://" followed by the path ("\" written as "/" in Windows syntax); nothing escaped.
 std::string FileUrl(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
-// Six lowercase hex digits, red, green, blue, of a 0x00BBGGRR colour.
-std::string ColorToHex(std::uint32_t color);
-
 // Plain decimal digits with a leading "-" for negative values.
 std::string DecimalText(long long value);
 

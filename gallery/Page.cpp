@@ -1,6 +1,7 @@
 // Lines of the gallery page.
 #include "gallery/Page.h"
 
+#include "gallery/Color.h"
 #include "gallery/Naming.h"
 #include "gallery/TextEncoding.h"
 

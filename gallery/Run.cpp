@@ -163,7 +163,7 @@ Cell CommitEntry(const std::string& path, EntryPipeline& entries, const GalleryJ
 int WorkerCount(const RunOptions& options)
 {
     int jobs = options.Jobs > 0 ? options.Jobs : AvailableCpuCount();
-    return jobs > 64 ? 64 : jobs;
+    return jobs > kJobsRange.Max ? kJobsRange.Max : jobs;
 }
 
 } // namespace
@@ -220,6 +220,25 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
             cell = CommitEntry(path, entries, job, listed, host, entryStats, written);
         } catch (const EAbort&) {
             throw;
+        } catch (Exception& e) {
+            e.SetEntryIndex(i);
+            if (!options.KeepGoing)
+                throw;
+            for (const std::string& file : written)
+                ::unlink(file.c_str());
+            ++stats.Failed;
+            host.EntryFailed(path, e.Message());
+            continue;
+        } catch (const std::bad_alloc&) {
+            EOutOfResources error;
+            error.SetEntryIndex(i);
+            if (!options.KeepGoing)
+                throw error;
+            for (const std::string& file : written)
+                ::unlink(file.c_str());
+            ++stats.Failed;
+            host.EntryFailed(path, error.Message());
+            continue;
         } catch (const std::exception& e) {
             if (!options.KeepGoing)
                 throw;

@@ -12,6 +12,9 @@ enum class RunOutcome {
     Declined,     // the output folder was missing and the user did not want it made
 };
 
+// The most threads a run prepares entries on.
+inline constexpr IntRange kJobsRange{1, 64};
+
 struct RunOptions {
     // Threads that prepare entries; 0 for one per CPU the process may run on, 1 to do all
     // the work on the calling thread.

@@ -1,4 +1,5 @@
 #include "common/Errors.h"
+#include "gallery/Color.h"
 #include "gallery/Naming.h"
 
 #include <filesystem>

@@ -73,12 +73,16 @@ protected:
         return job;
     }
 
-    // Runs the job and returns the error's message (empty when it succeeded).
-    static std::string RunWith(const GalleryJob& job, int jobs, RecordingHost& host)
+    // Runs the job and returns the error's message (empty when it succeeded), with the
+    // index of the entry it came from.
+    static std::string RunWith(const GalleryJob& job, int jobs, RecordingHost& host,
+                               int* entry = nullptr)
     {
         try {
             RunGallery(job, host, RunOptions{jobs, false});
         } catch (const Exception& e) {
+            if (entry)
+                *entry = e.EntryIndex();
             return e.Message();
         }
         return "";
@@ -127,8 +131,10 @@ TEST_F(ParallelRun, ABrokenEntryGivesTheSameErrorAndFilesWithAnyNumberOfWorkers)
         for (int jobs : {1, 8}) {
             const std::string out = "bad" + std::to_string(broken) + "-" + std::to_string(jobs);
             RecordingHost host;
-            const std::string error = RunWith(Job(out), jobs, host);
+            int entry = Exception::kNoEntry;
+            const std::string error = RunWith(Job(out), jobs, host, &entry);
             EXPECT_NE(error, "");
+            EXPECT_EQ(entry, static_cast<int>(broken));
             std::map<std::string, std::string> files = FolderContents(dir / out);
             EXPECT_EQ(files.count("index.htm"), 0u);
             if (jobs == 1) {
