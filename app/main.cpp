@@ -1,7 +1,9 @@
-// Start-up of the windows: application title, Japanese Qt texts, the two windows, the loop.
+// Start-up of the windows: the command line, application title, Japanese Qt texts, the icon,
+// the two windows, the loop.
 #include "app/ApplicationTitle.h"
 #include "app/CommandLineFiles.h"
 #include "app/Fonts.h"
+#include "app/ProgramIcon.h"
 #include "app/Services.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
@@ -10,10 +12,32 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <cstdio>
+
 int main(int argc, char** argv)
 {
+    // Answered before Qt starts, so that they need no display.
+    switch (kameola::FindEarlyRequest(argc, argv)) {
+    case kameola::EarlyRequest::Help:
+        std::fputs(kameola::CommandLineHelp().c_str(), stdout);
+        return 0;
+    case kameola::EarlyRequest::Version:
+        std::puts("kameola " KAMEOLA_VERSION);
+        return 0;
+    case kameola::EarlyRequest::None:
+        break;
+    }
+
     QApplication app(argc, argv);  // takes its own options out of argc and argv
+    const kameola::CommandLineArgs args = kameola::ParseCommandLine(argc, argv);
+    if (!args.UnknownOption.empty()) {
+        std::fprintf(stderr, "kameola: unknown option '%s'\nTry 'kameola --help' for more information.\n",
+                     args.UnknownOption.c_str());
+        return 2;
+    }
+
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kameola.Kameola"));
+    QApplication::setWindowIcon(kameola::ProgramIcon());
     // No application display name: X11 would append it to every window caption.
     kameola::SetApplicationTitle(
         kameola::ApplicationTitleFor(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString()));
@@ -31,6 +55,6 @@ int main(int argc, char** argv)
     form1.SetStyleDialog(form2);
     form1.show();
     // Files named on the command line ("Open with" passes them) start in the list.
-    form1.AddDroppedFiles(kameola::CommandLineFiles(argc, argv));
+    form1.AddDroppedFiles(args.Files);
     return QApplication::exec();
 }

@@ -4,7 +4,9 @@
 #include "common/Errors.h"
 #include "tests/app/FakeServices.h"
 #include "app/LeadingInteger.h"
+#include "app/ProgramIcon.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -97,4 +99,16 @@ TEST(RunCommand, ShowsErrorsWithTheFullStopRuleAndDropsAborts)
     EXPECT_TRUE(services.boxes[0].error);
     EXPECT_EQ(services.boxes[1].text, "ends with a dot.");
     EXPECT_TRUE(services.boxes[2].error);  // even an unknown throw gets a box
+}
+
+TEST(ProgramIcon, ABuiltInCopyStandsInWhenTheThemeLacksIt)
+{
+    QIcon::setThemeSearchPaths({});  // no icon theme installed
+    for (const QIcon& icon : {BuiltInProgramIcon(), ProgramIcon()}) {
+        ASSERT_FALSE(icon.isNull());
+        for (int size : {16, 32, 48, 256})
+            EXPECT_EQ(icon.pixmap(size).size(), QSize(size, size)) << size;
+        const QImage image = icon.pixmap(32).toImage();
+        EXPECT_NE(image.pixelColor(16, 16), image.pixelColor(0, 0)) << "a picture, not a blank";
+    }
 }

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QImage>
 #include <QLabel>
@@ -21,6 +22,8 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace kameola;
 using kameola::testing::FakeServices;
@@ -146,6 +149,68 @@ TEST_F(GalleryRun, AnEmptyOutputFieldIsOnlyWarnedAbout)
     EXPECT_EQ(services.boxes[0].text, "出力先ディレクトリを指定してください");
     EXPECT_EQ(services.boxes[0].caption, "警告");
     EXPECT_EQ(services.busy, 0);
+}
+
+TEST_F(GalleryRun, AStopOnAnEntrySelectsTheRowItCameFromEvenAfterEdits)
+{
+    auto* list = form.findChild<QTreeWidget*>("ListView1");
+    const auto names = [list](bool selectedOnly) {
+        QStringList rows;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (!selectedOnly || list->topLevelItem(i)->isSelected())
+                rows << QFileInfo(list->topLevelItem(i)->text(0)).fileName();
+        return rows;
+    };
+    const auto rowNamed = [list](const QString& name) {
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (list->topLevelItem(i)->text(0).endsWith("/" + name))
+                return list->topLevelItem(i);
+        return static_cast<QTreeWidgetItem*>(nullptr);
+    };
+    struct Case {
+        const char* what;
+        bool broken;                              // bad.jpg stops the run
+        std::function<void()> duringRun;          // edits made while the run goes on
+        QStringList selected;                     // after the error box
+    };
+    const Case cases[] = {
+        {"rows moved and added: the same row, not the same index", true,
+         [&] {
+             delete list->takeTopLevelItem(0);  // bad.jpg moves up to index 0
+             form.AddEntry(Picture("new.gif"));
+             list->insertTopLevelItem(2, list->takeTopLevelItem(list->topLevelItemCount() - 1));
+         },
+         {"bad.jpg"}},
+        {"the row removed: the selection stays", true, [&] { delete rowNamed("bad.jpg"); }, {"ok.gif"}},
+        {"an error from no entry: the selection stays", false, [] {}, {"ok.gif"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        list->clear();
+        services.boxes.clear();
+        Edit("Edit4")->setText(c.broken ? "index.htm" : "no/such/folder/index.htm");
+        form.AddEntry(Picture("first.gif"));
+        if (c.broken)
+            form.AddEntry(Picture("bad.jpg", "not a JPEG at all"));
+        for (int i = 0; i < 40; ++i)
+            form.AddEntry(Picture(QStringLiteral("ok%1.gif").arg(i)));
+        form.AddEntry(Picture("ok.gif"));
+        rowNamed("ok.gif")->setSelected(true);
+        services.onBusy = c.duringRun;
+        form.show();
+        list->scrollToBottom();
+
+        Create();
+
+        ASSERT_EQ(services.boxes.size(), 1u);
+        EXPECT_TRUE(services.boxes[0].error);
+        EXPECT_EQ(names(true), c.selected);
+        if (QTreeWidgetItem* bad = rowNamed("bad.jpg"); bad && c.selected == QStringList{"bad.jpg"}) {
+            EXPECT_EQ(list->currentItem(), bad);
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(bad))) << "scrolled into view";
+        }
+    }
 }
 
 TEST_F(GalleryRun, ASecondClickDuringARunDoesNothingAndClosingStopsIt)

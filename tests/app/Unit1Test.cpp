@@ -10,7 +10,9 @@
 #include "app/UpDown.h"
 
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -250,6 +252,31 @@ TEST_F(MainWindow, AddEntryListsThePathWithItsTrueSize)
     ::close(fd);
     form.AddEntry(big);
     EXPECT_EQ(Rows(1).last(), "3221225472");
+}
+
+TEST_F(MainWindow, ListColumnsShowWholeSizesAndTheNameOfADeepPath)
+{
+    const QString deep = dir.filePath(QString("folder/").repeated(30) + "末尾の名前.jpg");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(deep).path()));
+    QFile file(deep);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(3LL << 30));  // sparse: no disk used
+    file.close();
+    const auto columns = [this] { return std::pair(List()->columnWidth(0), List()->columnWidth(1)); };
+
+    form.AddEntry(MakeFile("small.jpg"));
+    EXPECT_EQ(columns(), std::pair(400, 70)) << "a short size keeps the widths";
+    form.AddEntry(deep);
+    const QFontMetrics metrics(List()->font());
+    const int sizeWidth = metrics.horizontalAdvance(QStringLiteral("3221225472"));
+    EXPECT_GT(List()->columnWidth(1), sizeWidth + 4) << "the size column grows for ten digits";
+    EXPECT_EQ(List()->columnWidth(0) + List()->columnWidth(1), 470) << "taken from the name column";
+    EXPECT_EQ(List()->textElideMode(), Qt::ElideMiddle);  // the file name stays in sight
+    EXPECT_EQ(List()->topLevelItem(1)->toolTip(0), deep);
+
+    List()->topLevelItem(1)->setSelected(true);
+    Click("Button2");
+    EXPECT_EQ(columns(), std::pair(400, 70)) << "back once the long size is gone";
 }
 
 TEST_F(MainWindow, AddEntryRefusesWhatCannotBeReadAsAFile)
