@@ -4,6 +4,7 @@
 #include "app/FitLabel.h"
 #include "app/Fonts.h"
 #include "app/PictureDialog.h"
+#include "app/Place.h"
 #include "widgets/DialogCompletion.h"
 #include "gallery/DefaultFace.h"
 
@@ -78,6 +79,7 @@ TForm2::TForm2(QWidget* parent)
     setFixedSize(376, 151);
     setFont(WindowFont());
     CreateControls();
+    ConnectControls();
     FormCreate();
 }
 
@@ -88,18 +90,11 @@ void TForm2::SetChoosers(StyleChoosers choosers)
 
 void TForm2::CreateControls()
 {
-    auto place = [this](QWidget* w, const char* name, int left, int top, int width, int height) {
-        w->setObjectName(QLatin1String(name));
-        w->setGeometry(left, top, width, height);
+    auto label = [this](const QString& text, const char* name, int l, int t, int w, int h) {
+        return Place(new QLabel(text, this), name, l, t, w, h);
     };
-    auto label = [this, &place](const QString& text, const char* name, int l, int t, int w, int h) {
-        auto* lbl = new QLabel(text, this);
-        place(lbl, name, l, t, w, h);
-        return lbl;
-    };
-    auto button = [this, &place](const QString& text, const char* name, int l, int t, int w, int h) {
-        auto* btn = new QPushButton(text, this);
-        place(btn, name, l, t, w, h);
+    auto button = [this](const QString& text, const char* name, int l, int t, int w, int h) {
+        auto* btn = Place(new QPushButton(text, this), name, l, t, w, h);
         // No default button: Enter is handled in keyPressEvent.
         btn->setAutoDefault(false);
         btn->setDefault(false);
@@ -107,12 +102,10 @@ void TForm2::CreateControls()
     };
 
     Label2 = label(QStringLiteral("フォント"), "Label2", 32, 12, 38, 12);
-    FontList = new QComboBox(this);
-    place(FontList, "FontList", 80, 8, 137, 20);
+    FontList = Place(new QComboBox(this), "FontList", 80, 8, 137, 20);
     FontList->setEditable(false);
 
-    Memo1 = new QTextEdit(this);
-    place(Memo1, "Memo1", 224, 8, 145, 73);
+    Memo1 = Place(new QTextEdit(this), "Memo1", 224, 8, 145, 73);
     Memo1->setAcceptRichText(false);
     Memo1->setTabChangesFocus(true);
     QTextOption centred = Memo1->document()->defaultTextOption();
@@ -125,10 +118,13 @@ void TForm2::CreateControls()
     Label1 = label(QStringLiteral("背景の色"), "Label1", 24, 64, 48, 12);
     Button3 = button(QStringLiteral("色を選択"), "Button3", 80, 58, 75, 25);
     Label4 = label(QStringLiteral("背景の画像"), "Label4", 16, 92, 60, 12);
-    Edit1 = new QLineEdit(this);
-    place(Edit1, "Edit1", 80, 88, 249, 20);
+    Edit1 = Place(new QLineEdit(this), "Edit1", 80, 88, 249, 20);
     Button1 = button(QStringLiteral("参照"), "Button1", 336, 86, 33, 25);
     Button2 = button(QStringLiteral("設定完了"), "Button2", 160, 120, 75, 25);
+}
+
+void TForm2::ConnectControls()
+{
 
     // Each label shows its whole text in whatever Japanese face stands in for the window's.
     FitLabel(*Label2, FontList->x());
@@ -179,9 +175,8 @@ void TForm2::FontListChange(int index)
 {
     if (index < 0)
         return;
-    QFont font = Memo1->font();
-    font.setFamily(FontList->itemText(index));
-    Memo1->setFont(font);
+    m_previewFace = FontList->itemText(index);
+    UpdatePreview();
     m_styleChanged = true;
 }
 
@@ -193,7 +188,8 @@ void TForm2::Button4Click()
     if (!chosen)
         return;
     m_textColor = *chosen & 0xFFFFFF;
-    UpdatePreviewColors();
+    m_previewColored = true;
+    UpdatePreview();
     m_styleChanged = true;
 }
 
@@ -205,7 +201,8 @@ void TForm2::Button3Click()
     if (!chosen)
         return;
     m_backgroundColor = *chosen & 0xFFFFFF;
-    UpdatePreviewColors();
+    m_previewColored = true;
+    UpdatePreview();
     m_styleChanged = true;
 }
 
@@ -222,14 +219,33 @@ void TForm2::Button2Click()
     close();
 }
 
-void TForm2::UpdatePreviewColors()
+void TForm2::UpdatePreview()
 {
-    QPalette palette = Memo1->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Text, ToQColor(m_textColor));
-        palette.setColor(group, QPalette::Base, ToQColor(m_backgroundColor));
+    // A style sheet of the preview's own: it outranks the application's style sheet and
+    // palette, which would otherwise keep their colours and face in the preview.
+    QStringList rules;
+    if (!m_previewFace.isEmpty()) {
+        QString face = m_previewFace;
+        face.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+        rules << QStringLiteral("font-family: \"%1\"").arg(face);
     }
-    Memo1->setPalette(palette);
+    if (m_previewColored) {
+        const QString text = ToQColor(m_textColor).name();
+        const QString background = ToQColor(m_backgroundColor).name();
+        rules << QStringLiteral("color: %1").arg(text) << QStringLiteral("background-color: %1").arg(background);
+        QPalette palette = Memo1->palette();
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Text, ToQColor(m_textColor));
+            palette.setColor(group, QPalette::Base, ToQColor(m_backgroundColor));
+        }
+        Memo1->setPalette(palette);
+    }
+    Memo1->setStyleSheet(QStringLiteral("QTextEdit#Memo1 { %1 }").arg(rules.join(QLatin1String("; "))));
+    if (!m_previewFace.isEmpty()) {
+        QFont font = Memo1->font();
+        font.setFamily(m_previewFace);
+        Memo1->setFont(font);
+    }
 }
 
 void TForm2::setVisible(bool visible)

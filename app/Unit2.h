@@ -43,7 +43,6 @@ public:
 
     // The page style as the dialog holds it at this moment.
     PageStyle Style() const;
-    bool StyleChanged() const { return m_styleChanged; }
 
     // Shows the dialog modally and returns when it closes.
     int ShowModal() { return exec(); }
@@ -64,7 +63,8 @@ protected:
 
 private:
     void CreateControls();
-    void UpdatePreviewColors();
+    void ConnectControls();  // labels fitted, tab order, handlers
+    void UpdatePreview();
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -82,6 +82,8 @@ private:
     Color m_backgroundColor = 0xFFFFFF;  // ColorDialog
     Color m_textColor = 0x000000;        // ColorDialog1
     bool m_styleChanged = false;
+    QString m_previewFace;          // the face chosen by the user; the window's until then
+    bool m_previewColored = false;  // the edit's own colours until a colour is confirmed
     bool m_shownBefore = false;
     QPoint m_lastPos;
 };

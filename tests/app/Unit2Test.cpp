@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -319,4 +320,67 @@ TEST(Unit2Test, DefaultPictureDialogFiltersJpegAndGifInAnyCaseAndPreviews)
 
     WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
     EXPECT_EQ(choosers.ChoosePicture(nullptr), std::nullopt);
+}
+
+// The preview follows the chosen face and colours whatever style sheet or palette the
+// application has; until then it shows the edit colours the application gives it.
+TEST(Unit2Test, PreviewFollowsTheChoicesUnderAnyStyle)
+{
+    struct Case {
+        const char* what;
+        QString styleSheet;
+        QColor editBackground;  // what the preview shows before a colour is confirmed
+    };
+    const Case cases[] = {
+        {"dark style sheet", "QTextEdit { color: #eeeeee; background-color: #202020; font-family: \"Serif\" }",
+         QColor(0x20, 0x20, 0x20)},
+        {"dark palette", QString(), QColor(0x30, 0x30, 0x30)},
+    };
+    const QPalette oldPalette = QApplication::palette();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QPalette dark = oldPalette;
+        dark.setColor(QPalette::Base, QColor(0x30, 0x30, 0x30));
+        dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+        QApplication::setPalette(c.styleSheet.isEmpty() ? dark : oldPalette);
+        qApp->setStyleSheet(c.styleSheet);
+        {
+            TForm2 form;
+            ScriptedChoosers script;
+            form.SetChoosers(script.Make());
+            form.show();
+            auto* memo = Child<QTextEdit>(form, "Memo1");
+            const auto background = [memo] {
+                return memo->viewport()->grab().toImage().pixelColor(memo->viewport()->width() - 3,
+                                                                     memo->viewport()->height() - 3);
+            };
+            EXPECT_EQ(background(), c.editBackground);
+
+            auto* fontList = Child<QComboBox>(form, "FontList");
+            if (fontList->count() > 0) {
+                fontList->setCurrentIndex(-1);
+                fontList->setFocus();
+                QTest::keyClick(fontList, Qt::Key_Down);
+                memo->ensurePolished();
+                EXPECT_EQ(memo->font().family(), fontList->itemText(0));
+                EXPECT_EQ(QFontInfo(memo->font()).family(), QFontInfo(QFont(fontList->itemText(0))).family());
+            }
+            EXPECT_EQ(background(), c.editBackground) << "a face alone keeps the colours";
+
+            script.colors = {Color{0x0000FF}};  // red text: the white background comes with it
+            QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
+            EXPECT_EQ(background(), QColor(Qt::white));
+            script.colors = {Color{0xFF0000}};
+            QTest::mouseClick(Child<QPushButton>(form, "Button3"), Qt::LeftButton);
+            EXPECT_EQ(background(), QColor(Qt::blue));
+            const QImage shown = memo->viewport()->grab().toImage();
+            bool redText = false;
+            for (int y = 0; y < shown.height() && !redText; ++y)
+                for (int x = 0; x < shown.width() && !redText; ++x)
+                    redText = shown.pixelColor(x, y).red() > 200 && shown.pixelColor(x, y).blue() < 80;
+            EXPECT_TRUE(redText) << "the text is drawn in the chosen colour";
+        }
+        qApp->setStyleSheet(QString());
+        QApplication::setPalette(oldPalette);
+    }
 }
