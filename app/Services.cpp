@@ -2,6 +2,7 @@
 #include "app/Services.h"
 
 #include "widgets/BrowsDlg.h"
+#include "app/MessageBoxWidth.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -16,6 +17,7 @@ MessageAnswer QtServices::ShowMessage(QWidget* parent, const QString& text,
     QMessageBox box(QMessageBox::NoIcon, caption, text,
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
+    WidenForCaption(box);
     if (question)
         box.setDefaultButton(QMessageBox::Yes);
     const int answer = box.exec();
@@ -28,6 +30,7 @@ void QtServices::ShowError(QWidget* parent, const QString& text, const QString& 
 {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
+    WidenForCaption(box);
     box.exec();
 }
 

@@ -104,7 +104,12 @@ scenario_add_by_typing() {
   click "$main" 469 220
   wait_window '^確認$' >/dev/null || fail "作成 asked nothing the second time"
   xdotool key Return                                      # Yes: create the folder
-  wait_window '^結果報告$' >/dev/null || fail "the run did not report completion"
+  report=$(wait_window '^結果報告$') || fail "the run did not report completion"
+  sleep 0.5
+  import -window root "$shot-report.png"
+  # Wide enough that the frame's buttons leave the caption whole.
+  report_width=$(xdotool getwindowgeometry "$report" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+  [ "${report_width:-0}" -ge 220 ] || fail "the 結果報告 box is ${report_width}px wide"
   xdotool key Return
   wait_gone '^結果報告$' || fail "the completion notice stayed"
 
