@@ -104,6 +104,13 @@ TForm1::TForm1(Services& services, QWidget* parent) : QWidget(parent), m_service
 
 TForm1::~TForm1() = default;
 
+void TForm1::SetStyleDialog(TForm2* styleDialog)
+{
+    m_styleDialog = styleDialog;
+    if (m_styleDialog)
+        m_styleDialog->SetServices(m_services);
+}
+
 void TForm1::ConnectCommands()
 {
     const auto wire = [this](QPushButton* button, void (TForm1::*handler)()) {

@@ -35,7 +35,7 @@ public:
     ~TForm1() override;
 
     // The style dialog whose page style a run uses and which 「HTMLの設定」 shows.
-    void SetStyleDialog(TForm2* styleDialog) { m_styleDialog = styleDialog; }
+    void SetStyleDialog(TForm2* styleDialog);
 
     // Appends a row for the file at path (its bytes as the file system holds them) with its
     // size; raises EFOpenError when the file cannot be opened for reading (nothing is added).

@@ -1,10 +1,12 @@
 // TForm2: the style dialog that holds the page's font face, colours and background picture.
 #include "app/Unit2.h"
 
+#include "app/CommandGuard.h"
 #include "app/FitLabel.h"
 #include "app/Fonts.h"
 #include "app/PictureDialog.h"
 #include "app/Place.h"
+#include "app/Services.h"
 #include "widgets/DialogCompletion.h"
 #include "gallery/DefaultFace.h"
 
@@ -140,11 +142,25 @@ void TForm2::ConnectControls()
     setTabOrder(Button3, Button4);
 
     // activated: only selections made by the user count as a change of style.
-    connect(FontList, &QComboBox::activated, this, &TForm2::FontListChange);
-    connect(Button4, &QPushButton::clicked, this, &TForm2::Button4Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
-    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    connect(FontList, &QComboBox::activated, this, [this](int index) { Command([=, this] { FontListChange(index); }); });
+    const auto wire = [this](QPushButton* button, void (TForm2::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] { Command([this, handler] { (this->*handler)(); }); });
+    };
+    wire(Button4, &TForm2::Button4Click);
+    wire(Button3, &TForm2::Button3Click);
+    wire(Button1, &TForm2::Button1Click);
+    wire(Button2, &TForm2::Button2Click);
+}
+
+void TForm2::SetServices(Services& services)
+{
+    m_services = &services;
+}
+
+void TForm2::Command(const std::function<void()>& command)
+{
+    static QtServices qtServices;  // until the main window hands over its own
+    RunCommand(m_services ? *m_services : qtServices, this, command);
 }
 
 void TForm2::FormCreate()

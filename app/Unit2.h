@@ -17,6 +17,8 @@ class QTextEdit;
 
 namespace kameola {
 
+class Services;
+
 // Converts between the page's 0x00BBGGRR colours and Qt colours.
 QColor ToQColor(Color color);
 Color FromQColor(const QColor& color);
@@ -40,6 +42,8 @@ public:
     explicit TForm2(QWidget* parent = nullptr);
 
     void SetChoosers(StyleChoosers choosers);
+    // Where the handlers' errors are shown; Qt's own boxes until set.
+    void SetServices(Services& services);
 
     // The page style as the dialog holds it at this moment.
     PageStyle Style() const;
@@ -49,7 +53,7 @@ public:
 
     void setVisible(bool visible) override;
 
-private slots:
+private:
     void FormCreate();
     void FontListChange(int index);
     void Button4Click();  // text colour
@@ -62,6 +66,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void Command(const std::function<void()>& command);
     void CreateControls();
     void ConnectControls();  // labels fitted, tab order, handlers
     void UpdatePreview();
@@ -79,6 +84,7 @@ private:
     QLineEdit* Edit1 = nullptr;
 
     StyleChoosers m_choosers;
+    Services* m_services = nullptr;
     Color m_backgroundColor = 0xFFFFFF;  // ColorDialog
     Color m_textColor = 0x000000;        // ColorDialog1
     bool m_styleChanged = false;

@@ -1,7 +1,10 @@
 // Tests of the style dialog: layout, keyboard, colour, font and picture choices, placement.
 #include "app/Unit2.h"
 
+#include "app/ApplicationTitle.h"
 #include "app/Fonts.h"
+#include "common/Errors.h"
+#include "tests/app/FakeServices.h"
 #include "gallery/DefaultFace.h"
 
 #include <QApplication>
@@ -383,4 +386,21 @@ TEST(Unit2Test, PreviewFollowsTheChoicesUnderAnyStyle)
         qApp->setStyleSheet(QString());
         QApplication::setPalette(oldPalette);
     }
+}
+
+// An error in a handler ends at the command's edge as the main window's do: one error box.
+TEST(Unit2Test, HandlerErrorsGoToTheErrorBox)
+{
+    SetApplicationTitle(QStringLiteral("Kameola"));
+    kameola::testing::FakeServices services;
+    TForm2 form;
+    form.SetServices(services);
+    form.SetChoosers({[](Color, QWidget*) -> std::optional<Color> { throw EFOpenError("/x/colours"); },
+                      [](QWidget*) -> std::optional<QString> { throw EAbort(); }});
+    QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(form, "Button1"), Qt::LeftButton);  // dropped silently
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].text, QString::fromStdString(WithFullStop(EFOpenError("/x/colours").Message())));
+    EXPECT_TRUE(services.boxes[0].error);
+    EXPECT_FALSE(form.Style().StyleChanged);
 }
