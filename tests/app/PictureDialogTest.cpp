@@ -293,10 +293,12 @@ TEST(PictureDialog, ClosingTheDialogClosesItsCompletionList)
     for (bool escape : {true, false}) {
         std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr, kAddPictures, dir.path()));
         dialog->show();
-        auto* completer = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->completer();
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* completer = name->completer();
         ASSERT_NE(completer, nullptr);
         // The folder is listed in the background: ask again until the list has names.
-        completer->setCompletionPrefix(dir.filePath(QStringLiteral("al")));
+        name->setText(dir.filePath(QStringLiteral("al")));
+        completer->setCompletionPrefix(name->text());
         for (int tries = 0; tries < 250 && !completer->popup()->isVisible(); ++tries) {
             completer->complete();
             QTest::qWait(20);
