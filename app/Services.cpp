@@ -1,10 +1,11 @@
 // QtServices: the message boxes, cursor and dialogs as Qt shows them.
 #include "app/Services.h"
 
-#include "widgets/BrowsDlg.h"
 #include "app/MessageBoxWidth.h"
+#include "widgets/FileDialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -44,16 +45,16 @@ void QtServices::RestoreCursor()
     QApplication::restoreOverrideCursor();
 }
 
-std::optional<QStringList> QtServices::ExecPictureDialog(QFileDialog& dialog)
+std::optional<QStringList> QtServices::ExecFileDialog(QFileDialog& dialog)
+{
+    return RunFileDialog(dialog);
+}
+
+std::optional<QColor> QtServices::ExecColorDialog(QColorDialog& dialog)
 {
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.selectedFiles();
-}
-
-bool QtServices::ExecBrowseDialog(TBrowseDialog& dialog)
-{
-    return dialog.Execute();
+    return dialog.selectedColor();
 }
 
 void QtServices::ExecModal(QDialog& dialog)

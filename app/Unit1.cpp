@@ -107,8 +107,6 @@ TForm1::~TForm1() = default;
 void TForm1::SetStyleDialog(TForm2* styleDialog)
 {
     m_styleDialog = styleDialog;
-    if (m_styleDialog)
-        m_styleDialog->SetServices(m_services);
 }
 
 void TForm1::ConnectCommands()
@@ -220,12 +218,9 @@ void TForm1::Button1Click()
 {
     // A new dialog each time: an empty name box, no old preview, nothing of the last one
     // left on screen; the folder and the size carry over.
-    const std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(
-        this, PictureStartFolder(m_pictureFolder),
-        m_pictureDialogSize.isValid() ? m_pictureDialogSize : kPictureDialogSize));
-    dialog->setObjectName(QStringLiteral("OpenPictureDialog"));
-    const std::optional<QStringList> chosen = m_services.ExecPictureDialog(*dialog);
-    m_pictureDialogSize = dialog->size();
+    const std::unique_ptr<QFileDialog> dialog(
+        CreatePictureDialog(this, kAddPictures, PictureStartFolder(m_pictureFolder)));
+    const std::optional<QStringList> chosen = m_services.ExecFileDialog(*dialog);
     if (!chosen || chosen->isEmpty())
         return;
     m_pictureFolder = QFileInfo(chosen->first()).absolutePath();
@@ -289,7 +284,8 @@ void TForm1::Button8Click()
 
 void TForm1::Button4Click()
 {
-    if (m_services.ExecBrowseDialog(*m_browseDialog))
+    const auto run = [this](QFileDialog& dialog) { return m_services.ExecFileDialog(dialog); };
+    if (m_browseDialog->Execute(run))
         Edit1->setText(m_browseDialog->Directory());
     const QString directory = Edit1->text();
     if (!directory.endsWith(QLatin1Char('/')))

@@ -107,7 +107,6 @@ private:
     TForm2* m_styleDialog = nullptr;
     TBrowseDialog* m_browseDialog = nullptr;
     QString m_pictureFolder;  // where the last added pictures came from
-    QSize m_pictureDialogSize;  // the picture dialog's size as the user left it
     bool m_running = false;
     bool m_closeRequested = false;
     quint64 m_nextRowId = 0;               // each row gets its own, kept through moves

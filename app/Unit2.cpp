@@ -7,7 +7,7 @@
 #include "app/PictureDialog.h"
 #include "app/Place.h"
 #include "app/Services.h"
-#include "widgets/DialogCompletion.h"
+#include "widgets/FileDialogs.h"
 #include "gallery/DefaultFace.h"
 
 #include <QColorDialog>
@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextEdit>
+
+#include <memory>
 
 namespace kameola {
 
@@ -33,48 +35,10 @@ Color FromQColor(const QColor& color)
     return MakeColor(rgb.red(), rgb.green(), rgb.blue());
 }
 
-namespace {
-
-std::optional<Color> RunColorDialog(Color start, QWidget* parent)
-{
-    // Qt keeps the custom colours for the whole process.
-    QColorDialog dialog(ToQColor(start), parent);
-    dialog.setOption(QColorDialog::DontUseNativeDialog);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return FromQColor(dialog.selectedColor());
-}
-
-std::optional<QString> RunPictureDialog(QWidget* parent)
-{
-    QFileDialog dialog(parent);
-    dialog.setObjectName(QStringLiteral("OpenPictureDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);  // a typed name is taken as it is
-    SetPictureFilter(dialog, QStringLiteral("画像ファイル(*.JPG;*.GIF)"), QStringLiteral("*.JPG *.GIF"));
-    dialog.setSizeGripEnabled(true);
-    AddPicturePreview(dialog);
-    CloseCompletionWithDialog(dialog);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty())
-        return std::nullopt;
-    return files.first();
-}
-
-} // namespace
-
-StyleChoosers DefaultStyleChoosers()
-{
-    return {RunColorDialog, RunPictureDialog};
-}
-
-TForm2::TForm2(QWidget* parent)
+TForm2::TForm2(Services& services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_choosers(DefaultStyleChoosers())
+      m_services(services)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("HTMLの設定"));
@@ -83,11 +47,6 @@ TForm2::TForm2(QWidget* parent)
     CreateControls();
     ConnectControls();
     FormCreate();
-}
-
-void TForm2::SetChoosers(StyleChoosers choosers)
-{
-    m_choosers = std::move(choosers);
 }
 
 void TForm2::CreateControls()
@@ -127,7 +86,6 @@ void TForm2::CreateControls()
 
 void TForm2::ConnectControls()
 {
-
     // Each label shows its whole text in whatever Japanese face stands in for the window's.
     FitLabel(*Label2, FontList->x());
     FitLabel(*Label3, Button4->x());
@@ -152,15 +110,9 @@ void TForm2::ConnectControls()
     wire(Button2, &TForm2::Button2Click);
 }
 
-void TForm2::SetServices(Services& services)
-{
-    m_services = &services;
-}
-
 void TForm2::Command(const std::function<void()>& command)
 {
-    static QtServices qtServices;  // until the main window hands over its own
-    RunCommand(m_services ? *m_services : qtServices, this, command);
+    RunCommand(m_services, this, command);
 }
 
 void TForm2::FormCreate()
@@ -198,9 +150,7 @@ void TForm2::FontListChange(int index)
 
 void TForm2::Button4Click()
 {
-    if (!m_choosers.ChooseColor)
-        return;
-    const std::optional<Color> chosen = m_choosers.ChooseColor(m_textColor, this);
+    const std::optional<Color> chosen = ChooseColor(m_textColor);
     if (!chosen)
         return;
     m_textColor = *chosen & 0xFFFFFF;
@@ -211,9 +161,7 @@ void TForm2::Button4Click()
 
 void TForm2::Button3Click()
 {
-    if (!m_choosers.ChooseColor)
-        return;
-    const std::optional<Color> chosen = m_choosers.ChooseColor(m_backgroundColor, this);
+    const std::optional<Color> chosen = ChooseColor(m_backgroundColor);
     if (!chosen)
         return;
     m_backgroundColor = *chosen & 0xFFFFFF;
@@ -224,10 +172,24 @@ void TForm2::Button3Click()
 
 void TForm2::Button1Click()
 {
-    if (!m_choosers.ChoosePicture)
-        return;
-    if (const std::optional<QString> path = m_choosers.ChoosePicture(this))
-        Edit1->setText(*path);
+    const std::unique_ptr<QFileDialog> dialog(
+        CreatePictureDialog(this, kBackgroundPicture, PictureStartFolder(QString())));
+    const std::optional<QStringList> chosen = m_services.ExecFileDialog(*dialog);
+    if (chosen && !chosen->isEmpty())
+        Edit1->setText(chosen->first());
+}
+
+std::optional<Color> TForm2::ChooseColor(Color start)
+{
+    // Qt keeps the custom colours for the whole process.
+    UseNoSettingsFile();
+    QColorDialog dialog(ToQColor(start), this);
+    dialog.setObjectName(QStringLiteral("ColorDialog"));
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    const std::optional<QColor> chosen = m_services.ExecColorDialog(dialog);
+    if (!chosen)
+        return std::nullopt;
+    return FromQColor(*chosen);
 }
 
 void TForm2::Button2Click()

@@ -17,33 +17,18 @@ class QTextEdit;
 
 namespace kameola {
 
-class Services;
-
 // Converts between the page's 0x00BBGGRR colours and Qt colours.
 QColor ToQColor(Color color);
 Color FromQColor(const QColor& color);
 
-// The choosers the dialog shows on demand; tests replace them to confirm or cancel
-// without a modal loop. An empty optional means the user cancelled.
-struct StyleChoosers {
-    // Colour chooser starting at the given colour.
-    std::function<std::optional<Color>(Color start, QWidget* parent)> ChooseColor;
-    // Picture dialog; returns the full path of the chosen file.
-    std::function<std::optional<QString>(QWidget* parent)> ChoosePicture;
-};
-
-// Qt's own colour dialog and a picture dialog with a preview pane.
-StyleChoosers DefaultStyleChoosers();
+class Services;
 
 class TForm2 : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TForm2(QWidget* parent = nullptr);
-
-    void SetChoosers(StyleChoosers choosers);
-    // Where the handlers' errors are shown; Qt's own boxes until set.
-    void SetServices(Services& services);
+    // The colour and picture dialogs and the handlers' errors are shown through services.
+    explicit TForm2(Services& services, QWidget* parent = nullptr);
 
     // The page style as the dialog holds it at this moment.
     PageStyle Style() const;
@@ -70,6 +55,8 @@ private:
     void CreateControls();
     void ConnectControls();  // labels fitted, tab order, handlers
     void UpdatePreview();
+    // The colour dialog starting at start; the colour chosen, or nothing when cancelled.
+    std::optional<Color> ChooseColor(Color start);
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -83,8 +70,7 @@ private:
     QPushButton* Button4 = nullptr;
     QLineEdit* Edit1 = nullptr;
 
-    StyleChoosers m_choosers;
-    Services* m_services = nullptr;
+    Services& m_services;
     Color m_backgroundColor = 0xFFFFFF;  // ColorDialog
     Color m_textColor = 0x000000;        // ColorDialog1
     bool m_styleChanged = false;

@@ -7,6 +7,7 @@
 #include "app/Services.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
+#include "widgets/FileDialogs.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -48,10 +49,11 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&translator);
 
     kameola::RegisterWindowFontSubstitution();
+    kameola::UseNoSettingsFile();  // no stored state, Qt's own included
 
     kameola::QtServices services;
     kameola::TForm1 form1(services);
-    auto* form2 = new kameola::TForm2(&form1);  // hidden until 「HTMLの設定」; owned by form1
+    auto* form2 = new kameola::TForm2(services, &form1);  // hidden until 「HTMLの設定」; owned by form1
     form1.SetStyleDialog(form2);
     form1.show();
     // Files named on the command line ("Open with" passes them) start in the list.

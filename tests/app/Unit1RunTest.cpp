@@ -4,20 +4,16 @@
 #include "app/ApplicationTitle.h"
 #include "tests/app/FakeServices.h"
 #include "widgets/Gauges.h"
-#include "app/PictureDialog.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QImage>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QDeadlineTimer>
 #include <QTest>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -233,57 +229,4 @@ TEST_F(GalleryRun, ASecondClickDuringARunDoesNothingAndClosingStopsIt)
     EXPECT_FALSE(QFile::exists(dir.filePath("out/e.gif")));
     EXPECT_FALSE(form.RunInProgress());
     EXPECT_FALSE(form.isVisible());  // the window closed once the run had stopped
-}
-
-TEST(PictureDialog, ShowsTheOneFilterAndListsPicturesInAnyLetterCase)
-{
-    QTemporaryDir dir;
-    for (const char* name : {"a.jpg", "B.GIF", "c.Bmp", "d.JPG", "e.txt", "f.png"}) {
-        QFile file(dir.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-
-    std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr));
-    EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
-    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
-    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
-    auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
-    ASSERT_NE(types, nullptr);
-    ASSERT_EQ(types->count(), 1);
-    EXPECT_EQ(types->itemText(0), "画像ファイル(*.JPG;*.GIF;*.BMP)");
-
-    auto* model = dialog->findChild<QFileSystemModel*>();
-    ASSERT_NE(model, nullptr);
-    dialog->setDirectory(dir.path());
-    // The model lists the folder in the background; wait until the four pictures are in
-    // (or give up after a generous while, which fails the test).
-    const auto listed = [&] {
-        const QModelIndex root = model->index(dir.path());
-        QStringList names;
-        for (int i = 0; i < model->rowCount(root); ++i) {
-            const QModelIndex index = model->index(i, 0, root);
-            if (model->flags(index) & Qt::ItemIsEnabled)
-                names << model->fileName(index);
-        }
-        return names;
-    };
-    QDeadlineTimer patience(20000);
-    while (listed().size() < 4 && !patience.hasExpired())
-        QTest::qWait(20);
-    QStringList shown = listed();
-    shown.sort();
-    EXPECT_EQ(shown, (QStringList{"B.GIF", "a.jpg", "c.Bmp", "d.JPG"}));
-
-    // The preview pane shows the current picture.
-    const QString picture = dir.filePath("preview.jpg");
-    QImage image(400, 300, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    ASSERT_TRUE(image.save(picture, "JPEG"));
-    auto* preview = dialog->findChild<QLabel*>("PicturePreview");
-    ASSERT_NE(preview, nullptr);
-    emit dialog->currentChanged(picture);
-    EXPECT_FALSE(preview->pixmap().isNull());
-    EXPECT_LE(preview->pixmap().width(), 160);
-    emit dialog->currentChanged(dir.filePath("e.txt"));
-    EXPECT_TRUE(preview->pixmap().isNull());
 }

@@ -506,23 +506,19 @@ TEST_F(MainWindow, BrowseSetsTheOutputFolderAndEndsItWithASlash)
 {
     auto* output = Control<QLineEdit>("Edit1");
     QString chooserCaption;
-    services.browse = [&](TBrowseDialog& dialog) {
-        chooserCaption = dialog.Caption();
-        dialog.SetDirectory("/srv/web");
-        return true;
+    services.browse = [&](QFileDialog& dialog) {
+        chooserCaption = dialog.windowTitle();
+        return std::optional<QStringList>(QStringList{"/srv/web"});
     };
     Click("Button4");
     EXPECT_EQ(chooserCaption, "出力先ディレクトリの設定");
     EXPECT_EQ(output->text(), "/srv/web/");
 
-    services.browse = [](TBrowseDialog& dialog) {
-        dialog.SetDirectory("/");
-        return true;
-    };
+    services.browse = [](QFileDialog&) { return std::optional<QStringList>(QStringList{"/"}); };
     Click("Button4");
     EXPECT_EQ(output->text(), "/");
 
-    services.browse = [](TBrowseDialog&) { return false; };
+    services.browse = [](QFileDialog&) { return std::optional<QStringList>(); };
     const std::pair<const char*, const char*> cancelled[] = {
         {"", "/"}, {"/out", "/out/"}, {"/out/", "/out/"}, {"/写真/表", "/写真/表/"}, {"/ソ", "/ソ/"}};
     for (const auto& [before, after] : cancelled) {
@@ -534,7 +530,7 @@ TEST_F(MainWindow, BrowseSetsTheOutputFolderAndEndsItWithASlash)
 
 TEST_F(MainWindow, StyleButtonShowsTheStyleDialogModally)
 {
-    TForm2 styleDialog(&form);
+    TForm2 styleDialog(services, &form);
     form.SetStyleDialog(&styleDialog);
     Click("Button7");
     ASSERT_EQ(services.modals.size(), 1u);
