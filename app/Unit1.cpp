@@ -197,8 +197,8 @@ GalleryJob TForm1::GatherJob() const
         job.Entries.push_back({row->data(0, kPathRole).toByteArray().toStdString(),
                                row->text(1).toStdString()});
     }
-    job.OutputDir = Edit1->text().toStdString();
-    job.PageName = Edit4->text().toStdString();
+    job.OutputDir = PathFromText(Edit1->text());
+    job.PageName = PathFromText(Edit4->text());
     job.Title = Edit3->text().toStdString();
     job.Columns = UpDown1->Position();
     job.ThumbWidth = UpDown2->Position();

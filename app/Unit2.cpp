@@ -4,6 +4,7 @@
 #include "app/CommandGuard.h"
 #include "app/FitLabel.h"
 #include "app/Fonts.h"
+#include "app/PathText.h"
 #include "app/PictureDialog.h"
 #include "app/Place.h"
 #include "app/Services.h"
@@ -134,7 +135,7 @@ PageStyle TForm2::Style() const
     style.FontFace = FontList->currentIndex() < 0 ? std::string() : FontList->currentText().toStdString();
     style.TextColor = m_textColor;
     style.BackgroundColor = m_backgroundColor;
-    style.BackgroundImage = Edit1->text().toStdString();
+    style.BackgroundImage = PathFromText(Edit1->text());
     style.StyleChanged = m_styleChanged;
     return style;
 }
