@@ -15,6 +15,7 @@
 #include <stdexcept>
 
 using namespace kameola;
+using kameola::testing::ErrorBoxText;
 using kameola::testing::FakeServices;
 
 TEST(LeadingInteger, ReadsTheNumberAtTheStart)
@@ -97,7 +98,7 @@ TEST(RunCommand, ShowsErrorsWithTheFullStopRuleAndDropsAborts)
 
     EXPECT_TRUE(ran);
     ASSERT_EQ(services.boxes.size(), 3u);
-    EXPECT_EQ(services.boxes[0].text, "ファイル /tmp/x は開けません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EFOpenError("/tmp/x")));
     EXPECT_EQ(services.boxes[0].caption, "Kameola");
     EXPECT_TRUE(services.boxes[0].error);
     EXPECT_EQ(services.boxes[1].text, "ends with a dot.");

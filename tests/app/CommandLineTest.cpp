@@ -3,7 +3,7 @@
 
 #include "app/ApplicationTitle.h"
 #include "app/Unit1.h"
-#include "tests/app/FakeServices.h"
+#include "tests/app/WindowFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,27 +22,21 @@
 #include <vector>
 
 using namespace kameola;
+using kameola::testing::ErrorBoxText;
 using kameola::testing::FakeServices;
+using kameola::testing::WindowFixture;
 
 namespace {
 
-class CommandLine : public ::testing::Test {
+class CommandLine : public WindowFixture {
 protected:
     void SetUp() override
     {
-        SetApplicationTitle(QStringLiteral("Kameola"));
-        ASSERT_TRUE(dir.isValid());
+        WindowFixture::SetUp();
         ASSERT_TRUE(QDir::setCurrent(dir.path()));
         ASSERT_TRUE(QDir().mkdir(QStringLiteral("pics")));
     }
     void TearDown() override { QDir::setCurrent(oldCurrent); }
-
-    void MakeFile(const QString& relative)
-    {
-        QFile file(dir.filePath(relative));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("data");
-    }
 
     // Starts the window's list as main does with these arguments after the program name.
     void Start(std::vector<std::string> args)
@@ -69,19 +63,7 @@ protected:
         int argc() { return static_cast<int>(words.size()); }
     };
 
-    QStringList Rows()
-    {
-        auto* list = form.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
-        QStringList rows;
-        for (int i = 0; list && i < list->topLevelItemCount(); ++i)
-            rows << list->topLevelItem(i)->text(0);
-        return rows;
-    }
-
     QString oldCurrent = QDir::currentPath();
-    QTemporaryDir dir;
-    FakeServices services;
-    TForm1 form{services};
 };
 
 } // namespace
@@ -109,7 +91,7 @@ TEST_F(CommandLine, TheFirstFileThatCannotBeOpenedIsShownAndEndsTheAdding)
     Start({"1.jpg", "pics/2.jpg", "3.jpg", "pics"});
     EXPECT_EQ(Rows(), QStringList{dir.filePath("1.jpg")});
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, "ファイル " + dir.filePath("pics/2.jpg") + " は開けません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EFOpenError(dir.filePath("pics/2.jpg").toStdString())));
     EXPECT_EQ(services.boxes[0].caption, "Kameola");
     EXPECT_TRUE(services.boxes[0].error);
 }

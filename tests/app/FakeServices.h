@@ -3,6 +3,7 @@
 
 #include "tests/app/QStringPrinter.h"
 #include "app/Services.h"
+#include "common/Errors.h"
 
 #include <QColorDialog>
 #include <QDialog>
@@ -23,6 +24,12 @@ struct Box {
     MessageButtons buttons = MessageButtons::Ok;
     bool error = false;
 };
+
+// The text of the error box an exception ends in: its message with the full stop the box adds.
+inline QString ErrorBoxText(const Exception& error)
+{
+    return QString::fromStdString(WithFullStop(error.Message()));
+}
 
 class FakeServices : public Services {
 public:

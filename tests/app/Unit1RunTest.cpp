@@ -2,7 +2,7 @@
 #include "app/Unit1.h"
 
 #include "app/ApplicationTitle.h"
-#include "tests/app/FakeServices.h"
+#include "tests/app/WindowFixture.h"
 #include "widgets/Gauges.h"
 
 #include <QDir>
@@ -22,32 +22,29 @@
 #include <functional>
 
 using namespace kameola;
+using kameola::testing::ErrorBoxText;
 using kameola::testing::FakeServices;
+using kameola::testing::WindowFixture;
 
 namespace {
 
-class GalleryRun : public ::testing::Test {
+class GalleryRun : public WindowFixture {
 protected:
     void SetUp() override
     {
-        SetApplicationTitle(QStringLiteral("Kameola"));
-        ASSERT_TRUE(dir.isValid());
+        WindowFixture::SetUp();
         QDir(dir.path()).mkdir("pics");
         QDir(dir.path()).mkdir("out");
         Edit("Edit1")->setText(dir.filePath("out") + "/");
     }
 
-    QLineEdit* Edit(const char* name) { return form.findChild<QLineEdit*>(QString::fromLatin1(name)); }
-    TGauge* Gauge() { return form.findChild<TGauge*>("Gauge1"); }
-    void Create() { form.findChild<QPushButton*>("Button3")->click(); }
+    QLineEdit* Edit(const char* name) { return Control<QLineEdit>(name); }
+    TGauge* Gauge() { return Control<TGauge>("Gauge1"); }
+    void Create() { Click("Button3"); }
 
     QString Picture(const QString& name, const QByteArray& content = "GIF89a")
     {
-        const QString path = dir.filePath("pics/" + name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
+        return MakeFile("pics/" + name, content);
     }
 
     QString Jpeg(const QString& name, int width, int height)
@@ -64,10 +61,6 @@ protected:
         QFile page(dir.filePath("out/index.htm"));
         return page.open(QIODevice::ReadOnly) ? page.readAll() : QByteArray();
     }
-
-    QTemporaryDir dir;
-    FakeServices services;
-    TForm1 form{services};
 };
 
 } // namespace
@@ -128,7 +121,7 @@ TEST_F(GalleryRun, AnEmptyListStopsWithTheRangeError)
 {
     Create();
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, "1 から 2147483647 の間の値でなければなりません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EInvalidOperation(1, 2147483647)));
     EXPECT_EQ(services.boxes[0].caption, "Kameola");
     EXPECT_TRUE(services.boxes[0].error);
     EXPECT_EQ(services.busy, services.restored);

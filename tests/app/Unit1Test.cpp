@@ -4,7 +4,7 @@
 #include "app/ApplicationTitle.h"
 #include "widgets/BrowsDlg.h"
 #include "common/Errors.h"
-#include "tests/app/FakeServices.h"
+#include "tests/app/WindowFixture.h"
 #include "widgets/Gauges.h"
 #include "app/Unit2.h"
 #include "app/UpDown.h"
@@ -32,55 +32,14 @@
 #include <unistd.h>
 
 using namespace kameola;
+using kameola::testing::ErrorBoxText;
 using kameola::testing::FakeServices;
+using kameola::testing::WindowFixture;
 
 namespace {
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public WindowFixture {
 protected:
-    void SetUp() override
-    {
-        SetApplicationTitle(QStringLiteral("Kameola"));
-        ASSERT_TRUE(dir.isValid());
-    }
-
-    template <class W = QWidget>
-    W* Control(const char* name)
-    {
-        W* widget = form.findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-
-    QTreeWidget* List() { return Control<QTreeWidget>("ListView1"); }
-    void Click(const char* button) { Control<QPushButton>(button)->click(); }
-
-    QString MakeFile(const QString& name, const QByteArray& content = "data")
-    {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
-    }
-
-    QStringList Rows(int column = 0)
-    {
-        QStringList rows;
-        for (int i = 0; i < List()->topLevelItemCount(); ++i)
-            rows << List()->topLevelItem(i)->text(column);
-        return rows;
-    }
-
-    QStringList SelectedRows()
-    {
-        QStringList rows;
-        for (int i = 0; i < List()->topLevelItemCount(); ++i)
-            if (List()->topLevelItem(i)->isSelected())
-                rows << List()->topLevelItem(i)->text(0);
-        return rows;
-    }
-
     // Lists files named P, Q, R, S and selects the given ones.
     void ListPQRS(const QStringList& selected)
     {
@@ -99,26 +58,6 @@ protected:
             names << QFileInfo(path).fileName();
         return names;
     }
-
-    void Drop(const QStringList& paths)
-    {
-        QList<QUrl> urls;
-        for (const QString& path : paths)
-            urls << QUrl::fromLocalFile(path);
-        QMimeData data;
-        data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&form, &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&form, &drop);
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-
-    QTemporaryDir dir;
-    FakeServices services;
-    TForm1 form{services};
 };
 
 } // namespace
@@ -292,7 +231,7 @@ TEST_F(MainWindow, AddEntryRefusesWhatCannotBeReadAsAFile)
             form.AddEntry(path);
             ADD_FAILURE() << path.toStdString() << " was added";
         } catch (const EFOpenError& e) {
-            EXPECT_EQ(e.Message(), "ファイル " + path.toStdString() + " は開けません");
+            EXPECT_EQ(e.Message(), EFOpenError(path.toStdString()).Message());
         }
     }
     if (lockHolds) {
@@ -315,7 +254,7 @@ TEST_F(MainWindow, AddThroughThePictureDialogStopsAtTheFirstFailure)
     Click("Button1");
     EXPECT_EQ(Rows(), QStringList{a});
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, "ファイル " + missing + " は開けません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EFOpenError(missing.toStdString())));
     EXPECT_EQ(services.boxes[0].caption, "Kameola");
     EXPECT_TRUE(services.boxes[0].error);
 }
@@ -338,7 +277,7 @@ TEST_F(MainWindow, DroppingAFolderShowsTheOpenErrorAndAddsNothing)
     Drop({dir.path()});
     EXPECT_EQ(List()->topLevelItemCount(), 0);
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, "ファイル " + dir.path() + " は開けません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EFOpenError(dir.path().toStdString())));
     EXPECT_EQ(services.boxes[0].caption, "Kameola");
     EXPECT_TRUE(services.boxes[0].error);
 }
@@ -351,7 +290,7 @@ TEST_F(MainWindow, DroppingThreeFilesStopsAtTheOneThatCannotBeOpened)
     Drop({first, second, third});
     EXPECT_EQ(Rows(), QStringList{first});
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, "ファイル " + second + " は開けません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EFOpenError(second.toStdString())));
 }
 
 TEST_F(MainWindow, LongDroppedPathsAreNotCut)
