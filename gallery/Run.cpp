@@ -177,7 +177,8 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
         return RunOutcome::NoOutputDir;
     }
     if (!DirectoryExists(job.OutputDir)) {
-        if (host.ShowMessage("ディレクトリを作成しても構いませんか？", "確認",
+        if (!options.CreateMissingFolder &&
+            host.ShowMessage("ディレクトリを作成しても構いませんか？", "確認",
                              MessageButtons::YesNo) != MessageAnswer::Yes)
             return RunOutcome::Declined;
         CreateDirectoryChain(job.OutputDir);
@@ -267,6 +268,9 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
             page.Add("</TR>");
     }
 
+    // Kept going past every entry: a page without pictures would only hide that.
+    if (stats.Cells == 0 && stats.Failed > 0)
+        return RunOutcome::AllFailed;
     page.AddTail(job);
     stats.Page = JoinOutputPath(job.OutputDir, job.PageName);
     listed.RefuseListed(stats.Page);

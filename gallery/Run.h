@@ -10,6 +10,7 @@ enum class RunOutcome {
     Done,         // the page was written
     NoOutputDir,  // no output folder was given; the host was warned
     Declined,     // the output folder was missing and the user did not want it made
+    AllFailed,    // kept going, but every entry failed: no page was written
 };
 
 // The most threads a run prepares entries on.
@@ -21,6 +22,8 @@ struct RunOptions {
     int Jobs = 0;
     // Leave a failing entry out of the page (reported to the host) instead of stopping.
     bool KeepGoing = false;
+    // Make a missing output folder without asking the host.
+    bool CreateMissingFolder = false;
 };
 
 // Writes the page, copies, BMP conversions and small images into the job's output
