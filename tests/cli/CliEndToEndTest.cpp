@@ -1,6 +1,7 @@
 // Runs the built kameola-cli on generated files and checks what it writes and returns.
 #include "tests/gallery/FontConfigFiles.h"
 #include "tests/gallery/TestFiles.h"
+#include "common/Errors.h"
 #include "gallery/TextEncoding.h"
 
 #include <array>
@@ -29,15 +30,15 @@ std::string Quote(const std::string& s)
 }
 
 // prefix: shell words put before the command, such as "cd DIR &&", "NAME=VALUE" or
-// commands ending in exec.
+// commands ending in exec; input: the file read as standard input.
 Result RunCli(const std::vector<std::string>& args, const ScratchDir& dir,
-              const std::string& prefix = "")
+              const std::string& prefix = "", const std::string& input = "/dev/null")
 {
     std::string errFile = dir / "stderr.txt";
     std::string cmd = prefix.empty() ? std::string(KAMEOLA_CLI) : prefix + " " + KAMEOLA_CLI;
     for (const auto& a : args)
         cmd += " " + Quote(a);
-    cmd += " 2>" + Quote(errFile) + " </dev/null >/dev/null";
+    cmd += " 2>" + Quote(errFile) + " <" + Quote(input) + " >/dev/null";
     int status = std::system(cmd.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(errFile)};
 }
@@ -77,19 +78,23 @@ TEST(CliEndToEnd, WritesPageSmallImagesAndCopies)
     // A second run skips the existing copies with warnings and still succeeds.
     r = RunCli({"-o", out, dir / "c.gif"}, dir);
     EXPECT_EQ(r.Status, 0);
-    EXPECT_EQ(r.Err, "warning: " + (dir / "c.gif") + " not copied to " + out +
+    EXPECT_EQ(r.Err, "kameola-cli: warning: " + (dir / "c.gif") + " not copied to " + out +
                          "/c.gif: ファイルが既に存在します\n");
+    // Quiet: not even that warning.
+    r = RunCli({"-q", "-o", out, dir / "c.gif"}, dir);
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Err, "");
 }
 
-TEST(CliEndToEnd, FailedCopyWarnsWithTheReason)
+TEST(CliEndToEnd, FailedCopyWarnsWithTheReasonAndFails)
 {
     // Files may not grow past a few KiB and SIGXFSZ is ignored: the copy's write fails.
     ScratchDir dir;
     WriteFile(dir / "big.gif", std::string(64 << 10, 'g'));
     std::string out = dir / "out";
-    Result r = RunCli({"-o", out, dir / "big.gif"}, dir, "ulimit -f 2; trap '' XFSZ; exec");
-    EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Err, "warning: " + (dir / "big.gif") + " not copied to " + out +
+    Result r = RunCli({"-q", "-o", out, dir / "big.gif"}, dir, "ulimit -f 2; trap '' XFSZ; exec");
+    EXPECT_EQ(r.Status, 1) << r.Err;
+    EXPECT_EQ(r.Err, "kameola-cli: warning: " + (dir / "big.gif") + " not copied to " + out +
                          "/big.gif: I/O エラー (" + std::to_string(EFBIG) + ")\n");
     EXPECT_FALSE(fs::exists(out + "/big.gif"));
     EXPECT_TRUE(fs::exists(out + "/index.htm"));
@@ -101,27 +106,61 @@ TEST(CliEndToEnd, ErrorsAndExitCodes)
     WriteFile(dir / "a.gif", "GIF89a");
     std::string out = dir / "out";
 
-    Result r = RunCli({"-o", out}, dir);
-    EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "1 から 2147483647 の間の値でなければなりません.\n");
+    const std::string tryHelp = "Try 'kameola-cli --help' for more information.\n";
 
-    r = RunCli({"-o", out, dir / "a.gif", dir / "missing.jpg"}, dir);
+    // Usage errors, no FILE among them, create nothing.
+    Result r = RunCli({"-o", out}, dir);
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Err, "kameola-cli: no FILE given\n" + tryHelp);
+    r = RunCli({"-o", out, "--columns", "0", dir / "a.gif"}, dir);
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Err, "kameola-cli: --columns must be a number from 1 to 100\n" + tryHelp);
+    EXPECT_FALSE(fs::exists(out));
+
+    const std::string missing = dir / "missing.jpg";
+    r = RunCli({"-o", out, dir / "a.gif", missing}, dir);
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "ファイル " + (dir / "missing.jpg") + " は開けません.\n");
+    EXPECT_EQ(r.Err, "kameola-cli: " + missing + ": ファイル " + missing + " は開けません.\n");
     EXPECT_FALSE(fs::exists(out + "/a.gif"));  // nothing written before every file opened
 
+    // An entry's error names it without --keep-going too, by its absolute path.
     WriteFile(dir / "bad.jpg", "not a jpeg");
-    r = RunCli({"-o", out, dir / "bad.jpg"}, dir);
+    r = RunCli({"-o", out, "--jobs", "2", "a.gif", "bad.jpg"}, dir, "cd " + Quote(dir.Path().string()) + " &&");
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err.rfind("JPEG エラー #", 0), 0u) << r.Err;
+    EXPECT_EQ(r.Err.rfind("kameola-cli: " + (dir / "bad.jpg") + ": JPEG エラー #", 0), 0u) << r.Err;
+
+    // So does a file the entry cannot create.
+    WriteBmp(dir / "p.bmp", 4, 4);
+    fs::create_directories(out + "/p.jpg");
+    r = RunCli({"-q", "-o", out, dir / "a.gif", dir / "p.bmp"}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "kameola-cli: " + (dir / "p.bmp") + ": " +
+                         kameola::WithFullStop(kameola::EFCreateError(out + "/p.jpg").Message()) + "\n");
+
+    // An output folder that cannot be made is named.
+    fs::create_symlink(dir / "nowhere", dir / "dangling");
+    r = RunCli({"-o", dir / "dangling", dir / "a.gif"}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "kameola-cli: " + (dir / "dangling") + ": " +
+                         kameola::WithFullStop(kameola::EInOutError::FromErrno(EEXIST).Message()) + "\n");
 
     r = RunCli({"-o", "", dir / "a.gif"}, dir);
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "出力先ディレクトリを指定してください.\n");
+    EXPECT_EQ(r.Err, "kameola-cli: 出力先ディレクトリを指定してください.\n");
+}
 
-    r = RunCli({"-o", out, "--columns", "0", dir / "a.gif"}, dir);
-    EXPECT_EQ(r.Status, 2);
-    EXPECT_NE(r.Err.find("usage:"), std::string::npos);
+TEST(CliEndToEnd, FilesFromStandardInputAfterTheArguments)
+{
+    ScratchDir dir;
+    WriteFile(dir / "a.gif", "GIF89a");
+    WriteFile(dir / "b c.gif", "GIF89a");
+    WriteFile(dir / "list", "b c.gif\n");
+    const Result r = RunCli({"-o", "out", "--names", "--files-from", "-", "a.gif"}, dir,
+                            "cd " + Quote(dir.Path().string()) + " &&", dir / "list");
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const std::string page = ReadFile(dir / "out/index.htm");
+    EXPECT_LT(page.find("<BR>a.gif"), page.find("<BR>b c.gif"));
+    EXPECT_NE(page.find("<BR>b c.gif"), std::string::npos);
 }
 
 TEST(CliEndToEnd, KeepGoingLeavesFailedEntriesOutInListOrder)
@@ -147,7 +186,7 @@ TEST(CliEndToEnd, KeepGoingLeavesFailedEntriesOutInListOrder)
         const std::size_t at0 = r.Err.find(missing + ": ファイル " + missing + " は開けません.");
         const std::size_t at1 = r.Err.find(dir / "bad.jpg" + ": JPEG エラー #");
         const std::size_t at2 = r.Err.find(dir / "bad.bmp" + ": ");
-        EXPECT_NE(at0, std::string::npos) << r.Err;
+        EXPECT_EQ(at0, r.Err.find("kameola-cli: ") + 13) << r.Err;
         EXPECT_NE(at1, std::string::npos) << r.Err;
         EXPECT_NE(at2, std::string::npos) << r.Err;
         EXPECT_TRUE(at0 < at1 && at1 < at2) << r.Err;
@@ -166,6 +205,15 @@ TEST(CliEndToEnd, KeepGoingLeavesFailedEntriesOutInListOrder)
         EXPECT_FALSE(fs::exists(out + "/bads.jpg"));
         EXPECT_TRUE(fs::exists(out + "/p.jpg"));
     }
+
+    // When every file fails there is no page to write.
+    fs::remove_all(out);
+    Result r = RunCli({"-o", out, "-k", dir / "bad.jpg", missing}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_FALSE(fs::exists(out + "/index.htm"));
+    r = RunCli({"-o", out, "-k", missing}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "kameola-cli: " + missing + ": ファイル " + missing + " は開けません.\n");
 }
 
 TEST(CliEndToEnd, RelativePathsLinkAsWholeFileAddresses)
