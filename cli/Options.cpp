@@ -149,8 +149,11 @@ void ReadFileList(const std::string& list, std::vector<std::string>& files)
             files.push_back(line);
         line.clear();
     }
-    if (std::ferror(in))
-        throw EReadError();
+    if (std::ferror(in)) {  // such as a folder given as the list
+        if (list == "-")
+            throw EReadError();
+        throw EFOpenError(list);
+    }
     if (!line.empty())
         files.push_back(line);
 }

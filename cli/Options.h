@@ -29,7 +29,7 @@ struct CliOptions {
 // --files-from list ("-" for standard input), one path a line. Raises UsageError for
 // unknown options, missing values, values out of range, a missing -o and no FILE;
 // -o and FILEs are not needed with --help or --version. A list that cannot be read
-// raises EFOpenError, its entry index kNoEntry.
+// raises EFOpenError with its name (EReadError for standard input).
 CliOptions ParseOptions(const std::vector<std::string>& args);
 
 // The short usage lines.

@@ -60,10 +60,13 @@ int main(int argc, char** argv)
     try {
         options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "kameola-cli: %s\n%s\n", e.what(), TryHelpText);
+        // The message may quote an argument: harmless on a terminal as the others are.
+        const bool terminal = ::isatty(STDERR_FILENO) == 1;
+        const std::string what = terminal ? HarmlessText(e.what()) : e.what();
+        std::fprintf(stderr, "kameola-cli: %s\n%s\n", what.c_str(), TryHelpText);
         return 2;
     } catch (const Exception& e) {  // a --files-from list that cannot be read
-        std::fprintf(stderr, "kameola-cli: %s\n", WithFullStop(e.Message()).c_str());
+        ConsoleHost(options.Job, stderr, SettingsFor(true)).Error("", e.Message());
         return 1;
     }
     if (options.Help)

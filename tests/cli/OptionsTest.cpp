@@ -81,11 +81,13 @@ TEST(CliOptions, FilesFromListAfterTheArguments)
     EXPECT_EQ(o.Files, (std::vector<std::string>{"a.jpg", "b c.jpg", "/d/表.jpg", "last-without-newline"}));
     EXPECT_EQ(ParseOptions({"-o", "d", "--files-from=" + (dir / "list")}).Files.size(), 3u);
 
-    try {
-        ParseOptions({"-o", "d", "--files-from", dir / "missing"});
-        ADD_FAILURE() << "no error";
-    } catch (const EFOpenError& e) {
-        EXPECT_EQ(e.Message(), EFOpenError(dir / "missing").Message());
+    for (const std::string& bad : {dir / "missing", dir.Path().string()}) {
+        try {
+            ParseOptions({"-o", "d", "--files-from", bad});
+            ADD_FAILURE() << bad;
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), EFOpenError(bad).Message());
+        }
     }
     test::WriteFile(dir / "empty", "\n");
     EXPECT_THROW(ParseOptions({"-o", "d", "--files-from", dir / "empty"}), UsageError);
