@@ -1,6 +1,7 @@
 // Runs the built kameola-cli on generated files and checks what it writes and returns.
 #include "tests/gallery/FontConfigFiles.h"
 #include "tests/gallery/TestFiles.h"
+#include "cli/Terminal.h"
 #include "common/Errors.h"
 #include "gallery/TextEncoding.h"
 
@@ -257,4 +258,38 @@ TEST(CliEndToEnd, DefaultFaceFollowsFontconfig)
     EXPECT_NE(page(withFace, {"--background-color", "ffffff"})
                   .find(kameola::ToShiftJis("<FONT FACE=\"ＭＳ Ｐゴシック\">")),
               std::string::npos);
+}
+
+// On a terminal (a pseudo-terminal from script(1), of no set size, so COLUMNS counts):
+// a bar inside the width and a summary, no bar for TERM=dumb, names made harmless.
+TEST(CliEndToEnd, TerminalBarAndSummary)
+{
+    if (std::system("command -v script >/dev/null") != 0)
+        GTEST_SKIP() << "no script(1) to give a terminal";
+    ScratchDir dir;
+    const std::string odd = dir / "写真\x1B[2J_とても長い名前のファイル_二〇二四年夏の旅行.gif";
+    WriteFile(odd, "GIF89a");
+    const auto onTerminal = [&](const std::string& term) {
+        const std::string cli = std::string(KAMEOLA_CLI) + " -o " + Quote(dir / "out") + " " + Quote(odd);
+        const std::string cmd = "TERM=" + term + " COLUMNS=30 script -qec " + Quote(cli) +
+                                " /dev/null </dev/null >" + Quote(dir / "tty.txt");
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << term;
+        fs::remove_all(dir / "out");
+        return ReadFile(dir / "tty.txt");
+    };
+    const std::string shown = onTerminal("xterm");
+    EXPECT_EQ(shown.find("\x1B[2J"), std::string::npos) << "no escape from a name";
+    EXPECT_NE(shown.find("kameola-cli: 1 entry, 0 failed, 0 small images, 0 conversions, 0 copies skipped"),
+              std::string::npos) << shown;
+    std::size_t bars = 0;
+    for (std::size_t at = shown.find("\r\x1B[K"); at != std::string::npos; at = shown.find("\r\x1B[K", at + 1)) {
+        const std::size_t end = shown.find_first_of("\r\n", at + 4);
+        EXPECT_LT(kameola::DisplayWidth(shown.substr(at + 4, end - at - 4)), 30) << shown;
+        ++bars;
+    }
+    EXPECT_GE(bars, 2u) << shown;
+
+    const std::string dumb = onTerminal("dumb");
+    EXPECT_EQ(dumb.find("\x1B[K"), std::string::npos) << dumb;
+    EXPECT_NE(dumb.find("kameola-cli: 1 entry"), std::string::npos) << dumb;
 }
