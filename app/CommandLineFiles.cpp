@@ -1,7 +1,7 @@
 // The files named on the window's command line.
 #include "app/CommandLineFiles.h"
 
-#include "gallery/Naming.h"
+#include "gallery/FileSystem.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 // kameola-cli: makes a gallery page from files named on the command line.
 #include "common/Errors.h"
 #include "gallery/Entry.h"
-#include "gallery/Naming.h"
+#include "gallery/FileSystem.h"
 #include "gallery/Run.h"
 #include "cli/ConsoleHost.h"
 #include "cli/Options.h"

@@ -27,10 +27,12 @@ struct RunOptions {
 };
 
 // Writes the page, copies, BMP conversions and small images into the job's output
-// directory, reaching the windows only through the host. Entries are prepared on worker
-// threads and committed in list order, so the files are the same for any number of
-// workers. Errors propagate to the caller; files written before an error stay and the
-// page is written only at the very end.
+// directory, reaching the windows only through the host. Every output name is worked out
+// first: outputs that would clash stop the run (an EFCreateError tagged with the entry's
+// index) before anything is written. Entries are prepared on worker threads and committed
+// in list order, so the files are the same for any number of workers. Errors propagate to
+// the caller, tagged with the entry they came from; files written before an error stay
+// and the page is written only at the very end.
 RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& options = {});
 
 } // namespace kameola

@@ -42,6 +42,7 @@ struct CompressSetUp {
     JDIMENSION height;
     bool bgr;  // rows are blue, green, red, else red, green, blue
     JpegSettings settings;
+    const std::vector<std::uint8_t>* iccProfile;
 };
 
 void StartCompress(CompressSetUp& a)
@@ -58,6 +59,10 @@ void StartCompress(CompressSetUp& a)
     if (a.settings.ProgressiveOutput)
         jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
+    // An RGB profile does not describe grey samples.
+    if (!a.iccProfile->empty() && !a.settings.ForceGrayscale)
+        jpeg_write_icc_profile(&info, a.iccProfile->data(),
+                               static_cast<unsigned int>(a.iccProfile->size()));
 }
 
 struct RowStep {
@@ -102,12 +107,13 @@ void TJPEGImage::LoadJpegData(std::vector<std::uint8_t> bytes)
     if (data->Bytes.empty())
         return;  // accepted here; decoding reports the empty stream
 
-    const jpeg::StreamHeader header = jpeg::ReadStreamHeader(data->Bytes);
+    jpeg::StreamHeader header = jpeg::ReadStreamHeader(data->Bytes);
     data->Width = header.Width;
     data->Height = header.Height;
     data->Grayscale = header.Grayscale;
     data->Orientation = header.Orientation;
     data->SampledRowsExact = header.SampledRowsExact;
+    data->IccProfile = std::move(header.IccProfile);
     m_settings.ProgressiveOutput = header.MultipleScans;
 }
 
@@ -180,7 +186,7 @@ void TJPEGImage::CompressJpeg()
         jpeg::Compressor codec(data->Bytes);
         jpeg_compress_struct& info = codec.Info();
         CompressSetUp setUp{&info, static_cast<JDIMENSION>(width),
-                            static_cast<JDIMENSION>(height), bgr, m_settings};
+                            static_cast<JDIMENSION>(height), bgr, m_settings, &m_iccProfile};
         codec.Run(StartCompress, setUp);
         RowStep step{&info, nullptr};
         for (int y = 0; y < height; ++y) {
@@ -196,9 +202,16 @@ void TJPEGImage::CompressJpeg()
         data->Width = width;
         data->Height = height;
         data->Grayscale = m_settings.ForceGrayscale;
+        if (!data->Grayscale)
+            data->IccProfile = m_iccProfile;
     }
     m_data = std::move(data);
     m_hasStream = true;
+}
+
+void TJPEGImage::SetIccProfile(std::vector<std::uint8_t> profile)
+{
+    m_iccProfile = std::move(profile);
 }
 
 void TJPEGImage::SaveJpegFile(const std::string& path)

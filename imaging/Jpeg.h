@@ -34,6 +34,8 @@ struct TJPEGData {
     bool Grayscale = false;
     int Orientation = 1;            // Exif orientation 1..8; 1 when absent or unreadable
     bool SampledRowsExact = false;  // the stretch may skip unsampled rows (see StretchPicture)
+    // The stream's ICC colour profile when it describes RGB data; else empty.
+    std::vector<std::uint8_t> IccProfile;
 };
 
 class TJPEGImage : public TGraphic {
@@ -63,6 +65,9 @@ public:
     void AssignBitmap(const TBitmap& picture);
     // Encodes the held picture into a new stream (empty for no picture or a size of 0).
     void CompressJpeg();
+    // The ICC profile that CompressJpeg writes (APP2 chunks after APP0) into colour
+    // streams; empty for none. Kept across AssignBitmap.
+    void SetIccProfile(std::vector<std::uint8_t> profile);
     // Writes the stream's bytes, compressing first when there is no stream at all.
     // Raises EFCreateError.
     void SaveJpegFile(const std::string& path);
@@ -76,6 +81,7 @@ private:
     std::shared_ptr<TJPEGData> m_data;
     bool m_hasStream = false;  // false after AssignBitmap until CompressJpeg
     std::optional<TBitmap> m_picture;
+    std::vector<std::uint8_t> m_iccProfile;
 };
 
 // Stretches the decoded picture. When the picture is not decoded yet, the result is

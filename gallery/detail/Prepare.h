@@ -2,7 +2,7 @@
 // worker thread, so the result holds only plain sizes and encoded bytes, no pictures.
 #pragma once
 
-#include "gallery/Job.h"
+#include "gallery/Plan.h"
 
 #include <cstdint>
 #include <exception>
@@ -24,8 +24,9 @@ struct PreparedEntry {
     std::exception_ptr ConversionError;
 };
 
-// Reads, decodes, stretches and encodes one entry. Raises what reading or decoding the
-// entry raises (open, read, codec and height errors).
-PreparedEntry PrepareEntry(const std::string& path, const GalleryJob& job);
+// Reads, decodes, stretches and encodes one entry: the small image and the conversion when
+// the plan names them. Raises what reading or decoding the entry raises (open, read,
+// codec and height errors).
+PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, int thumbWidth);
 
 } // namespace kameola

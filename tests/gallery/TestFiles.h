@@ -76,6 +76,10 @@ public:
         Skipped.push_back(source + " -> " + target);
         Reasons.push_back(reason);
     }
+    void EntryFailed(const std::string& path, const std::string& message) override
+    {
+        Failures.push_back(path + ": " + message);
+    }
 
     MessageAnswer Answer = MessageAnswer::Yes;
     std::vector<Message> Messages;
@@ -86,6 +90,7 @@ public:
     int EventRounds = 0;
     std::vector<std::string> Skipped;
     std::vector<std::string> Reasons;
+    std::vector<std::string> Failures;  // "path: message"
 };
 
 } // namespace kameola::test

@@ -16,6 +16,20 @@
 
 namespace kameola::jpegtest {
 
+// An ICC profile of the given length: a header naming its length and the colour space of
+// the data it describes ("RGB ", "CMYK", "GRAY"), then patterned bytes.
+inline std::vector<std::uint8_t> IccProfileBytes(const char (&space)[5], std::size_t length)
+{
+    std::vector<std::uint8_t> profile(length);
+    for (std::size_t i = 0; i < length; ++i)
+        profile[i] = static_cast<std::uint8_t>(i * 7);
+    for (int k = 0; k < 4; ++k) {
+        profile[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(length >> (24 - 8 * k));
+        profile[16 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(space[k]);
+    }
+    return profile;
+}
+
 struct StreamShape {
     int Width = 16;
     int Height = 16;
