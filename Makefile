@@ -42,4 +42,4 @@ deb: deps
 	@scripts/build-deb.sh build-deb
 
 clean:
-	rm -rf build build-asan build-tsan build-deb
+	rm -rf build build-asan build-tsan build-werror build-deb
