@@ -2,6 +2,7 @@
 #include "gallery/Color.h"
 #include "gallery/Naming.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -130,7 +131,7 @@ TEST_F(DirectoryChain, FailureKeepsEarlierLevels)
         CreateDirectoryChain((m_root / "made" / std::string(300, 'x') / "y").string());
         ADD_FAILURE() << "no error";
     } catch (const EInOutError& e) {
-        EXPECT_EQ(e.Message(), "不正なファイル名です");  // ENAMETOOLONG
+        EXPECT_EQ(e.Message(), EInOutError(3).Message());  // ENAMETOOLONG
     }
     EXPECT_TRUE(fs::is_directory(m_root / "made"));
 
@@ -138,7 +139,8 @@ TEST_F(DirectoryChain, FailureKeepsEarlierLevels)
         CreateDirectoryChain((m_root / "file" / "x").string());
         ADD_FAILURE() << "no error";
     } catch (const EInOutError& e) {
-        EXPECT_EQ(e.Message(), "I/O エラー (17)");  // a file stands where a level should be (EEXIST)
+        // A file stands where a level should be (EEXIST).
+        EXPECT_EQ(e.Message(), EInOutError::FromErrno(EEXIST).Message());
     }
 
     if (::geteuid() != 0) {
@@ -147,7 +149,7 @@ TEST_F(DirectoryChain, FailureKeepsEarlierLevels)
             CreateDirectoryChain((m_root / "denied").string());
             ADD_FAILURE() << "no error";
         } catch (const EInOutError& e) {
-            EXPECT_EQ(e.Message(), "ファイルへのアクセスが拒否されました");
+            EXPECT_EQ(e.Message(), EInOutError(5).Message());
         }
     }
 }

@@ -1,7 +1,7 @@
 // The sampled-rows stretch is used only for stream layouts where it is exact; every other
 // stream decodes all rows and still gives the full decode's small picture.
 #include "imaging/Jpeg.h"
-#include "tests/imaging/JpegTestSupport.h"
+#include "tests/support/Jpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <iterator>
 
 using namespace kameola;
-using namespace kameola::jpegtest;
+using namespace kameola::test;
 namespace fs = std::filesystem;
 
 namespace {
