@@ -25,9 +25,6 @@ inline void WriteFileReplacing(const std::string& path, const std::vector<std::u
     WriteFileReplacing(path, bytes.data(), bytes.size());
 }
 
-// The reason a copy gives when its target exists.
-inline constexpr const char* kTargetExists = "ファイルが既に存在します";
-
 // Copies a regular file to target when nothing exists there. An existing target (also a
 // symbolic link) is never touched. False when nothing was copied; reason, when given,
 // then receives the message saying why. between, when given, is called between the

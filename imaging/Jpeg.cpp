@@ -82,6 +82,11 @@ void FinishCompress(jpeg_compress_struct& info)
 
 } // namespace
 
+int DecodeDivisor(const JpegSettings& settings)
+{
+    return 1 << std::clamp(settings.DecodeScale, 0, 3);
+}
+
 JpegSettings& DefaultJpegSettings()
 {
     static JpegSettings defaults;
@@ -134,7 +139,7 @@ int TJPEGImage::Width() const
 {
     if (m_picture)
         return m_picture->Width();
-    const int scale = 1 << std::clamp(m_settings.DecodeScale, 0, 3);
+    const int scale = DecodeDivisor(m_settings);
     return (m_data->Width + scale - 1) / scale;
 }
 
@@ -142,7 +147,7 @@ int TJPEGImage::Height() const
 {
     if (m_picture)
         return m_picture->Height();
-    const int scale = 1 << std::clamp(m_settings.DecodeScale, 0, 3);
+    const int scale = DecodeDivisor(m_settings);
     return (m_data->Height + scale - 1) / scale;
 }
 
@@ -153,12 +158,12 @@ int TJPEGImage::Orientation() const
 
 void TJPEGImage::SetWidth(int)
 {
-    throw EInvalidGraphicOperation("JPEG イメージのサイズは変更できません");
+    throw EInvalidGraphicOperation(kJpegSizeFixed);
 }
 
 void TJPEGImage::SetHeight(int)
 {
-    throw EInvalidGraphicOperation("JPEG イメージのサイズは変更できません");
+    throw EInvalidGraphicOperation(kJpegSizeFixed);
 }
 
 void TJPEGImage::AssignBitmap(const TBitmap& picture)

@@ -22,6 +22,9 @@ struct JpegSettings {
     bool BlockSmoothing = true;
 };
 
+// The divisor of the decoded size: 2^DecodeScale, DecodeScale taken within 0..3.
+int DecodeDivisor(const JpegSettings& settings);
+
 // The module-wide defaults that every new TJPEGImage copies.
 JpegSettings& DefaultJpegSettings();
 

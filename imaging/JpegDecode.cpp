@@ -21,7 +21,7 @@ DecodeLayout ConfigureDecode(jpeg_decompress_struct& info, const JpegSettings& s
 {
     DecodeLayout layout;
     info.scale_num = 1;
-    info.scale_denom = 1u << std::clamp(settings.DecodeScale, 0, 3);
+    info.scale_denom = static_cast<unsigned>(DecodeDivisor(settings));
     info.do_block_smoothing = settings.BlockSmoothing ? TRUE : FALSE;
     if (settings.ForceGrayscale)
         info.out_color_space = JCS_GRAYSCALE;
@@ -173,9 +173,7 @@ StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes)
     header.MultipleScans = step.multipleScans;
     header.SampledRowsExact = SampledRowsExact(info);
     for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next) {
-        static const char kExif[] = "Exif";
-        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
-            std::memcmp(m->data, kExif, 5) == 0) {
+        if (m->marker == JPEG_APP0 + 1 && exif::IsExif(m->data, m->data_length)) {
             header.Orientation = exif::Orientation(m->data, m->data_length);
             break;
         }

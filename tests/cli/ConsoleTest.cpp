@@ -2,7 +2,7 @@
 // and the summary.
 #include "cli/ConsoleHost.h"
 #include "cli/Terminal.h"
-#include "gallery/OutputFile.h"
+#include "common/Errors.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
 

@@ -24,7 +24,7 @@ TEST(Entry, SizeOrOpenError)
             OpenEntry(bad);
             ADD_FAILURE() << bad;
         } catch (const EFOpenError& e) {
-            EXPECT_EQ(e.Message(), "ファイル " + bad + " は開けません");
+            EXPECT_EQ(e.Message(), EFOpenError(bad).Message());
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "common/Errors.h"
 #include "gallery/FileSystem.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ TEST_F(DirectoryChain, FailureKeepsEarlierLevels)
         CreateDirectoryChain((m_root / "made" / std::string(300, 'x') / "y").string());
         ADD_FAILURE() << "no error";
     } catch (const EInOutError& e) {
-        EXPECT_EQ(e.Message(), "不正なファイル名です");  // ENAMETOOLONG
+        EXPECT_EQ(e.Message(), EInOutError(3).Message());  // ENAMETOOLONG
     }
     EXPECT_TRUE(fs::is_directory(m_root / "made"));
 
@@ -51,7 +52,8 @@ TEST_F(DirectoryChain, FailureKeepsEarlierLevels)
         CreateDirectoryChain((m_root / "file" / "x").string());
         ADD_FAILURE() << "no error";
     } catch (const EInOutError& e) {
-        EXPECT_EQ(e.Message(), "I/O エラー (17)");  // a file stands where a level should be (EEXIST)
+        // A file stands where a level should be (EEXIST).
+        EXPECT_EQ(e.Message(), EInOutError::FromErrno(EEXIST).Message());
     }
 
     if (::geteuid() != 0) {
@@ -60,7 +62,7 @@ TEST_F(DirectoryChain, FailureKeepsEarlierLevels)
             CreateDirectoryChain((m_root / "denied").string());
             ADD_FAILURE() << "no error";
         } catch (const EInOutError& e) {
-            EXPECT_EQ(e.Message(), "ファイルへのアクセスが拒否されました");
+            EXPECT_EQ(e.Message(), EInOutError(5).Message());
         }
     }
 }

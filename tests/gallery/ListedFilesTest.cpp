@@ -44,14 +44,14 @@ TEST(ListedFiles, BmpConversionNeverReplacesAListedJpeg)
     GalleryJob job = JobIn(dir.Path().string(), {dir / "p.jpg", dir / "p.bmp"});
     job.MakeSmallImages = true;
     // p.bmp's small image would share ps.jpg with p.jpg's; refused before anything is written.
-    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "ps.jpg") + " を作成できません");
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "ps.jpg").Message());
     EXPECT_TRUE(ReadFile(dir / "p.jpg") == photo);  // unchanged
     EXPECT_FALSE(fs::exists(dir / "ps.jpg"));
     EXPECT_FALSE(fs::exists(dir / "index.htm"));
 
     // Without small images the conversion alone would replace the listed p.jpg.
     job.MakeSmallImages = false;
-    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "p.jpg") + " を作成できません");
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "p.jpg").Message());
     EXPECT_TRUE(ReadFile(dir / "p.jpg") == photo);
     EXPECT_EQ(host.BusyDepth, 0);
 }
@@ -70,7 +70,7 @@ TEST(ListedFiles, SmallImageNeverReplacesAListedFile)
     GalleryJob job = JobIn(dir.Path().string(), {dir / "b.gif", dir / "as.jpg", dir / "a.jpg"});
     job.LinkInPlace = true;
     job.MakeSmallImages = true;
-    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "as.jpg") + " を作成できません");
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "as.jpg").Message());
     EXPECT_TRUE(ReadFile(dir / "as.jpg") == listed);  // unchanged
     EXPECT_FALSE(fs::exists(dir / "ass.jpg"));  // refused before anything is written
 
@@ -80,7 +80,7 @@ TEST(ListedFiles, SmallImageNeverReplacesAListedFile)
     job = JobIn(dir / "web", {dir / "as.jpg", dir / "a.jpg"});
     job.LinkInPlace = true;
     job.MakeSmallImages = true;
-    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "web/as.jpg") + " を作成できません");
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "web/as.jpg").Message());
     EXPECT_TRUE(ReadFile(dir / "as.jpg") == listed);  // unchanged
 }
 
@@ -93,7 +93,7 @@ TEST(ListedFiles, PageAndBackgroundPictureAreNotReplacedEither)
     WriteBmp(dir / "bg.jpg.bmp", 8, 8);
 
     GalleryJob job = JobIn(dir.Path().string(), {dir / "index.htm"});
-    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "index.htm") + " を作成できません");
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "index.htm").Message());
     EXPECT_EQ(ReadFile(dir / "index.htm"), "old page, listed");
 
     // A small image named like the background picture.
@@ -105,7 +105,7 @@ TEST(ListedFiles, PageAndBackgroundPictureAreNotReplacedEither)
     fs::create_directories(dir.Path() / "web");
     fs::create_symlink(dir / "bgs.jpg", dir / "web/bgs.jpg");
     const std::string background = ReadFile(dir / "bgs.jpg");
-    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "web/bgs.jpg") + " を作成できません");
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "web/bgs.jpg").Message());
     EXPECT_TRUE(ReadFile(dir / "bgs.jpg") == background);  // unchanged
 
     // Files that are not listed are replaced as before.

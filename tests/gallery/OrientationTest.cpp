@@ -4,7 +4,7 @@
 #include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
 #include "tests/gallery/TestFiles.h"
-#include "tests/imaging/JpegTestSupport.h"
+#include "tests/support/Jpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -129,8 +129,8 @@ TEST(SmallImageProfile, RgbProfileOfTheSourceIsCarried)
     ScratchDir dir;
     RecordingHost host;
     const std::pair<const char*, std::vector<std::uint8_t>> sources[] = {
-        {"p3.jpg", jpegtest::IccProfileBytes("RGB ", 536)},
-        {"cmyk.jpg", jpegtest::IccProfileBytes("CMYK", 536)},
+        {"p3.jpg", test::IccProfileBytes("RGB ", 536)},
+        {"cmyk.jpg", test::IccProfileBytes("CMYK", 536)},
     };
     GalleryJob job;
     job.OutputDir = dir / "web";

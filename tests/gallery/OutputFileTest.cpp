@@ -136,7 +136,7 @@ TEST_P(OutputFile, FailedWriteNamesTheFinalPathAndLeavesNothing)
         WriteFileReplacing(dir / "page.htm", std::string_view("x"));
         ADD_FAILURE();
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Message(), "ファイル " + (dir / "page.htm") + " を作成できません");
+        EXPECT_EQ(e.Message(), EFCreateError(dir / "page.htm").Message());
     }
     EXPECT_THROW(WriteFileReplacing(dir / "missing/page.htm", std::string_view("x")),
                  EFCreateError);
@@ -161,11 +161,11 @@ TEST_P(OutputFile, CopyNeverReplacesAndSaysWhy)
     EXPECT_TRUE(CopyFileNoReplace(dir / "a", dir / "c"));
     EXPECT_EQ(ReadFile(dir / "c"), "new");
     EXPECT_FALSE(CopyFileNoReplace(dir / "missing", dir / "d", &reason));
-    EXPECT_EQ(reason, "ファイル " + (dir / "missing") + " は開けません");
+    EXPECT_EQ(reason, EFOpenError(dir / "missing").Message());
 
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
     EXPECT_FALSE(CopyFileNoReplace(dir / "pipe", dir / "e", &reason));  // returns at once
-    EXPECT_EQ(reason, "ファイル " + (dir / "pipe") + " は開けません");
+    EXPECT_EQ(reason, EFOpenError(dir / "pipe").Message());
     EXPECT_FALSE(fs::exists(dir / "e"));
     EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
 }
@@ -204,7 +204,7 @@ TEST_P(OutputFile, WritesCutShortByAFileSizeLimitFailWithoutPartialFiles)
         WriteFileReplacing(dir / "page.htm", std::string(1 << 20, 'p'));
     });
     EXPECT_TRUE(page.Exited);
-    EXPECT_EQ(page.Error, "ファイル " + (dir / "page.htm") + " を作成できません");
+    EXPECT_EQ(page.Error, EFCreateError(dir / "page.htm").Message());
     EXPECT_EQ(ReadFile(dir / "page.htm"), "old page");
     EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
 }

@@ -90,7 +90,7 @@ TEST_F(RunOutput, EntryTurnedIntoAPipeStopsOrIsSkippedWithoutHanging)
             RunGallery(JobWith({path}), host);
             ADD_FAILURE() << path;
         } catch (const EFOpenError& e) {
-            EXPECT_EQ(e.Message(), "ファイル " + path + " は開けません");
+            EXPECT_EQ(e.Message(), EFOpenError(path).Message());
         }
     }
 
@@ -98,7 +98,7 @@ TEST_F(RunOutput, EntryTurnedIntoAPipeStopsOrIsSkippedWithoutHanging)
     GalleryJob job = JobWith({dir / "c.gif"});
     RunGallery(job, host);
     ASSERT_EQ(host.Reasons.size(), 1u);
-    EXPECT_EQ(host.Reasons[0], "ファイル " + (dir / "c.gif") + " は開けません");
+    EXPECT_EQ(host.Reasons[0], EFOpenError(dir / "c.gif").Message());
     EXPECT_FALSE(fs::exists(web + "/c.gif"));
     EXPECT_TRUE(fs::exists(web + "/index.htm"));
 }
@@ -116,7 +116,7 @@ TEST_F(RunOutput, WritesCutShortFailWithTheFinalPathAndLeaveNoPartialFile)
     for (const auto& g : gifs)
         pageJob.Entries.push_back({g, ""});
     WriteFile(web + "/index.htm", "old page");
-    EXPECT_EQ(RunLimited(pageJob, limit), "ファイル " + web + "/index.htm を作成できません");
+    EXPECT_EQ(RunLimited(pageJob, limit), EFCreateError(web + "/index.htm").Message());
     EXPECT_EQ(ReadFile(web + "/index.htm"), "old page");
 
     WriteJpeg(dir / "a.jpg", 640, 480);
@@ -124,12 +124,12 @@ TEST_F(RunOutput, WritesCutShortFailWithTheFinalPathAndLeaveNoPartialFile)
     smallJob.MakeSmallImages = true;
     smallJob.LinkInPlace = true;
     WriteFile(web + "/as.jpg", "old small image");
-    EXPECT_EQ(RunLimited(smallJob, limit), "ファイル " + web + "/as.jpg を作成できません");
+    EXPECT_EQ(RunLimited(smallJob, limit), EFCreateError(web + "/as.jpg").Message());
     EXPECT_EQ(ReadFile(web + "/as.jpg"), "old small image");
 
     WriteBmp(dir / "p.bmp", 1000, 1000);
     EXPECT_EQ(RunLimited(JobWith({dir / "p.bmp"}), 4096),
-              "ファイル " + web + "/p.jpg を作成できません");
+              EFCreateError(web + "/p.jpg").Message());
     EXPECT_FALSE(fs::exists(web + "/p.jpg"));
 
     WriteFile(dir / "big.gif", std::string(64 << 10, 'g'));

@@ -211,7 +211,7 @@ TEST_F(Run, ExistingPageReplacedAndEmptyPageNameFails)
         RunGallery(job, host);
         FAIL() << "no error";
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Message(), "ファイル " + job.OutputDir + "/ を作成できません");
+        EXPECT_EQ(e.Message(), EFCreateError(job.OutputDir + "/").Message());
     }
     EXPECT_TRUE(fs::exists(job.OutputDir + "/ps.jpg"));
     EXPECT_TRUE(fs::exists(job.OutputDir + "/p.jpg"));
@@ -288,7 +288,7 @@ TEST_F(Run, StopsBeforeWritingAnything)
         RunGallery(job, host);
         FAIL() << "no error";
     } catch (const EInvalidOperation& e) {
-        EXPECT_EQ(e.Message(), "1 から 2147483647 の間の値でなければなりません");
+        EXPECT_EQ(e.Message(), EInvalidOperation(1, 2147483647).Message());
     }
     EXPECT_TRUE(fs::is_directory(job.OutputDir));
     EXPECT_FALSE(fs::exists(job.OutputDir + "/bg.gif"));

@@ -1,7 +1,7 @@
 // The ICC colour profile: read from a stream's APP2 chunks when it describes RGB data,
 // written after APP0.
 #include "imaging/Jpeg.h"
-#include "tests/imaging/JpegTestSupport.h"
+#include "tests/support/Jpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 namespace kameola {
 namespace {
 
-using namespace jpegtest;
+using namespace test;
 using Bytes = std::vector<std::uint8_t>;
 
 // The markers of a stream's segments up to the first scan, in order.
