@@ -24,11 +24,14 @@ namespace {
 
 // Copies a file by the copy rule: never over an existing file, failures only reported to
 // the host, which may tell the user but does not stop the run.
+// With an open source the copy reads from it, else it opens source.
 void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
-                RunStats& stats)
+                RunStats& stats, const FileHandle& opened = FileHandle(-1))
 {
     std::string reason;
-    if (!CopyFileNoReplace(source, target, &reason, [&host] { host.KeepResponsive(); })) {
+    const auto between = [&host] { host.KeepResponsive(); };
+    if (!(opened.Valid() ? CopyFileNoReplace(opened.Get(), target, &reason, between)
+                         : CopyFileNoReplace(source, target, &reason, between))) {
         ++stats.SkippedCopies;
         host.CopySkipped(source, target, reason);
     }
@@ -156,7 +159,7 @@ Cell CommitEntry(const std::string& path, EntryPipeline& entries, const GalleryJ
         }
         return {converted, ChangeExtension(source, ".jpg"), prepared.Width, prepared.Height};
     }
-    CopyByRule(path, JoinOutputPath(job.OutputDir, name), host, stats);
+    CopyByRule(path, JoinOutputPath(job.OutputDir, name), host, stats, prepared.Source);
     return {name, source, prepared.Width, prepared.Height};
 }
 
@@ -190,7 +193,10 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
     if (count < 1)
         throw EInvalidOperation(1, 2147483647);
     host.SetProgressRange(0, count - 1);
-    RemoveStaleTemporaries(job.OutputDir);
+    std::vector<std::string> keep{job.Style.BackgroundImage};
+    for (const auto& entry : job.Entries)
+        keep.push_back(entry.Path);
+    RemoveStaleTemporaries(job.OutputDir, keep);
 
     RunStats stats;
     std::string background;

@@ -1,0 +1,56 @@
+// The memory shared by the pictures being prepared at once.
+#include "gallery/detail/MemoryBudget.h"
+
+#include "imaging/Bitmap.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kameola {
+
+MemoryBudget::Reservation& MemoryBudget::Reservation::operator=(Reservation&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        m_budget = std::exchange(other.m_budget, nullptr);
+        m_bytes = std::exchange(other.m_bytes, 0);
+    }
+    return *this;
+}
+
+void MemoryBudget::Reservation::Release()
+{
+    if (m_budget)
+        std::exchange(m_budget, nullptr)->Give(std::exchange(m_bytes, 0));
+}
+
+MemoryBudget::Reservation MemoryBudget::Reserve(std::size_t bytes)
+{
+    std::unique_lock lock(m_mutex);
+    m_freed.wait(lock, [&] { return m_inUse == 0 || bytes <= m_capacity() - std::min(m_inUse, m_capacity()); });
+    m_inUse += bytes;
+    return Reservation(this, bytes);
+}
+
+std::size_t MemoryBudget::InUse() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_inUse;
+}
+
+void MemoryBudget::Give(std::size_t bytes)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_inUse -= bytes;
+    }
+    m_freed.notify_all();
+}
+
+MemoryBudget& PictureMemoryBudget()
+{
+    static MemoryBudget budget(PictureStorageLimit);
+    return budget;
+}
+
+} // namespace kameola
