@@ -27,7 +27,15 @@ void MemoryBudget::Reservation::Release()
 MemoryBudget::Reservation MemoryBudget::Reserve(std::size_t bytes)
 {
     std::unique_lock lock(m_mutex);
-    m_freed.wait(lock, [&] { return m_inUse == 0 || bytes <= m_capacity() - std::min(m_inUse, m_capacity()); });
+    const auto room = [&] {
+        const std::size_t capacity = m_capacity();
+        return m_inUse == 0 || (m_inUse <= capacity && bytes <= capacity - m_inUse);
+    };
+    if (!room()) {
+        ++m_waiting;
+        m_freed.wait(lock, room);
+        --m_waiting;
+    }
     m_inUse += bytes;
     return Reservation(this, bytes);
 }
@@ -36,6 +44,12 @@ std::size_t MemoryBudget::InUse() const
 {
     std::lock_guard lock(m_mutex);
     return m_inUse;
+}
+
+int MemoryBudget::Waiting() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_waiting;
 }
 
 void MemoryBudget::Give(std::size_t bytes)

@@ -3,9 +3,9 @@
 #include "gallery/Run.h"
 
 #include "common/Errors.h"
+#include "common/OutputFile.h"
 #include "gallery/ListedFiles.h"
 #include "gallery/Naming.h"
-#include "gallery/OutputFile.h"
 #include "gallery/Page.h"
 #include "gallery/detail/Prepare.h"
 #include "gallery/detail/Workers.h"

@@ -3,16 +3,14 @@
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
+#include "common/OutputFile.h"
 #include "imaging/Bitmap.h"
 #include "imaging/detail/JpegCodec.h"
 #include "imaging/detail/JpegDecode.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <jerror.h>
 
@@ -226,18 +224,10 @@ void TJPEGImage::CompressJpeg()
 
 void TJPEGImage::SaveJpegFile(const std::string& path)
 {
-    // Compress before touching the file, so a failure leaves any existing file intact.
+    // Compress before touching the file; the file then appears whole or not at all.
     if (!m_hasStream)
         CompressJpeg();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw EFCreateError(path);
-    const std::vector<std::uint8_t>& bytes = m_data->Bytes;
-    const bool written = WriteAll(fd, bytes.data(), bytes.size());
-    if (::close(fd) != 0 || !written) {
-        ::unlink(path.c_str());  // a cut-short picture must not pass for a good one
-        throw EFCreateError(path);
-    }
+    WriteFileReplacing(path, m_data->Bytes);
 }
 
 JpegSettings& TJPEGImage::Settings()

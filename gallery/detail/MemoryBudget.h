@@ -32,6 +32,8 @@ public:
     // Waits until bytes fit beside the reservations held, or none is held.
     Reservation Reserve(std::size_t bytes);
     std::size_t InUse() const;
+    // Reservations waiting for room.
+    int Waiting() const;
 
 private:
     void Give(std::size_t bytes);
@@ -40,6 +42,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_freed;
     std::size_t m_inUse = 0;
+    int m_waiting = 0;
 };
 
 // The budget of every run in this process: the single-picture storage limit.

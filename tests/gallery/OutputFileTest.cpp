@@ -1,10 +1,10 @@
 // Output files: whole or absent, never through a link, copies never replacing, on every
 // combination of what a file system may lack.
-#include "gallery/OutputFile.h"
+#include "common/OutputFile.h"
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
-#include "gallery/detail/FileSystemCalls.h"
+#include "common/detail/FileSystemCalls.h"
 #include "tests/gallery/TestFiles.h"
 
 #include <cerrno>

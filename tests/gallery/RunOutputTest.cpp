@@ -1,7 +1,7 @@
 // How the run writes its files: never through a planted link, never cut short, no
 // leftovers, and entries that stopped being regular files.
 #include "common/Errors.h"
-#include "gallery/OutputFile.h"
+#include "common/OutputFile.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
 

@@ -9,11 +9,11 @@
 // with a check code that matches its random part (no user picks that by chance), it is a
 // regular file of this user with no other name, no writer holds its lock, and it is
 // neither a listed entry nor the background picture.
-#include "gallery/OutputFile.h"
+#include "common/OutputFile.h"
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
-#include "gallery/detail/FileSystemCalls.h"
+#include "common/detail/FileSystemCalls.h"
 
 #include <array>
 #include <cerrno>
