@@ -113,8 +113,10 @@ public:
 // Messages that go with a general class rather than one of their own.
 // EInvalidGraphicOperation from a JPEG picture's size setters.
 inline constexpr const char* kJpegSizeFixed = "JPEG イメージのサイズは変更できません";
-// The reason a copy gives when its target exists.
+// The reasons a copy gives when its target exists, and when its source changed while it
+// was copied.
 inline constexpr const char* kTargetExists = "ファイルが既に存在します";
+inline constexpr const char* kSourceChanged = "コピー中にファイルが変更されました";
 // What an error box says for a failure that carries no message.
 inline constexpr const char* kUnknownError = "不明なエラーが発生しました";
 

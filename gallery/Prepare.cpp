@@ -2,13 +2,17 @@
 #include "gallery/detail/Prepare.h"
 
 #include "common/Errors.h"
+#include "common/FileIo.h"
+#include "gallery/detail/MemoryBudget.h"
 #include "gallery/Naming.h"
 #include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
 #include "imaging/Orientation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -50,10 +54,21 @@ PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, in
     result.Height = static_cast<int>(std::nearbyint(thumbWidth * 0.75));
     const FileClass fileClass = plan.Class;
     const bool small = !plan.SmallImage.empty();
+    const bool copied = !plan.CopyTarget.empty();
+    struct stat info {};
+    FileHandle file(-1);
+    if (fileClass != FileClass::Other || copied) {
+        file = OpenRegularFile(path, &info);
+        if (!file.Valid() && fileClass != FileClass::Other)
+            throw EFOpenError(path);
+    }
+    MemoryBudget::Reservation memory;
 
     if (fileClass == FileClass::Bmp) {
         TBitmap picture;
-        picture.LoadBmpFile(path);
+        picture.LoadBmpFile(file.Get(), [&memory](std::size_t bytes) {
+            memory = PictureMemoryBudget().Reserve(bytes);
+        });
         result.Height = ThumbHeight(thumbWidth, picture.Height(), picture.Width());
         if (small) {
             TJPEGImage jpeg;
@@ -70,8 +85,11 @@ PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, in
             }
         }
     } else if (fileClass == FileClass::Jpeg) {
+        // The stream is held whole; the sampled rows take little beside it.
+        memory = PictureMemoryBudget().Reserve(static_cast<std::size_t>(
+            std::clamp<off_t>(info.st_size, 0, static_cast<off_t>(PictureStorageLimit()))));
         TJPEGImage jpeg;
-        jpeg.LoadJpegFile(path);
+        jpeg.LoadJpegFile(file.Get());
         // The whole stream is decoded, so a damaged file stops the run, but only the rows a
         // nearest-neighbour stretch samples are made into pixels: with the same errors and
         // the same small image as a full decode. The header gives the size. Without small
@@ -97,6 +115,8 @@ PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, in
                 Encode(jpeg, OrientUpright(stretched, orientation), jpeg.Data().IccProfile);
         }
     }
+    if (copied)
+        result.Source = std::move(file);
     return result;
 }
 

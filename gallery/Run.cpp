@@ -4,9 +4,9 @@
 #include "gallery/Run.h"
 
 #include "common/Errors.h"
+#include "common/OutputFile.h"
 #include "gallery/FileSystem.h"
 #include "gallery/Naming.h"
-#include "gallery/OutputFile.h"
 #include "gallery/Page.h"
 #include "gallery/Plan.h"
 #include "gallery/detail/EntryPipeline.h"
@@ -24,12 +24,15 @@ namespace kameola {
 namespace {
 
 // Copies a file by the copy rule: never over an existing file, failures only reported to
-// the host, which may tell the user but does not stop the run.
+// the host, which may tell the user but does not stop the run. With an open source the
+// copy reads from it, else it opens source.
 void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
-                RunStats& stats)
+                RunStats& stats, const FileHandle& opened = FileHandle(-1))
 {
     std::string reason;
-    if (!CopyFileNoReplace(source, target, &reason, [&host] { host.KeepResponsive(); })) {
+    const auto between = [&host] { host.KeepResponsive(); };
+    if (!(opened.Valid() ? CopyFileNoReplace(opened.Get(), target, &reason, between)
+                         : CopyFileNoReplace(source, target, &reason, between))) {
         ++stats.SkippedCopies;
         host.CopySkipped(source, target, reason);
     }
@@ -105,8 +108,18 @@ std::pair<int, int> CommitEntry(const std::string& path, const PlannedEntry& pla
         ++stats.Conversions;
     }
     if (!planned.CopyTarget.empty())
-        CopyByRule(path, JoinOutputPath(job.OutputDir, planned.CopyTarget), host, stats);
+        CopyByRule(path, JoinOutputPath(job.OutputDir, planned.CopyTarget), host, stats,
+                   prepared.Source);
     return {prepared.Width, prepared.Height};
+}
+
+// The files the job was given: the cleanup of leftovers never touches them.
+std::vector<std::string> ListedPaths(const GalleryJob& job)
+{
+    std::vector<std::string> paths{job.Style.BackgroundImage};
+    for (const GalleryEntry& entry : job.Entries)
+        paths.push_back(entry.Path);
+    return paths;
 }
 
 int WorkerCount(const RunOptions& options)
@@ -196,7 +209,7 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
     host.SetProgressRange(0, static_cast<int>(job.Entries.size()) - 1);
 
     const RunPlan plan = PlanRun(job, options.KeepGoing);
-    RemoveStaleTemporaries(job.OutputDir);
+    RemoveStaleTemporaries(job.OutputDir, ListedPaths(job));
     RunStats stats;
     CopyBackground(job, plan, host, stats);
     PageWriter page(job, plan.BackgroundAddress);

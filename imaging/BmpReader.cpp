@@ -361,18 +361,24 @@ void ReadRows(TBitmap& picture, const BmpLayout& layout, int fd)
             parts[count] = {FileRow(picture, layout, r) + from, n};
             want += n;
         }
-        const ssize_t got = ::preadv(fd, parts, count, static_cast<off_t>(layout.pixelPos + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
+        std::size_t got = 0;
+        const bool read = ReadPartsAt(fd, layout.pixelPos + done, parts, count, &got);
+        done += got;
+        if (!read || got < want)
             break;
-        done += static_cast<std::size_t>(got);
     }
     // Clear what was not read: the rest of the last row touched and every row after it.
     for (int r = static_cast<int>(done / stride); r < layout.height; ++r) {
         const std::size_t from = r == static_cast<int>(done / stride) ? done % stride : 0;
         std::memset(FileRow(picture, layout, r) + from, 0, stride - from);
     }
+}
+
+// The bytes the picture's rows take, padded to 4 bytes each.
+std::size_t StorageBytes(PixelFormat format, int width, int height)
+{
+    const std::uint64_t bits = static_cast<std::uint64_t>(width) * BitsPerPixel(format);
+    return static_cast<std::size_t>((bits + 31) / 32 * 4 * static_cast<std::uint64_t>(height));
 }
 
 // Reads n bytes at offset into a buffer; fewer when the file ends first.
@@ -390,29 +396,38 @@ std::vector<std::uint8_t> ReadBytesAt(int fd, std::size_t offset, std::size_t n)
 
 void TBitmap::LoadBmpFile(const std::string& path)
 {
-    struct stat info {};
-    FileHandle file = OpenRegularFile(path, &info);
+    FileHandle file = OpenRegularFile(path);
     if (!file.Valid())
         throw EFOpenError(path);
+    LoadBmpFile(file.Get());
+}
+
+void TBitmap::LoadBmpFile(int fd, const std::function<void(std::size_t bytes)>& beforeAllocating)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        throw EReadError();
 
     // A regular file: the headers first, then the pixels straight into the picture's rows,
     // so that a large picture is not held twice.
     std::vector<std::uint8_t> head =
-        ReadBytesAt(file.Get(), 0, std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kHeaderBytes));
+        ReadBytesAt(fd, 0, std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kHeaderBytes));
     const std::size_t size = head.size() < kHeaderBytes ? head.size() : static_cast<std::size_t>(info.st_size);
     if (size == 0) {
         *this = TBitmap();
         return;
     }
     BmpLayout layout = ValidateBmp(head.data(), size);
+    if (beforeAllocating)
+        beforeAllocating(StorageBytes(layout.format, layout.width, layout.height));
     TBitmap picture;
     if (layout.format == PixelFormat::pfDevice) {
         picture.Create(layout.format, layout.width, layout.height);
-        const std::vector<std::uint8_t> data = ReadBytesAt(file.Get(), layout.pixelPos, layout.taken);
+        const std::vector<std::uint8_t> data = ReadBytesAt(fd, layout.pixelPos, layout.taken);
         ExpandRle(data.data(), data.size(), layout.h.bitCount, layout.table, picture, layout.topDown);
     } else {
         picture = NewPicture(layout);
-        ReadRows(picture, layout, file.Get());
+        ReadRows(picture, layout, fd);
     }
     *this = std::move(picture);
 }

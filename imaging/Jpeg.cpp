@@ -3,34 +3,47 @@
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
+#include "common/OutputFile.h"
+#include "imaging/Bitmap.h"
 #include "imaging/detail/JpegCodec.h"
 #include "imaging/detail/JpegDecode.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <jerror.h>
 
 namespace kameola {
 namespace {
 
-// The whole file's bytes. Raises EFOpenError, EReadError, EStreamError.
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path)
+// The file's bytes as fstat gives their number, read from offset 0. Only the first two
+// are read when they are no start of image, so any file that is no JPEG fails as cheaply
+// as the codec's check of those bytes. A stream larger than a picture may be is refused
+// before anything of its size is allocated. Raises EReadError, EOutOfResources.
+std::vector<std::uint8_t> ReadStream(int fd)
 {
-    FileHandle file = OpenRegularFile(path);
-    if (!file.Valid())
-        throw EFOpenError(path);
-    std::vector<std::uint8_t> bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        throw EReadError();
+    const auto size = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(size, 2)));
+    std::size_t got = 0;
+    if (!ReadAt(fd, 0, bytes.data(), bytes.size(), &got))
+        throw EReadError();
+    bytes.resize(got);
+    if (got < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return bytes;  // the codec reports it as it would for the whole file
+    if (size > PictureStorageLimit())
+        throw EOutOfResources();
     try {
-        if (!ReadAll(file.Get(), bytes))
-            throw EReadError();
+        bytes.resize(static_cast<std::size_t>(size));
     } catch (const std::bad_alloc&) {
-        throw EStreamError();
+        throw EOutOfResources();
     }
+    if (!ReadAt(fd, 2, bytes.data() + 2, bytes.size() - 2, &got))
+        throw EReadError();
+    bytes.resize(2 + got);  // a file cut short since fstat ends where it ends
     return bytes;
 }
 
@@ -99,7 +112,15 @@ TJPEGImage::TJPEGImage() : m_settings(DefaultJpegSettings()), m_data(std::make_s
 
 void TJPEGImage::LoadJpegFile(const std::string& path)
 {
-    LoadJpegData(ReadWholeFile(path));
+    FileHandle file = OpenRegularFile(path);
+    if (!file.Valid())
+        throw EFOpenError(path);
+    LoadJpegFile(file.Get());
+}
+
+void TJPEGImage::LoadJpegFile(int fd)
+{
+    LoadJpegData(ReadStream(fd));
 }
 
 void TJPEGImage::LoadJpegData(std::vector<std::uint8_t> bytes)
@@ -221,18 +242,10 @@ void TJPEGImage::SetIccProfile(std::vector<std::uint8_t> profile)
 
 void TJPEGImage::SaveJpegFile(const std::string& path)
 {
-    // Compress before touching the file, so a failure leaves any existing file intact.
+    // Compress before touching the file; the file then appears whole or not at all.
     if (!m_hasStream)
         CompressJpeg();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw EFCreateError(path);
-    const std::vector<std::uint8_t>& bytes = m_data->Bytes;
-    const bool written = WriteAll(fd, bytes.data(), bytes.size());
-    if (::close(fd) != 0 || !written) {
-        ::unlink(path.c_str());  // a cut-short picture must not pass for a good one
-        throw EFCreateError(path);
-    }
+    WriteFileReplacing(path, m_data->Bytes);
 }
 
 JpegSettings& TJPEGImage::Settings()

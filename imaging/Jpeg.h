@@ -47,6 +47,9 @@ public:
 
     // Reads the whole file and its header. Raises EFOpenError, EReadError, EJPEG.
     void LoadJpegFile(const std::string& path);
+    // The same from an open file, read from its start with pread (its offset stays).
+    // A stream over PictureStorageLimit() bytes raises EOutOfResources.
+    void LoadJpegFile(int fd);
     // The same from bytes in memory.
     void LoadJpegData(std::vector<std::uint8_t> bytes);
 

@@ -1,7 +1,7 @@
 // How the run writes its files: never through a planted link, never cut short, no
 // leftovers, and entries that stopped being regular files.
 #include "common/Errors.h"
-#include "gallery/OutputFile.h"
+#include "common/OutputFile.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
 
@@ -140,13 +140,17 @@ TEST_F(RunOutput, WritesCutShortFailWithTheFinalPathAndLeaveNoPartialFile)
     EXPECT_TRUE(TemporaryFilesIn(web).empty());
 }
 
-TEST_F(RunOutput, StaleTemporaryFilesGoAndLongPageNamesWork)
+TEST_F(RunOutput, StaleTemporaryFilesGoButListedFilesStayAndLongPageNamesWork)
 {
-    WriteFile(web + "/.kameola-Ab12Cd", "left by a killed run");
+    const std::string stale = TemporaryFileName("Ab12Cd34Ef56");
+    const std::string entry = TemporaryFileName("Gh78Ij90Kl12");
+    WriteFile(web + "/" + stale, "left by a killed run");
+    WriteFile(web + "/" + entry, "GIF89a listed");
     WriteFile(dir / "a.gif", "GIF89a");
-    GalleryJob job = JobWith({dir / "a.gif"});
+    GalleryJob job = JobWith({dir / "a.gif", web + "/" + entry});
     job.PageName = std::string(251, 'n') + ".htm";
     RunGallery(job, host);
-    EXPECT_FALSE(fs::exists(web + "/.kameola-Ab12Cd"));
+    EXPECT_FALSE(fs::exists(web + "/" + stale));
+    EXPECT_EQ(ReadFile(web + "/" + entry), "GIF89a listed");
     EXPECT_EQ(ReadFile(web + "/" + job.PageName).substr(0, 12), "<HTML><HEAD>");
 }

@@ -3,7 +3,7 @@
 
 #include "imaging/Bitmap.h"
 #include "common/Errors.h"
-#include "gallery/OutputFile.h"
+#include "common/OutputFile.h"
 #include "imaging/Jpeg.h"
 
 #include <gtest/gtest.h>

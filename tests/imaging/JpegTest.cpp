@@ -365,6 +365,20 @@ TEST(JpegFileTest, LoadAndSave)
         EXPECT_EQ(e.Message(), EFOpenError(dir + "missing.jpg").Message());
     }
 
+    // Huge files are checked before they are read: a sparse 4 GiB file that is no JPEG fails
+    // on its first bytes, and one that starts as a JPEG is refused for its size.
+    for (const auto& [name, start] : {std::pair{"huge-gif.jpg", std::string("GIF89a")},
+                                      std::pair{"huge.jpg", std::string("\xFF\xD8\xFF\xE0")}}) {
+        WriteFile(dir + name, std::vector<std::uint8_t>(start.begin(), start.end()));
+        std::filesystem::resize_file(dir + name, std::uintmax_t{4} << 30);
+        TJPEGImage huge;
+        if (start[0] == 'G')
+            EXPECT_EQ(JpegCode([&] { huge.LoadJpegFile(dir + name); }), JERR_NO_SOI);
+        else
+            EXPECT_THROW(huge.LoadJpegFile(dir + name), EOutOfResources);
+        std::filesystem::remove(dir + name);
+    }
+
     // An existing, larger file is replaced by exactly the stream's bytes.
     const std::string out = dir + "out.jpg";
     WriteBytes(out, Bytes(100000, 0xAB));
