@@ -1,10 +1,11 @@
 # make run: install what is missing, build, start the program.
 # make test: install what is missing, build, run every test.
+# make deb: install what is missing, build the Debian packages in build-deb/.
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test sanitize tsan clean
+.PHONY: all deps configure build run test sanitize tsan deb clean
 
 all: build
 
@@ -34,5 +35,11 @@ tsan:
 	  CMAKE_FLAGS="-DTSAN=ON -DKAMEOLA_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo"
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L 'gallery|cli'
 
+# The packages kameola and kameola-cli, from a copy of the tracked tree in build-deb/src
+# (dpkg-buildpackage writes its results beside the source): the .debs, .changes and
+# .buildinfo end up in build-deb/.
+deb: deps
+	@scripts/build-deb.sh build-deb
+
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-werror build-deb

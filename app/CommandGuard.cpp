@@ -33,7 +33,7 @@ void RunCommand(Services& services, QWidget* parent, const std::function<void()>
     } catch (const std::exception& e) {
         message = e.what();
     } catch (...) {
-        message = "不明なエラーが発生しました";
+        message = kUnknownError;
     }
     try {
         ShowErrorBox(services, parent, message);

@@ -1,7 +1,7 @@
 // The window's command line: --help and --version, files to add, unknown options.
 #include "app/CommandLineFiles.h"
 
-#include "gallery/Naming.h"
+#include "gallery/FileSystem.h"
 
 #include <algorithm>
 #include <array>

@@ -3,43 +3,86 @@
 
 #include "common/Errors.h"
 #include "gallery/Naming.h"
+#include "gallery/OutputFile.h"
+#include "cli/Terminal.h"
+
+#include <algorithm>
 
 namespace kameola {
 
-ConsoleHost::ConsoleHost(const GalleryJob& job, std::FILE* err, bool progress)
-    : m_job(job), m_err(err), m_progress(progress)
+namespace {
+
+const char* const kPrefix = "kameola-cli: ";
+
+} // namespace
+
+std::string CountOf(int count, const std::string& singular, const std::string& plural)
 {
+    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
+ConsoleHost::ConsoleHost(const GalleryJob& job, std::FILE* err, const ConsoleSettings& settings)
+    : m_job(job), m_err(err), m_settings(settings)
+{
+    if (m_settings.Quiet)
+        m_settings.Bar = false;
 }
 
 MessageAnswer ConsoleHost::ShowMessage(const std::string& text, const std::string& caption,
                                        MessageButtons buttons)
 {
-    // The only question is whether to create the output directory: a batch run creates it.
-    if (buttons == MessageButtons::YesNo)
-        return MessageAnswer::Yes;
     (void)caption;
+    if (buttons == MessageButtons::YesNo)
+        return MessageAnswer::No;
     m_notice = text;
     return MessageAnswer::Ok;
 }
 
 void ConsoleHost::SetProgress(int position)
 {
-    if (m_progress && position >= 0 && position < static_cast<int>(m_job.Entries.size()))
+    if (m_settings.Bar && position >= 0 && position < static_cast<int>(m_job.Entries.size()))
         DrawBar(position, BaseName(m_job.Entries[static_cast<std::size_t>(position)].Path));
 }
 
 void ConsoleHost::CopySkipped(const std::string& source, const std::string& target,
                               const std::string& reason)
 {
-    ClearBar();
-    std::fprintf(m_err, "warning: %s not copied to %s: %s\n", source.c_str(), target.c_str(),
-                 reason.c_str());
+    const bool exists = reason == kTargetExists;
+    if (!exists)
+        m_copyFailed = true;
+    if (exists && m_settings.Quiet)
+        return;
+    PrintLine(std::string(kPrefix) + "warning: " + source + " not copied to " + target + ": " + reason);
 }
 
 void ConsoleHost::EntryFailed(const std::string& path, const std::string& message)
 {
-    ClearBar();
-    std::fprintf(m_err, "%s: %s\n", path.c_str(), WithFullStop(message).c_str());
+    ++m_failed;
+    Error(path, message);
+}
+
+void ConsoleHost::Error(const std::string& name, const std::string& message)
+{
+    std::string line = kPrefix;
+    if (!name.empty())
+        line += name + ": ";
+    PrintLine(line + WithFullStop(message));
+}
+
+void ConsoleHost::Finished(const RunStats& stats)
+{
+    FinishProgress();
+    if (!m_settings.Terminal || m_settings.Quiet)
+        return;
+    const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - m_started;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", taken.count());
+    PrintLine(std::string(kPrefix) + CountOf(stats.Cells, "entry", "entries") + ", " +
+              std::to_string(m_failed) + " failed, " +
+              CountOf(stats.SmallImages, "small image", "small images") + ", " +
+              CountOf(stats.Conversions, "conversion", "conversions") + ", " +
+              CountOf(stats.SkippedCopies, "copy", "copies") + " skipped; wrote " + stats.Page +
+              " in " + seconds + " s");
 }
 
 void ConsoleHost::FinishProgress()
@@ -47,8 +90,17 @@ void ConsoleHost::FinishProgress()
     if (m_barShown) {
         DrawBar(static_cast<int>(m_job.Entries.size()), "");
         std::fputc('\n', m_err);
+        std::fflush(m_err);
         m_barShown = false;
     }
+}
+
+void ConsoleHost::PrintLine(const std::string& line)
+{
+    ClearBar();
+    const std::string text = m_settings.Terminal ? HarmlessText(line) : line;
+    std::fprintf(m_err, "%s\n", text.c_str());
+    std::fflush(m_err);
 }
 
 void ConsoleHost::ClearBar()
@@ -59,14 +111,26 @@ void ConsoleHost::ClearBar()
     }
 }
 
+// [#####     ] 12/300 name: one line that stays inside the terminal's width (its last
+// column left free, where some terminals wrap at once).
 void ConsoleHost::DrawBar(int done, const std::string& current)
 {
     const int total = static_cast<int>(m_job.Entries.size());
-    const int width = 30;
-    int filled = total > 0 ? done * width / total : width;
-    std::string bar(static_cast<std::size_t>(filled), '#');
-    bar.append(static_cast<std::size_t>(width - filled), ' ');
-    std::fprintf(m_err, "\r\033[K[%s] %d/%d %s", bar.c_str(), done, total, current.c_str());
+    const int room = std::max(m_settings.Columns - 1, 1);
+    const std::string count = " " + std::to_string(done) + "/" + std::to_string(total);
+    const int cells = std::min(30, (room - static_cast<int>(count.size())) / 3 - 2);
+    std::string line;
+    if (cells >= 3) {
+        const int filled = total > 0 ? done * cells / total : cells;
+        line = "[" + std::string(static_cast<std::size_t>(filled), '#') +
+               std::string(static_cast<std::size_t>(cells - filled), ' ') + "]";
+    }
+    line += count;
+    const int left = room - DisplayWidth(line) - 1;
+    if (!current.empty() && left > 0)
+        line += " " + ShortenMiddle(HarmlessText(current), left);
+    line = ShortenMiddle(line, room);
+    std::fprintf(m_err, "\r\033[K%s", line.c_str());
     std::fflush(m_err);
     m_barShown = true;
 }

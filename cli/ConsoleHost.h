@@ -1,19 +1,28 @@
-// The run's services on a terminal: questions answered Yes, warnings and progress on stderr.
+// The run's services on a terminal: messages, warnings, progress bar and summary on stderr.
 #pragma once
 
 #include "gallery/Job.h"
 #include "gallery/RunHost.h"
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
 namespace kameola {
 
+struct ConsoleSettings {
+    bool Terminal = false;  // err is a terminal: control bytes show as "?", a summary ends the run
+    bool Bar = false;       // draw a progress bar (a terminal that can move its cursor)
+    bool Quiet = false;     // errors only
+    int Columns = 80;       // the terminal's width
+};
+
 class ConsoleHost : public RunHost {
 public:
-    // progress: draw a progress bar on err (only when it is a terminal).
-    ConsoleHost(const GalleryJob& job, std::FILE* err, bool progress);
+    ConsoleHost(const GalleryJob& job, std::FILE* err, const ConsoleSettings& settings);
 
+    // A batch run answers no question (the run is told to create a missing folder); a
+    // notice is kept for Notice().
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                               MessageButtons buttons) override;
     void ShowBusyCursor() override {}
@@ -21,31 +30,43 @@ public:
     void SetProgressRange(int, int) override {}
     void SetProgress(int position) override;
     void ProcessEvents() override {}
+    // kameola-cli: warning: SOURCE not copied to TARGET: REASON. A copy skipped because its
+    // target exists is shown unless quiet; any other failed copy always, and noted.
     void CopySkipped(const std::string& source, const std::string& target,
                      const std::string& reason) override;
-    // Also for a file that could not be added: PATH: message.
+    // kameola-cli: PATH: MESSAGE.; also for a file that could not be opened.
     void EntryFailed(const std::string& path, const std::string& message) override;
-    void Finished(const RunStats& stats) override { m_stats = stats; }
+    // Ends the bar and, on a terminal unless quiet, prints the summary line.
+    void Finished(const RunStats& stats) override;
 
-    // What the run wrote, once it has finished.
-    const RunStats& Stats() const { return m_stats; }
+    // kameola-cli: NAME: MESSAGE. (without "NAME: " when name is empty), with the "." rule.
+    void Error(const std::string& name, const std::string& message);
+    // Takes the bar off the screen, leaving its line as it was drawn last.
+    void FinishProgress();
 
     // The text of the last notice shown (such as the warning that ended a run).
     const std::string& Notice() const { return m_notice; }
-    // Ends the progress line once the run is over.
-    void FinishProgress();
+    // Entries that failed, those that could not be opened included.
+    int FailedEntries() const { return m_failed; }
+    // Whether a copy failed for another reason than an existing target.
+    bool CopyFailed() const { return m_copyFailed; }
 
 private:
     void DrawBar(int done, const std::string& current);
-    // Takes the bar off its line, so that a message can be printed there.
     void ClearBar();
+    void PrintLine(const std::string& line);
 
     const GalleryJob& m_job;
     std::FILE* m_err;
-    bool m_progress;
+    ConsoleSettings m_settings;
     bool m_barShown = false;
+    int m_failed = 0;
+    bool m_copyFailed = false;
     std::string m_notice;
-    RunStats m_stats;
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
 };
+
+// "1 conversion", "2 conversions": the count and the word for it.
+std::string CountOf(int count, const std::string& singular, const std::string& plural);
 
 } // namespace kameola

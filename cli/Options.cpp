@@ -1,9 +1,13 @@
 // Command-line options of kameola-cli.
 #include "cli/Options.h"
 
+#include "common/Errors.h"
 #include "gallery/DefaultFace.h"
 
 #include <charconv>
+#include <cstdio>
+#include <getopt.h>
+#include <memory>
 #include <string_view>
 
 namespace kameola {
@@ -12,37 +16,67 @@ const char* const UsageText =
     "usage: kameola-cli -o DIR [--page NAME] [--title TEXT] [--columns N]\n"
     "                   [--width N] [--small] [--names] [--numbers] [--link]\n"
     "                   [--font FACE] [--text-color RRGGBB]\n"
-    "                   [--background-color RRGGBB]\n"
-    "                   [--background-image PATH] [--jobs N] [--keep-going] FILE...\n"
+    "                   [--background-color RRGGBB] [--background-image PATH]\n"
+    "                   [--jobs N] [--keep-going] [--quiet] [--files-from LIST]\n"
+    "                   [FILE...]\n"
     "       kameola-cli --help | --version\n";
+
+const char* const TryHelpText = "Try 'kameola-cli --help' for more information.";
 
 namespace {
 
 struct OptionHelp {
-    const char* Names;
-    const char* Sentence;
+    std::string Names;
+    std::string Sentence;
 };
 
+std::string RangeText(IntRange range)
+{
+    return std::to_string(range.Min) + " to " + std::to_string(range.Max);
+}
+
 // One row per option, in the order --help lists them.
-const OptionHelp OptionHelps[] = {
-    {"-o, --output DIR", "Folder the page and its files are written to; it is created when missing. Required."},
-    {"--page NAME", "File name of the page in the output folder (default: index.htm)."},
-    {"--title TEXT", "Title and heading of the page (default: 画像一覧)."},
-    {"--columns N", "Number of thumbnails in a table row, 1 to 100 (default: 8)."},
-    {"--width N", "Thumbnail width in pixels, 1 to 32767; the height keeps the picture's proportions (default: 100)."},
-    {"--small", "Write a reduced JPEG copy of each JPEG and BMP file, at the thumbnail width, and show it as the thumbnail (default: off)."},
-    {"--names", "Show each file's name under its thumbnail (default: off)."},
-    {"--numbers", "Number the thumbnails #1, #2, ... on the page (default: off)."},
-    {"--link", "Link the files where they are, by file:// address, instead of copying them into the output folder (default: off, the files are copied and BMP files converted to JPEG)."},
-    {"--font FACE", "Font face of the page's text; any of --font, --text-color and --background-color gives the page a FONT element (default: no FONT element; when only a colour is given, the face ＭＳ Ｐゴシック if it is installed, else an empty face)."},
-    {"--text-color RRGGBB", "Text colour as six hexadecimal digits, red, green, blue (default: 000000, black)."},
-    {"--background-color RRGGBB", "Background colour as six hexadecimal digits, red, green, blue (default: ffffff, white)."},
-    {"--background-image PATH", "Picture shown behind the page; it is copied into the output folder unless --link is given (default: none)."},
-    {"--jobs N", "Number of threads that read and shrink pictures, 1 to 64; the files written are the same for any number (default: one per CPU the program may use)."},
-    {"--keep-going", "Leave a file that fails out of the page, report it as PATH: message, go on with the rest and exit with status 1 at the end (default: off, the first failure stops the run)."},
-    {"-h, --help", "Print this help and exit."},
-    {"--version", "Print the program's version and exit."},
-    {"--", "Take every argument after it as a FILE, also one that begins with a dash."},
+std::vector<OptionHelp> OptionHelps()
+{
+    return {
+        {"-o, --output DIR", "Folder the page and its files are written to; it is created when missing. Required."},
+        {"--page NAME", std::string("File name of the page in the output folder (default: ") + kDefaultPageName + ")."},
+        {"--title TEXT", std::string("Title and heading of the page (default: ") + kDefaultTitle + ")."},
+        {"--columns N", "Number of thumbnails in a table row, " + RangeText(kColumnsRange) +
+                            " (default: " + std::to_string(kDefaultColumns) + ")."},
+        {"--width N", "Thumbnail width in pixels, " + RangeText(kThumbWidthRange) +
+                          "; the height keeps the picture's proportions (default: " +
+                          std::to_string(kDefaultThumbWidth) + ")."},
+        {"--small", "Write a reduced JPEG copy of each JPEG and BMP file, at the thumbnail width, and show it as the thumbnail (default: off)."},
+        {"--names", "Show each file's name under its thumbnail (default: off)."},
+        {"--numbers", "Number the thumbnails #1, #2, ... on the page (default: off)."},
+        {"--link", "Link the files where they are, by file:// address, instead of copying them into the output folder (default: off, the files are copied and BMP files converted to JPEG)."},
+        {"--font FACE", "Font face of the page's text; any of --font, --text-color and --background-color gives the page a FONT element (default: no FONT element; when only a colour is given, the face ＭＳ Ｐゴシック if it is installed, else an empty face)."},
+        {"--text-color RRGGBB", "Text colour as six hexadecimal digits, red, green, blue (default: 000000, black)."},
+        {"--background-color RRGGBB", "Background colour as six hexadecimal digits, red, green, blue (default: ffffff, white)."},
+        {"--background-image PATH", "Picture shown behind the page; it is copied into the output folder unless --link is given (default: none)."},
+        {"-j, --jobs N", "Number of threads that read and shrink pictures, " + RangeText(kJobsRange) +
+                             "; the files written are the same for any number (default: one per CPU the program may use, within its cgroup's CPU quota)."},
+        {"-k, --keep-going", "Leave a file that fails out of the page, report it and go on with the rest; the exit status is 1 at the end, and when every file fails no page is written (default: off, the first failure stops the run)."},
+        {"-q, --quiet", "Print errors only: no progress bar, no summary, no warning about a copy skipped because its target exists (default: off)."},
+        {"--files-from LIST", "Also read FILEs from LIST, one path a line, after those given as arguments; - reads standard input (default: none)."},
+        {"-h, --help", "Print this help and exit."},
+        {"-V, --version", "Print the program's version and exit."},
+        {"--", "Take every argument after it as a FILE, also one that begins with a dash."},
+    };
+}
+
+// Paragraphs after the options.
+const char* const kTrailer[] = {
+    "Messages go to standard error and begin with \"kameola-cli: \". An error about one "
+    "file names it (kameola-cli: FILE: MESSAGE.), an error about the output folder names "
+    "the folder, and a copy that was not made reads "
+    "\"kameola-cli: warning: SOURCE not copied to TARGET: REASON\". On a terminal a progress "
+    "bar and a summary line are shown (no bar when TERM is dumb), and control characters "
+    "in names are shown as ?.",
+    "Exit status: 0 on success; 1 when the run stops on an error, when a file failed with "
+    "--keep-going, or when a copy failed for another reason than an existing target (the "
+    "page is still written); 2 for a command line that cannot be used, no FILE included.",
 };
 
 // Appends text to out, wrapped at width columns with every line indented; a UTF-8
@@ -94,6 +128,93 @@ Color ParseColor(const std::string& option, const std::string& text)
     return *color;
 }
 
+// Appends the paths of a list, one a line; an empty line names no file.
+void ReadFileList(const std::string& list, std::vector<std::string>& files)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> opened(nullptr, std::fclose);
+    std::FILE* in = stdin;
+    if (list != "-") {
+        opened.reset(std::fopen(list.c_str(), "rb"));
+        if (!opened)
+            throw EFOpenError(list);
+        in = opened.get();
+    }
+    std::string line;
+    for (int c; (c = std::getc(in)) != EOF;) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+            continue;
+        }
+        if (!line.empty())
+            files.push_back(line);
+        line.clear();
+    }
+    if (std::ferror(in)) {  // such as a folder given as the list
+        if (list == "-")
+            throw EReadError();
+        throw EFOpenError(list);
+    }
+    if (!line.empty())
+        files.push_back(line);
+}
+
+enum LongOnly : int {
+    kPage = 256,
+    kTitle,
+    kColumns,
+    kWidth,
+    kSmall,
+    kNames,
+    kNumbers,
+    kLink,
+    kFont,
+    kTextColor,
+    kBackgroundColor,
+    kBackgroundImage,
+    kFilesFrom,
+};
+
+const option kLongOptions[] = {
+    {"output", required_argument, nullptr, 'o'},
+    {"page", required_argument, nullptr, kPage},
+    {"title", required_argument, nullptr, kTitle},
+    {"columns", required_argument, nullptr, kColumns},
+    {"width", required_argument, nullptr, kWidth},
+    {"small", no_argument, nullptr, kSmall},
+    {"names", no_argument, nullptr, kNames},
+    {"numbers", no_argument, nullptr, kNumbers},
+    {"link", no_argument, nullptr, kLink},
+    {"font", required_argument, nullptr, kFont},
+    {"text-color", required_argument, nullptr, kTextColor},
+    {"background-color", required_argument, nullptr, kBackgroundColor},
+    {"background-image", required_argument, nullptr, kBackgroundImage},
+    {"jobs", required_argument, nullptr, 'j'},
+    {"keep-going", no_argument, nullptr, 'k'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"files-from", required_argument, nullptr, kFilesFrom},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// Leading ":" reports a missing value apart from an unknown option; "+" would stop at
+// the first FILE, so options may follow FILEs as with other tools.
+const char* const kShortOptions = ":o:j:kqhV";
+
+// The name an option was given by, for messages: "--jobs" or "-j".
+std::string OptionName(int code, const char* given)
+{
+    for (const option& o : kLongOptions)
+        if (o.name && o.val == code && given && std::string_view(given).rfind("--", 0) == 0)
+            return std::string("--") + o.name;
+    if (code > 0 && code < 256)
+        return std::string("-") + static_cast<char>(code);
+    for (const option& o : kLongOptions)
+        if (o.name && o.val == code)
+            return std::string("--") + o.name;
+    return given ? given : "";
+}
+
 } // namespace
 
 std::string HelpText()
@@ -101,14 +222,16 @@ std::string HelpText()
     std::string text = UsageText;
     text +=
         "\nMakes a Shift_JIS thumbnail gallery page from the FILEs, in the order given,\n"
-        "as the KAMEOLA window does.\n"
-        "Exit status: 0 on success, 1 when the run stops on an error, 2 for a command\n"
-        "line that cannot be used.\n\nOptions:\n";
-    for (const OptionHelp& option : OptionHelps) {
+        "as the KAMEOLA window does.\n\nOptions:\n";
+    for (const OptionHelp& option : OptionHelps()) {
         text += "  ";
         text += option.Names;
         text += '\n';
         AppendWrapped(text, option.Sentence, 6, 79);
+    }
+    for (const char* paragraph : kTrailer) {
+        text += '\n';
+        AppendWrapped(text, paragraph, 0, 79);
     }
     return text;
 }
@@ -119,68 +242,118 @@ CliOptions ParseOptions(const std::vector<std::string>& args)
     GalleryJob& job = options.Job;
     bool outputGiven = false;
     bool faceGiven = false;
-    bool onlyFiles = false;
+    std::vector<std::string> lists;
 
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
-            options.Files.push_back(arg);
-            continue;
+    // getopt_long reorders argv, so it gets its own copies.
+    std::vector<std::string> words;
+    words.reserve(args.size() + 1);
+    words.push_back("kameola-cli");
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+
+    ::opterr = 0;
+    ::optind = 0;  // starts a fresh scan, also after an earlier call
+    for (;;) {
+        const int code = ::getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
+        if (code == -1)
+            break;
+        const char* given = argv[static_cast<std::size_t>(::optind - 1)];
+        const std::string value = ::optarg ? ::optarg : "";
+        switch (code) {
+        case '?': {
+            if (::optopt != 0) {
+                const std::string name = OptionName(::optopt, given);
+                if (name.rfind("--", 0) == 0)
+                    throw UsageError("option " + name + " takes no value");
+                throw UsageError("unknown option " + name);
+            }
+            const std::string_view word(given ? given : "");
+            throw UsageError("unknown option " + std::string(word.substr(0, word.find('='))));
         }
-        if (arg == "--") {
-            onlyFiles = true;
-            continue;
-        }
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size())
-                throw UsageError(arg + " needs a value");
-            return args[++i];
-        };
-        if (arg == "-h" || arg == "--help") {
-            options.Help = true;
-        } else if (arg == "--version") {
-            options.Version = true;
-        } else if (arg == "-o" || arg == "--output") {
-            job.OutputDir = value();
+        case ':':
+            throw UsageError("option " + OptionName(::optopt, given) + " needs a value");
+        case 'o':
+            job.OutputDir = value;
             outputGiven = true;
-        } else if (arg == "--page") {
-            job.PageName = value();
-        } else if (arg == "--title") {
-            job.Title = value();
-        } else if (arg == "--columns") {
-            job.Columns = ParseNumber(arg, value(), kColumnsRange);
-        } else if (arg == "--width") {
-            job.ThumbWidth = ParseNumber(arg, value(), kThumbWidthRange);
-        } else if (arg == "--small") {
+            break;
+        case kPage:
+            job.PageName = value;
+            break;
+        case kTitle:
+            job.Title = value;
+            break;
+        case kColumns:
+            job.Columns = ParseNumber("--columns", value, kColumnsRange);
+            break;
+        case kWidth:
+            job.ThumbWidth = ParseNumber("--width", value, kThumbWidthRange);
+            break;
+        case kSmall:
             job.MakeSmallImages = true;
-        } else if (arg == "--names") {
+            break;
+        case kNames:
             job.ShowFileNames = true;
-        } else if (arg == "--numbers") {
+            break;
+        case kNumbers:
             job.NumberEntries = true;
-        } else if (arg == "--link") {
+            break;
+        case kLink:
             job.LinkInPlace = true;
-        } else if (arg == "--font") {
-            job.Style.FontFace = value();
+            break;
+        case kFont:
+            job.Style.FontFace = value;
             job.Style.StyleChanged = true;
             faceGiven = true;
-        } else if (arg == "--text-color") {
-            job.Style.TextColor = ParseColor(arg, value());
+            break;
+        case kTextColor:
+            job.Style.TextColor = ParseColor("--text-color", value);
             job.Style.StyleChanged = true;
-        } else if (arg == "--background-color") {
-            job.Style.BackgroundColor = ParseColor(arg, value());
+            break;
+        case kBackgroundColor:
+            job.Style.BackgroundColor = ParseColor("--background-color", value);
             job.Style.StyleChanged = true;
-        } else if (arg == "--background-image") {
-            job.Style.BackgroundImage = value();
-        } else if (arg == "--jobs") {
-            options.Run.Jobs = ParseNumber(arg, value(), kJobsRange);
-        } else if (arg == "--keep-going") {
+            break;
+        case kBackgroundImage:
+            job.Style.BackgroundImage = value;
+            break;
+        case 'j':
+            options.Run.Jobs = ParseNumber("--jobs", value, kJobsRange);
+            break;
+        case 'k':
             options.Run.KeepGoing = true;
-        } else {
-            throw UsageError("unknown option " + arg);
+            break;
+        case 'q':
+            options.Quiet = true;
+            break;
+        case kFilesFrom:
+            lists.push_back(value);
+            break;
+        case 'h':
+            options.Help = true;
+            break;
+        case 'V':
+            options.Version = true;
+            break;
+        default:
+            throw UsageError("unknown option " + std::string(given ? given : ""));
         }
     }
-    if (!options.Help && !options.Version && !outputGiven)
+    if (options.Help || options.Version)
+        return options;
+    if (!outputGiven)
         throw UsageError("-o DIR is required");
+    for (int i = ::optind; i < argc; ++i)
+        options.Files.push_back(argv[static_cast<std::size_t>(i)]);
+    for (const std::string& list : lists)
+        ReadFileList(list, options.Files);
+    if (options.Files.empty())
+        throw UsageError("no FILE given");
+    // A batch run has nobody to ask.
+    options.Run.CreateMissingFolder = true;
     // The face the style dialog starts with; looked up only when the page will name it.
     if (job.Style.StyleChanged && !faceGiven)
         job.Style.FontFace = DefaultPageFace();

@@ -10,7 +10,7 @@
 
 namespace kameola {
 
-// A command line that cannot be used; the message says why.
+// A command line that cannot be used; the message says why in one line.
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -18,18 +18,25 @@ public:
 
 struct CliOptions {
     GalleryJob Job;                  // entries not yet opened
-    std::vector<std::string> Files;  // in the order given
-    RunOptions Run;                  // workers (0: one per CPU) and whether to keep going
+    std::vector<std::string> Files;  // the arguments, then the --files-from list
+    RunOptions Run;                  // workers, keep going, create the output folder
+    bool Quiet = false;
     bool Help = false;
     bool Version = false;
 };
 
-// Raises UsageError for unknown options, missing values and values out of range.
-// -o is not required when --help or --version is given.
+// Parses the arguments after the program's name with getopt_long and reads the
+// --files-from list ("-" for standard input), one path a line. Raises UsageError for
+// unknown options, missing values, values out of range, a missing -o and no FILE;
+// -o and FILEs are not needed with --help or --version. A list that cannot be read
+// raises EFOpenError with its name (EReadError for standard input).
 CliOptions ParseOptions(const std::vector<std::string>& args);
 
-// The short usage lines shown with a usage error.
+// The short usage lines.
 extern const char* const UsageText;
+
+// The line that follows a usage error.
+extern const char* const TryHelpText;
 
 // What --help prints: the usage lines, then every option with a sentence and its default.
 std::string HelpText();

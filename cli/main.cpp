@@ -1,17 +1,58 @@
 // kameola-cli: makes a gallery page from files named on the command line.
-#include "cli/ConsoleHost.h"
-#include "gallery/Entry.h"
-#include "gallery/Naming.h"
 #include "common/Errors.h"
-#include "cli/Options.h"
+#include "gallery/Entry.h"
+#include "gallery/FileSystem.h"
 #include "gallery/Run.h"
+#include "cli/ConsoleHost.h"
+#include "cli/Options.h"
+#include "cli/Terminal.h"
 
-#include <chrono>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <string_view>
 #include <unistd.h>
 
 using namespace kameola;
+
+namespace {
+
+// Writes --help or --version output. A full device is an error; a reader that went
+// away (a closed pipe) ends the program quietly.
+int WriteOut(const std::string& text)
+{
+    errno = 0;
+    const bool written = std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
+    if (written)
+        return 0;
+    if (errno != EPIPE)
+        std::fprintf(stderr, "kameola-cli: write error: %s\n", std::strerror(errno));
+    return 1;
+}
+
+ConsoleSettings SettingsFor(bool quiet)
+{
+    ConsoleSettings settings;
+    settings.Terminal = ::isatty(STDERR_FILENO) == 1;
+    const char* term = std::getenv("TERM");
+    settings.Bar = settings.Terminal && !(term && std::string_view(term) == "dumb");
+    settings.Quiet = quiet;
+    settings.Columns = TerminalColumns(STDERR_FILENO);
+    return settings;
+}
+
+// The file an error came from, when it came from one of paths.
+std::string EntryName(const Exception& e, const std::vector<std::string>& paths)
+{
+    const int index = e.EntryIndex();
+    return index >= 0 && static_cast<std::size_t>(index) < paths.size()
+               ? paths[static_cast<std::size_t>(index)]
+               : std::string();
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -19,61 +60,60 @@ int main(int argc, char** argv)
     try {
         options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "kameola-cli: %s\n%s", e.what(), UsageText);
+        // The message may quote an argument: harmless on a terminal as the others are.
+        const bool terminal = ::isatty(STDERR_FILENO) == 1;
+        const std::string what = terminal ? HarmlessText(e.what()) : e.what();
+        std::fprintf(stderr, "kameola-cli: %s\n%s\n", what.c_str(), TryHelpText);
         return 2;
+    } catch (const Exception& e) {  // a --files-from list that cannot be read
+        ConsoleHost(options.Job, stderr, SettingsFor(true)).Error("", e.Message());
+        return 1;
     }
-    if (options.Help) {
-        std::fputs(HelpText().c_str(), stdout);
-        return 0;
-    }
-    if (options.Version) {
-        std::puts("kameola-cli " KAMEOLA_VERSION);
-        return 0;
-    }
+    if (options.Help)
+        return WriteOut(HelpText());
+    if (options.Version)
+        return WriteOut("kameola-cli " KAMEOLA_VERSION "\n");
 
     GalleryJob& job = options.Job;
-    const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    ConsoleHost host(job, stderr, terminal);
-    const auto started = std::chrono::steady_clock::now();
-    int failed = 0;
+    ConsoleHost host(job, stderr, SettingsFor(options.Quiet));
+    // Paths are taken absolute, as the windows' paths always are, so that link mode
+    // writes whole file:/// addresses.
+    std::vector<std::string> files;
+    files.reserve(options.Files.size());
+    for (const std::string& file : options.Files)
+        files.push_back(AbsolutePath(file));
     try {
-        // Paths are taken absolute, as the windows' paths always are, so that link mode
-        // writes whole file:/// addresses.
-        for (const std::string& file : options.Files) {
-            const std::string path = AbsolutePath(file);
-            try {
-                job.Entries.push_back(OpenEntry(path));
-            } catch (const Exception& e) {
-                if (!options.Run.KeepGoing)
-                    throw;
-                host.EntryFailed(path, e.Message());  // as a failed entry is reported
-                ++failed;
-            }
-        }
+        job.Entries = OpenEntries(files, host, options.Run.KeepGoing);
+        if (job.Entries.empty())
+            return 1;  // every file failed to open, each reported
         job.Style.BackgroundImage = AbsolutePath(job.Style.BackgroundImage);
+        files.clear();
+        for (const GalleryEntry& entry : job.Entries)
+            files.push_back(entry.Path);
         const RunOutcome outcome = RunGallery(job, host, options.Run);
         host.FinishProgress();
-        if (outcome != RunOutcome::Done) {
-            std::fprintf(stderr, "%s\n", WithFullStop(host.Notice()).c_str());
+        if (outcome == RunOutcome::NoOutputDir) {
+            host.Error("", host.Notice());
             return 1;
         }
-        const RunStats& stats = host.Stats();
-        failed += stats.Failed;
-        if (terminal) {
-            const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - started;
-            std::fprintf(stderr,
-                         "%d entries, %d failed, %d small images, %d conversions, %d copies "
-                         "skipped; wrote %s in %.1f s\n",
-                         stats.Cells, failed, stats.SmallImages, stats.Conversions,
-                         stats.SkippedCopies, stats.Page.c_str(), taken.count());
-        }
+        if (outcome != RunOutcome::Done)
+            return 1;  // every entry failed, each reported
     } catch (const EAbort&) {
         host.FinishProgress();
         return 1;
+    } catch (const EInOutError& e) {
+        // Raised while making the output folder.
+        host.FinishProgress();
+        host.Error(e.EntryIndex() >= 0 ? EntryName(e, files) : job.OutputDir, e.Message());
+        return 1;
+    } catch (const Exception& e) {
+        host.FinishProgress();
+        host.Error(EntryName(e, files), e.Message());
+        return 1;
     } catch (const std::exception& e) {
         host.FinishProgress();
-        std::fprintf(stderr, "%s\n", WithFullStop(e.what()).c_str());
+        host.Error("", e.what());
         return 1;
     }
-    return failed > 0 ? 1 : 0;
+    return host.FailedEntries() > 0 || host.CopyFailed() ? 1 : 0;
 }

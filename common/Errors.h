@@ -36,7 +36,8 @@ public:
     explicit EFCreateError(const std::string& path);
 };
 
-// A failed directory creation; the message depends on the error code.
+// A failed file-system call (creating the output folder, copying a file); the message
+// depends on the error code.
 class EInOutError : public Exception {
 public:
     explicit EInOutError(int code);
@@ -108,6 +109,16 @@ class EAbort : public Exception {
 public:
     EAbort() : Exception("") {}
 };
+
+// Messages that go with a general class rather than one of their own.
+// EInvalidGraphicOperation from a JPEG picture's size setters.
+inline constexpr const char* kJpegSizeFixed = "JPEG イメージのサイズは変更できません";
+// The reasons a copy gives when its target exists, and when its source changed while it
+// was copied.
+inline constexpr const char* kTargetExists = "ファイルが既に存在します";
+inline constexpr const char* kSourceChanged = "コピー中にファイルが変更されました";
+// What an error box says for a failure that carries no message.
+inline constexpr const char* kUnknownError = "不明なエラーが発生しました";
 
 // The text an error box shows: the message plus "." when it is not empty and its last
 // character sorts after "." byte by byte.

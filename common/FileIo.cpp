@@ -1,7 +1,7 @@
 // Plain file I/O on a FileHandle.
 #include "common/FileIo.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -29,48 +29,40 @@ FileHandle OpenRegularFile(const std::string& path, struct stat* info)
     return file;
 }
 
-bool ReadAll(int fd, std::vector<std::uint8_t>& bytes)
-{
-    std::size_t filled = bytes.size();
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        const off_t at = ::lseek(fd, 0, SEEK_CUR);
-        if (at >= 0 && st.st_size > at)
-            bytes.resize(filled + static_cast<std::size_t>(st.st_size - at));
-    }
-    for (;;) {
-        if (filled == bytes.size())  // the file grew, or its size was not known
-            bytes.resize(bytes.size() + 65536);
-        const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            bytes.resize(filled);
-            return false;
-        }
-        if (got == 0)
-            break;
-        filled += static_cast<std::size_t>(got);
-    }
-    bytes.resize(filled);
-    return true;
-}
-
 bool ReadAt(int fd, std::uint64_t offset, void* buffer, std::size_t size, std::size_t* got)
 {
-    auto* out = static_cast<std::uint8_t*>(buffer);
+    iovec part{buffer, size};
+    return ReadPartsAt(fd, offset, &part, 1, got);
+}
+
+bool ReadPartsAt(int fd, std::uint64_t offset, iovec* parts, int count, std::size_t* got)
+{
     std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
+    while (count > 0) {
+        const ssize_t n = RetryInterrupted(
+            [&] { return ::preadv(fd, parts, count, static_cast<off_t>(offset + done)); });
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
             *got = done;
             return false;
         }
         if (n == 0)
             break;
         done += static_cast<std::size_t>(n);
+        // Drop the parts filled, and the filled front of the next one.
+        for (std::size_t left = static_cast<std::size_t>(n); count > 0 && left > 0;) {
+            const std::size_t take = std::min(left, parts->iov_len);
+            parts->iov_base = static_cast<std::uint8_t*>(parts->iov_base) + take;
+            parts->iov_len -= take;
+            left -= take;
+            if (parts->iov_len == 0) {
+                ++parts;
+                --count;
+            }
+        }
+        while (count > 0 && parts->iov_len == 0) {
+            ++parts;
+            --count;
+        }
     }
     *got = done;
     return true;
@@ -80,12 +72,9 @@ bool WriteAll(int fd, const void* data, std::size_t size)
 {
     const auto* in = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
-        const ssize_t n = ::write(fd, in, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+        const ssize_t n = RetryInterrupted([&] { return ::write(fd, in, size); });
+        if (n < 0)
             return false;
-        }
         in += n;
         size -= static_cast<std::size_t>(n);
     }

@@ -6,6 +6,7 @@
 //   cjpeg -progressive ...; cjpeg -grayscale ... s.pgm; cjpeg -restart 1 ...;
 //   cjpeg -arithmetic ...; convert s.ppm -colorspace CMYK cmyk.jpg;
 //   head -c 700 baseline420.jpg > truncated.jpg
+//   plus the tall streams of ../shared/testdata/jpeg-fast-path (luminance 1 × 4, 2 × 4).
 // Run: fuzz_jpeg -jobs=1 -max_len=65536 -rss_limit_mb=2048 CORPUS SEEDS
 // Any difference between the sampled-rows stretch and a full decode traps.
 #include "imaging/Bitmap.h"
@@ -13,10 +14,12 @@
 #include "imaging/Jpeg.h"
 #include "imaging/Orientation.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <utility>
 #include <vector>
 
 using namespace kameola;
@@ -50,6 +53,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     return 0;
 }
 
+// The small sizes tried for one input: a fixed odd size, a tiny width and one of the widths
+// people use (50 to 200) with the picture's own proportions. The input's length picks the
+// widths, so bytes after the end of the stream reach every width.
+static std::vector<std::pair<int, int>> SmallSizes(const TJPEGImage& jpeg, std::size_t size)
+{
+    const auto proportional = [&](int width) {
+        const long long height = static_cast<long long>(width) * jpeg.Height() /
+                                 std::max(jpeg.Width(), 1);
+        return std::pair{width, static_cast<int>(std::clamp<long long>(height, 1, 400))};
+    };
+    return {{24, 17}, proportional(1 + static_cast<int>(size % 7)),
+            proportional(50 + static_cast<int>(size / 7 % 151))};
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::vector<std::uint8_t> bytes(data, data + size);
@@ -59,41 +76,49 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EJPEG&) {
         return 0;
     }
-    constexpr int kWidth = 24, kHeight = 17;
 
-    // Only the sampled rows, then the whole picture: both must agree, errors included.
-    Outcome sampled, full;
+    // The whole picture once, then for each size only the sampled rows: both must agree,
+    // errors included.
+    std::optional<TBitmap> decoded;
+    int fullError = 0;
     try {
-        sampled.picture = StretchPicture(fast, kWidth, kHeight);
+        TJPEGImage full;
+        full.LoadJpegData(bytes);
+        decoded = full.DecodeJpeg();
     } catch (const EJPEG& e) {
-        sampled.error = e.Code();
+        fullError = e.Code();
     } catch (const EOutOfResources&) {
-        sampled.error = -1;
+        fullError = -1;
     }
-    if (fast.Decoded())
-        __builtin_trap();
-    try {
-        full.picture = StretchPicture(fast.DecodeJpeg(), kWidth, kHeight);
-    } catch (const EJPEG& e) {
-        full.error = e.Code();
-    } catch (const EOutOfResources&) {
-        full.error = -1;
+    std::optional<TBitmap> firstSmall;
+    for (const auto& [width, height] : SmallSizes(fast, size)) {
+        Outcome sampled;
+        try {
+            sampled.picture = StretchPicture(fast, width, height);
+        } catch (const EJPEG& e) {
+            sampled.error = e.Code();
+        } catch (const EOutOfResources&) {
+            sampled.error = -1;
+        }
+        if (fast.Decoded() || sampled.error != fullError)
+            __builtin_trap();
+        if (fullError)
+            return 0;
+        if (!SamePixels(*sampled.picture, StretchPicture(*decoded, width, height)))
+            __builtin_trap();
+        if (!firstSmall)
+            firstSmall = std::move(sampled.picture);
     }
-    if (sampled.error != full.error)
-        __builtin_trap();
-    if (full.error)
-        return 0;
-    if (!SamePixels(*sampled.picture, *full.picture))
-        __builtin_trap();
+    constexpr int kWidth = 24, kHeight = 17;
 
     // Any exception from here on escapes and is reported as a crash.
     const int orientation = fast.Orientation();
     if (orientation < 1 || orientation > 8)
         __builtin_trap();
-    const TBitmap upright = OrientUpright(*full.picture, orientation);
+    const TBitmap upright = OrientUpright(*firstSmall, orientation);
     if (upright.Width() != (SwapsSides(orientation) ? kHeight : kWidth))
         __builtin_trap();
-    fast.AssignBitmap(*full.picture);
+    fast.AssignBitmap(*firstSmall);
     fast.CompressJpeg();
     TJPEGImage small;
     small.LoadJpegData(fast.Data().Bytes);

@@ -1,4 +1,4 @@
-// Naming rules: taking paths apart, naming output files, writing colours and numbers.
+// Naming rules: taking paths apart and naming output files.
 #pragma once
 
 #include <cstdint>
@@ -40,23 +40,5 @@ std::string SmallImageName(std::string_view baseName, FileClass fileClass);
 // The directory text and the name, with one separator between them when needed.
 std::string JoinOutputPath(std::string_view directory, std::string_view name,
                            PathSyntax syntax = PathSyntax::Native);
-
-// "file://" followed by the path ("\" written as "/" in Windows syntax); nothing escaped.
-std::string FileUrl(std::string_view path, PathSyntax syntax = PathSyntax::Native);
-
-// Plain decimal digits with a leading "-" for negative values.
-std::string DecimalText(long long value);
-
-// Creates every missing level of the directory text; raises EInOutError at the first
-// level that cannot be created (levels created before it stay).
-void CreateDirectoryChain(std::string_view directory, PathSyntax syntax = PathSyntax::Native);
-
-// The path made absolute against the working folder by its text alone: "." elements and
-// doubled separators are dropped; ".." and symbolic links are kept as they are, since
-// folding ".." by its text could name another file. An empty path stays empty.
-std::string AbsolutePath(const std::string& path);
-
-bool DirectoryExists(const std::string& path);
-bool FileExists(const std::string& path);
 
 } // namespace kameola

@@ -1,21 +1,22 @@
-// The gallery run: checks the output directory, has the workers prepare every entry,
-// commits them in list order and writes the page.
+// The gallery run: checks the output folder, plans every output name, copies the
+// background picture, has the workers prepare the entries, commits them in list order and
+// writes the page.
 #include "gallery/Run.h"
 
 #include "common/Errors.h"
-#include "gallery/ListedFiles.h"
+#include "common/OutputFile.h"
+#include "gallery/FileSystem.h"
 #include "gallery/Naming.h"
-#include "gallery/OutputFile.h"
 #include "gallery/Page.h"
-#include "gallery/detail/Prepare.h"
+#include "gallery/Plan.h"
+#include "gallery/detail/EntryPipeline.h"
 #include "gallery/detail/Workers.h"
 
-#include <chrono>
-#include <deque>
-#include <future>
-#include <memory>
+#include <cstdint>
 #include <new>
+#include <optional>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace kameola {
@@ -23,12 +24,15 @@ namespace kameola {
 namespace {
 
 // Copies a file by the copy rule: never over an existing file, failures only reported to
-// the host, which may tell the user but does not stop the run.
+// the host, which may tell the user but does not stop the run. With an open source the
+// copy reads from it, else it opens source.
 void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
-                RunStats& stats)
+                RunStats& stats, const FileHandle& opened = FileHandle(-1))
 {
     std::string reason;
-    if (!CopyFileNoReplace(source, target, &reason, [&host] { host.KeepResponsive(); })) {
+    const auto between = [&host] { host.KeepResponsive(); };
+    if (!(opened.Valid() ? CopyFileNoReplace(opened.Get(), target, &reason, between)
+                         : CopyFileNoReplace(source, target, &reason, between))) {
         ++stats.SkippedCopies;
         host.CopySkipped(source, target, reason);
     }
@@ -54,110 +58,68 @@ private:
     bool m_busy = true;
 };
 
-// Hands out the prepared entries in list order. With more than one job the entries are
-// prepared ahead on worker threads, at most jobs + 1 of them between the start of their
-// preparation and their commit; with one job each is prepared when it is asked for.
-class EntryPipeline {
-public:
-    EntryPipeline(const GalleryJob& job, int jobs) : m_job(job)
-    {
-        if (jobs > 1) {
-            m_workers = std::make_unique<Workers>(jobs);
-            while (m_submitted < m_job.Entries.size() && m_submitted < static_cast<std::size_t>(jobs) + 1)
-                SubmitNext();
-        }
+// Runs body; an allocation failure that has no error of its own comes out as lacking
+// resources, never with the text of a C++ exception. The one place the run translates it.
+template <class Body>
+auto TranslatingAllocationFailure(Body body) -> decltype(body())
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        throw EOutOfResources();
     }
+}
 
-    // The next entry's preparation; rethrows its error. Keeps the host responsive while
-    // the entry is still being prepared.
-    PreparedEntry Next(RunHost& host)
+// The files one entry wrote, so that an entry left out of the page leaves none behind.
+class EntryFiles {
+public:
+    void Write(const std::string& path, const std::vector<std::uint8_t>& bytes)
     {
-        const std::string& path = m_job.Entries[m_taken].Path;
-        ++m_taken;
-        if (!m_workers)
-            return PrepareEntry(path, m_job);
-        std::future<PreparedEntry> result = std::move(m_pending.front());
-        m_pending.pop_front();
-        SubmitNext();
-        while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-            host.KeepResponsive();
-        return result.get();
+        WriteFileReplacing(path, bytes);
+        m_paths.push_back(path);
+    }
+    void Remove() const
+    {
+        for (const std::string& path : m_paths)
+            ::unlink(path.c_str());
     }
 
 private:
-    void SubmitNext()
-    {
-        if (m_submitted >= m_job.Entries.size())
-            return;
-        const std::string& path = m_job.Entries[m_submitted].Path;
-        const GalleryJob& job = m_job;
-        m_pending.push_back(m_workers->Submit([&path, &job] { return PrepareEntry(path, job); }));
-        ++m_submitted;
-    }
-
-    const GalleryJob& m_job;
-    std::size_t m_submitted = 0;
-    std::size_t m_taken = 0;
-    std::deque<std::future<PreparedEntry>> m_pending;
-    std::unique_ptr<Workers> m_workers;  // last: stopped first, before the futures go
+    std::vector<std::string> m_paths;
 };
 
-struct Cell {
-    std::string Link;
-    std::string Source;
-    int Width = 0;
-    int Height = 0;
-};
-
-// Writes a prepared file and notes its name.
-void WriteOutput(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                 std::vector<std::string>& written)
+// Puts the entry's files in place as planned: its small image, then its conversion or
+// copy. Returns the size its cell shows.
+std::pair<int, int> CommitEntry(const std::string& path, const PlannedEntry& planned,
+                                EntryPipeline& entries, const GalleryJob& job, RunHost& host,
+                                RunStats& stats, EntryFiles& files)
 {
-    WriteFileReplacing(path, bytes);
-    written.push_back(path);
-}
-
-// Takes the entry's preparation and puts its files in place: its small image, then its
-// conversion or copy. Returns what its cell shows; the files written go to written.
-Cell CommitEntry(const std::string& path, EntryPipeline& entries, const GalleryJob& job,
-                 const ListedFiles& listed, RunHost& host, RunStats& stats,
-                 std::vector<std::string>& written)
-{
-    const std::string name = BaseName(path);
-    const FileClass fileClass = ClassifyExtension(path);
-    const bool small = job.MakeSmallImages && fileClass != FileClass::Other;
-    const std::string smallPath = JoinOutputPath(job.OutputDir, SmallImageName(name, fileClass));
-    // A small image that would replace a listed file is refused before the entry is read,
-    // where a one-at-a-time run refused it.
-    if (small)
-        listed.RefuseListed(smallPath);
+    if (!planned.Clash.empty())
+        throw EFCreateError(planned.Clash);
     const PreparedEntry prepared = entries.Next(host);
     if (prepared.SmallImage) {
-        WriteOutput(smallPath, *prepared.SmallImage, written);
+        files.Write(JoinOutputPath(job.OutputDir, planned.SmallImage), *prepared.SmallImage);
         ++stats.SmallImages;
     }
+    if (prepared.ConversionError)
+        std::rethrow_exception(prepared.ConversionError);
+    if (prepared.Conversion) {
+        files.Write(JoinOutputPath(job.OutputDir, planned.Conversion), *prepared.Conversion);
+        ++stats.Conversions;
+    }
+    if (!planned.CopyTarget.empty())
+        CopyByRule(path, JoinOutputPath(job.OutputDir, planned.CopyTarget), host, stats,
+                   prepared.Source);
+    return {prepared.Width, prepared.Height};
+}
 
-    // Only JPEG files have a small image under this name in copy mode.
-    const bool smallJpeg = job.MakeSmallImages && fileClass == FileClass::Jpeg;
-    const std::string source = smallJpeg ? SmallImageName(name, fileClass) : name;
-    if (job.LinkInPlace) {
-        const std::string url = FileUrl(path);
-        return {url, small ? SmallImageName(name, fileClass) : url, prepared.Width, prepared.Height};
-    }
-    if (fileClass == FileClass::Bmp) {
-        if (prepared.ConversionError)
-            std::rethrow_exception(prepared.ConversionError);
-        const std::string converted = ChangeExtension(name, ".jpg");
-        if (prepared.Conversion) {
-            const std::string convertedPath = JoinOutputPath(job.OutputDir, converted);
-            listed.RefuseListed(convertedPath);
-            WriteOutput(convertedPath, *prepared.Conversion, written);
-            ++stats.Conversions;
-        }
-        return {converted, ChangeExtension(source, ".jpg"), prepared.Width, prepared.Height};
-    }
-    CopyByRule(path, JoinOutputPath(job.OutputDir, name), host, stats);
-    return {name, source, prepared.Width, prepared.Height};
+// The files the job was given: the cleanup of leftovers never touches them.
+std::vector<std::string> ListedPaths(const GalleryJob& job)
+{
+    std::vector<std::string> paths{job.Style.BackgroundImage};
+    for (const GalleryEntry& entry : job.Entries)
+        paths.push_back(entry.Path);
+    return paths;
 }
 
 int WorkerCount(const RunOptions& options)
@@ -166,111 +128,98 @@ int WorkerCount(const RunOptions& options)
     return jobs > kJobsRange.Max ? kJobsRange.Max : jobs;
 }
 
-} // namespace
-
-namespace {
-
-RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& options)
+// Makes sure the output folder is there; the outcome when the run cannot go on.
+std::optional<RunOutcome> CheckOutputFolder(const GalleryJob& job, RunHost& host,
+                                            const RunOptions& options)
 {
     if (job.OutputDir.empty()) {
         host.ShowMessage("出力先ディレクトリを指定してください", "警告", MessageButtons::Ok);
         return RunOutcome::NoOutputDir;
     }
     if (!DirectoryExists(job.OutputDir)) {
-        if (host.ShowMessage("ディレクトリを作成しても構いませんか？", "確認",
+        if (!options.CreateMissingFolder &&
+            host.ShowMessage("ディレクトリを作成しても構いませんか？", "確認",
                              MessageButtons::YesNo) != MessageAnswer::Yes)
             return RunOutcome::Declined;
         CreateDirectoryChain(job.OutputDir);
     }
+    return std::nullopt;
+}
 
-    BusyCursor cursor(host);
-    const int count = static_cast<int>(job.Entries.size());
-    const int columns = job.Columns > 0 ? job.Columns : 1;  // the windows keep it in 1..100
-    // A gauge refuses a range whose top is below its bottom, as for an empty list.
-    if (count < 1)
-        throw EInvalidOperation(1, 2147483647);
-    host.SetProgressRange(0, count - 1);
-    RemoveStaleTemporaries(job.OutputDir);
+void CopyBackground(const GalleryJob& job, const RunPlan& plan, RunHost& host, RunStats& stats)
+{
+    if (!plan.BackgroundCopy.empty())
+        CopyByRule(job.Style.BackgroundImage, JoinOutputPath(job.OutputDir, plan.BackgroundCopy),
+                   host, stats);
+}
 
-    RunStats stats;
-    std::string background;
-    const std::string& image = job.Style.BackgroundImage;
-    if (!image.empty()) {
-        if (job.LinkInPlace) {
-            background = " BACKGROUND=\"" + AttributeText(FileUrl(image)) + "\"";
-        } else {
-            background = " BACKGROUND=\"" + AttributeText(BaseName(image)) + "\"";
-            CopyByRule(image, JoinOutputPath(job.OutputDir, BaseName(image)), host, stats);
-        }
-    }
-
-    PageLines page;
-    page.AddHead(job, background);
-    const ListedFiles listed(job);
-
-    EntryPipeline entries(job, WorkerCount(options));
-    for (int i = 0; i < count; ++i) {
-        const std::string& path = job.Entries[static_cast<std::size_t>(i)].Path;
-        host.SetProgress(i);
+// Commits every entry in list order and adds its cell. An entry's error is tagged with
+// its index; when the run keeps going, the entry is left out, reported and none of its
+// own files stays.
+void CommitEntries(const GalleryJob& job, const RunPlan& plan, const RunOptions& options,
+                   RunHost& host, PageWriter& page, RunStats& stats)
+{
+    EntryPipeline entries(job, plan, WorkerCount(options));
+    for (std::size_t i = 0; i < plan.Entries.size(); ++i) {
+        const std::string& path = job.Entries[i].Path;
+        host.SetProgress(static_cast<int>(i));
         host.ProcessEvents();
-        std::vector<std::string> written;
+        EntryFiles files;
         RunStats entryStats;
-        Cell cell;
+        std::string failure;
         try {
-            cell = CommitEntry(path, entries, job, listed, host, entryStats, written);
+            const auto [width, height] = TranslatingAllocationFailure([&] {
+                return CommitEntry(path, plan.Entries[i], entries, job, host, entryStats, files);
+            });
+            page.AddCell(plan.Entries[i], width, height);
         } catch (const EAbort&) {
             throw;
         } catch (Exception& e) {
-            e.SetEntryIndex(i);
+            e.SetEntryIndex(static_cast<int>(i));
             if (!options.KeepGoing)
                 throw;
-            for (const std::string& file : written)
-                ::unlink(file.c_str());
-            ++stats.Failed;
-            host.EntryFailed(path, e.Message());
-            continue;
-        } catch (const std::bad_alloc&) {
-            EOutOfResources error;
-            error.SetEntryIndex(i);
-            if (!options.KeepGoing)
-                throw error;
-            for (const std::string& file : written)
-                ::unlink(file.c_str());
-            ++stats.Failed;
-            host.EntryFailed(path, error.Message());
-            continue;
+            failure = e.Message();
         } catch (const std::exception& e) {
             if (!options.KeepGoing)
                 throw;
-            // The entry is left out, and none of its own files stays.
-            for (const std::string& file : written)
-                ::unlink(file.c_str());
+            failure = e.what();
+        }
+        if (!failure.empty()) {
+            files.Remove();
             ++stats.Failed;
-            const bool noMemory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
-            host.EntryFailed(path, noMemory ? EOutOfResources().Message() : std::string(e.what()));
+            host.EntryFailed(path, failure);
             continue;
         }
         stats.SmallImages += entryStats.SmallImages;
         stats.Conversions += entryStats.Conversions;
         stats.SkippedCopies += entryStats.SkippedCopies;
-
-        std::string caption;
-        if (job.ShowFileNames)
-            caption = "<BR>" + BaseName(path);
-        if (job.NumberEntries)
-            caption += "<BR>#" + DecimalText(stats.Cells + 1);  // an entry left out is not counted
-        if (stats.Cells % columns == 0)
-            page.Add("<TR>");
-        page.AddCell(cell.Link, cell.Source, cell.Width, cell.Height, caption);
         ++stats.Cells;
-        if (stats.Cells % columns == 0)
-            page.Add("</TR>");
     }
+}
 
-    page.AddTail(job);
-    stats.Page = JoinOutputPath(job.OutputDir, job.PageName);
-    listed.RefuseListed(stats.Page);
-    WriteFileReplacing(stats.Page, page.Bytes());
+RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& options)
+{
+    if (const std::optional<RunOutcome> outcome = CheckOutputFolder(job, host, options))
+        return *outcome;
+
+    BusyCursor cursor(host);
+    // A gauge refuses a range whose top is below its bottom, as for an empty list.
+    if (job.Entries.empty())
+        throw EInvalidOperation(1, 2147483647);
+    host.SetProgressRange(0, static_cast<int>(job.Entries.size()) - 1);
+
+    const RunPlan plan = PlanRun(job, options.KeepGoing);
+    RemoveStaleTemporaries(job.OutputDir, ListedPaths(job));
+    RunStats stats;
+    CopyBackground(job, plan, host, stats);
+    PageWriter page(job, plan.BackgroundAddress);
+    CommitEntries(job, plan, options, host, page, stats);
+    // Kept going past every entry: a page without pictures would only hide that.
+    if (stats.Cells == 0 && stats.Failed > 0)
+        return RunOutcome::AllFailed;
+
+    stats.Page = plan.PagePath;
+    WriteFileReplacing(stats.Page, page.Finish());
     host.Finished(stats);
     cursor.Restore();
     host.ShowMessage("終了しました", "結果報告", MessageButtons::Ok);
@@ -279,15 +228,9 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
 
 } // namespace
 
-// An allocation failure with no error of its own is reported as lacking resources, never
-// with the text of a C++ exception.
 RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& options)
 {
-    try {
-        return RunSteps(job, host, options);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfResources();
-    }
+    return TranslatingAllocationFailure([&] { return RunSteps(job, host, options); });
 }
 
 } // namespace kameola

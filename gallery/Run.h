@@ -10,6 +10,7 @@ enum class RunOutcome {
     Done,         // the page was written
     NoOutputDir,  // no output folder was given; the host was warned
     Declined,     // the output folder was missing and the user did not want it made
+    AllFailed,    // kept going, but every entry failed: no page was written
 };
 
 // The most threads a run prepares entries on.
@@ -21,13 +22,17 @@ struct RunOptions {
     int Jobs = 0;
     // Leave a failing entry out of the page (reported to the host) instead of stopping.
     bool KeepGoing = false;
+    // Make a missing output folder without asking the host.
+    bool CreateMissingFolder = false;
 };
 
 // Writes the page, copies, BMP conversions and small images into the job's output
-// directory, reaching the windows only through the host. Entries are prepared on worker
-// threads and committed in list order, so the files are the same for any number of
-// workers. Errors propagate to the caller; files written before an error stay and the
-// page is written only at the very end.
+// directory, reaching the windows only through the host. Every output name is worked out
+// first: outputs that would clash stop the run (an EFCreateError tagged with the entry's
+// index) before anything is written. Entries are prepared on worker threads and committed
+// in list order, so the files are the same for any number of workers. Errors propagate to
+// the caller, tagged with the entry they came from; files written before an error stay
+// and the page is written only at the very end.
 RunOutcome RunGallery(const GalleryJob& job, RunHost& host, const RunOptions& options = {});
 
 } // namespace kameola

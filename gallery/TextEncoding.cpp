@@ -164,4 +164,10 @@ std::string ToShiftJis(std::string_view utf8)
     return out;
 }
 
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
+{
+    char32_t cp;
+    return DecodeUtf8(text, i, cp);
+}
+
 } // namespace kameola

@@ -1,21 +1,26 @@
 // Worker threads for the run.
 #include "gallery/detail/Workers.h"
 
+#include "gallery/CpuQuota.h"
+
 #include <sched.h>
 
 namespace kameola {
 
 int AvailableCpuCount()
 {
+    int count = 0;
     cpu_set_t set;
     CPU_ZERO(&set);
-    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
-        const int count = CPU_COUNT(&set);
-        if (count > 0)
-            return count;
+    if (::sched_getaffinity(0, sizeof set, &set) == 0)
+        count = CPU_COUNT(&set);
+    if (count <= 0) {
+        const unsigned hardware = std::thread::hardware_concurrency();
+        count = hardware > 0 ? static_cast<int>(hardware) : 1;
     }
-    const unsigned hardware = std::thread::hardware_concurrency();
-    return hardware > 0 ? static_cast<int>(hardware) : 1;
+    // A container limited to 2 CPUs of a large host may still see all of them.
+    const std::optional<int> quota = CgroupCpuLimit();
+    return quota && *quota < count ? *quota : count;
 }
 
 Workers::Workers(int threads)

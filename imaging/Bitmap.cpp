@@ -27,7 +27,7 @@ bool IsIndexed(PixelFormat format)
 // 16-bit bit-field layout (a red mask of 0 cannot describe any colour picture), 8-8-8 the
 // plain 32-bit one.
 constexpr BitFields kRebuilt16BitMasks{0xF800, 0x07E0, 0x001F};
-constexpr BitFields kRebuilt32BitMasks{0xFF0000, 0x00FF00, 0x0000FF};
+constexpr BitFields kRebuilt32BitMasks = kPlain32BitMasks;
 
 bool HasMaskLayout(PixelFormat format)
 {
@@ -102,20 +102,10 @@ int BitsPerPixel(PixelFormat format)
 std::size_t PictureStorageLimit() { return g_storageLimit.load(); }
 void SetPictureStorageLimit(std::size_t bytes) { g_storageLimit.store(bytes); }
 
-namespace {
-
-// Bytes per row: whole 32-bit words. Below 2^34 for any width below 2^31.
-std::uint64_t PaddedStride(PixelFormat format, std::uint64_t width)
-{
-    return (width * static_cast<std::uint64_t>(BitsPerPixel(format)) + 31) / 32 * 4;
-}
-
-} // namespace
-
 bool FitsPictureStorage(PixelFormat format, std::uint64_t width, std::uint64_t height)
 {
     // The product is compared by division, so it is never formed when it would overflow.
-    return height == 0 || PaddedStride(format, width) <= PictureStorageLimit() / height;
+    return height == 0 || PaddedStride(width, static_cast<unsigned>(BitsPerPixel(format))) <= PictureStorageLimit() / height;
 }
 
 TBitmap::TBitmap() : m_storage(std::make_shared<Storage>()) {}
@@ -177,15 +167,16 @@ void TBitmap::Allocate(PixelFormat format, int width, int height,
         throw EOutOfResources();
     if (!FitsPictureStorage(format, static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height)))
         throw EOutOfResources();
-    const std::uint64_t stride = PaddedStride(format, static_cast<std::uint64_t>(width));
+    const std::uint64_t stride = PaddedStride(static_cast<std::uint64_t>(width),
+                                                static_cast<unsigned>(BitsPerPixel(format)));
 
     auto storage = std::make_shared<Storage>();
     storage->format = format;
     storage->width = width;
     storage->height = height;
     storage->stride = static_cast<std::size_t>(stride);
-    if (palette.size() > 256)
-        palette.resize(256);
+    if (palette.size() > kPaletteCap)
+        palette.resize(kPaletteCap);
     storage->palette = std::move(palette);
     storage->masks = HasMaskLayout(format) ? masks : BitFields{};
     const std::size_t bytes = storage->stride * static_cast<std::size_t>(height);
@@ -200,8 +191,8 @@ void TBitmap::Allocate(PixelFormat format, int width, int height,
 
 void TBitmap::SetPalette(std::vector<PaletteEntry> palette)
 {
-    if (palette.size() > 256)
-        palette.resize(256);
+    if (palette.size() > kPaletteCap)
+        palette.resize(kPaletteCap);
     Detach();
     m_storage->palette = std::move(palette);
 }
@@ -233,65 +224,56 @@ void TBitmap::SetSize(int width, int height)
 // White in the storage's layout, one row built and repeated.
 void TBitmap::FillWhite(Storage& s)
 {
-    const PixelFormat format = s.format;
-    const BitFields masks = s.masks;
-    const int width = s.width, height = s.height;
-    {
-        const int bits = BitsPerPixel(format);
-        std::uint8_t* first = s.pixels.get();
-        if (IsIndexed(format)) {
-            const unsigned index = WhiteIndex(s.palette, bits);
-            const unsigned pattern = bits == 1 ? (index ? 0xFF : 0) : bits == 4 ? index * 0x11 : index;
-            std::memset(first, static_cast<int>(pattern), s.Bytes());
-        } else if (format == PixelFormat::pf24bit) {
-            std::memset(first, 0xFF, s.Bytes());
-        } else {
-            const std::uint32_t white = EncodeMasked(EffectiveMasks(format, masks), 255, 255, 255);
-            std::memset(first, 0, s.stride);
-            for (int x = 0; x < width; ++x) {
-                if (bits == 16)
-                    Store16(first + 2 * x, white);
-                else
-                    Store32(first + 4 * x, white);
-            }
-            for (int y = 1; y < height; ++y)
-                std::memcpy(first + y * s.stride, first, s.stride);
-        }
+    const int bits = BitsPerPixel(s.format);
+    std::uint8_t* first = s.pixels.get();
+    if (IsIndexed(s.format)) {
+        const unsigned index = WhiteIndex(s.palette, bits);
+        const unsigned pattern = bits == 1 ? (index ? 0xFF : 0) : bits == 4 ? index * 0x11 : index;
+        std::memset(first, static_cast<int>(pattern), s.Bytes());
+        return;
     }
+    if (s.format == PixelFormat::pf24bit) {
+        std::memset(first, 0xFF, s.Bytes());
+        return;
+    }
+    const std::uint32_t white = EncodeMasked(EffectiveMasks(s.format, s.masks), 255, 255, 255);
+    std::memset(first, 0, s.stride);
+    for (int x = 0; x < s.width; ++x) {
+        if (bits == 16)
+            Store16(first + 2 * x, white);
+        else
+            Store32(first + 4 * x, white);
+    }
+    for (int y = 1; y < s.height; ++y)
+        std::memcpy(first + y * s.stride, first, s.stride);
 }
 
 // The old pixels in the top-left corner of the new storage, converted when the masks changed.
 void TBitmap::CopyCorner(const Storage& old, Storage& s)
 {
-    const PixelFormat format = s.format;
-    const BitFields masks = s.masks;
-    const int bits = BitsPerPixel(format);
-    const int width = s.width, height = s.height;
-    {
-        const int w = std::min(width, old.width);
-        const int h = old.pixels ? std::min(height, old.height) : 0;
-        const bool converted = masks != old.masks;
-        const Channel r(EffectiveMasks(format, old.masks).Red);
-        const Channel g(EffectiveMasks(format, old.masks).Green);
-        const Channel b(EffectiveMasks(format, old.masks).Blue);
-        for (int y = 0; y < h; ++y) {
-            const std::uint8_t* from = old.pixels.get() + y * old.stride;
-            std::uint8_t* to = s.pixels.get() + y * s.stride;
-            if (converted) {
-                for (int x = 0; x < w; ++x) {
-                    const std::uint32_t v = bits == 16 ? Load16(from + 2 * x) : Load32(from + 4 * x);
-                    const std::uint32_t n = EncodeMasked(masks, r.Widen(v), g.Widen(v), b.Widen(v));
-                    if (bits == 16)
-                        Store16(to + 2 * x, n);
-                    else
-                        Store32(to + 4 * x, n);
-                }
-            } else if (bits >= 8) {
-                std::memcpy(to, from, static_cast<std::size_t>(w) * (bits / 8));
-            } else {
-                for (int x = 0; x < w; ++x)
-                    SetIndex(to, x, bits, IndexAt(from, x, bits));
+    const int bits = BitsPerPixel(s.format);
+    const int w = std::min(s.width, old.width);
+    const int h = old.pixels ? std::min(s.height, old.height) : 0;
+    const bool converted = s.masks != old.masks;
+    const BitFields oldMasks = EffectiveMasks(s.format, old.masks);
+    const Channel r(oldMasks.Red), g(oldMasks.Green), b(oldMasks.Blue);
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* from = old.pixels.get() + y * old.stride;
+        std::uint8_t* to = s.pixels.get() + y * s.stride;
+        if (converted) {
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t v = bits == 16 ? Load16(from + 2 * x) : Load32(from + 4 * x);
+                const std::uint32_t n = EncodeMasked(s.masks, r.Widen(v), g.Widen(v), b.Widen(v));
+                if (bits == 16)
+                    Store16(to + 2 * x, n);
+                else
+                    Store32(to + 4 * x, n);
             }
+        } else if (bits >= 8) {
+            std::memcpy(to, from, static_cast<std::size_t>(w) * (bits / 8));
+        } else {
+            for (int x = 0; x < w; ++x)
+                SetIndex(to, x, bits, IndexAt(from, x, bits));
         }
     }
 }
@@ -308,8 +290,8 @@ void TBitmap::RowToRgb(int row, std::uint8_t* rgb) const
     case PixelFormat::pf4bit:
     case PixelFormat::pf8bit: {
         const int bits = BitsPerPixel(s.format);
-        PaletteEntry colours[256] = {};  // indices past the table stay black
-        std::copy_n(s.palette.begin(), std::min<std::size_t>(s.palette.size(), 256), colours);
+        PaletteEntry colours[kPaletteCap] = {};  // indices past the table stay black
+        std::copy_n(s.palette.begin(), std::min(s.palette.size(), kPaletteCap), colours);
         for (int x = 0; x < width; ++x, rgb += 3) {
             const PaletteEntry& c = colours[IndexAt(src, x, bits)];
             rgb[0] = c.Red;

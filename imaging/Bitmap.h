@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,10 @@ public:
     // Reads a BMP file (see BmpReader.cpp). Raises EFOpenError, EReadError,
     // EInvalidGraphic or EOutOfResources.
     void LoadBmpFile(const std::string& path);
+    // The same from an open file, read from its start with pread (its offset stays).
+    // beforeAllocating, when given, is called with the picture's storage size once the
+    // header is checked and before the pixels are allocated; it may wait or raise.
+    void LoadBmpFile(int fd, const std::function<void(std::size_t bytes)>& beforeAllocating = {});
     // The same from bytes in memory.
     void LoadBmpData(const std::uint8_t* data, std::size_t size);
 

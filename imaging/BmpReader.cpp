@@ -91,8 +91,8 @@ PixelFormat FormatFor(const InfoHeader& h)
 void ExpandRle(const std::uint8_t* src, std::size_t n, int bits,
                const std::vector<PaletteEntry>& table, TBitmap& picture, bool topDown)
 {
-    std::uint32_t colours[256] = {};  // indices past the table give black
-    for (std::size_t i = 0; i < std::min<std::size_t>(table.size(), 256); ++i)
+    std::uint32_t colours[kPaletteCap] = {};  // indices past the table give black
+    for (std::size_t i = 0; i < std::min(table.size(), kPaletteCap); ++i)
         colours[i] = std::uint32_t{table[i].Red} << 16 | table[i].Green << 8 | table[i].Blue;
 
     const std::int64_t width = picture.Width(), height = picture.Height();
@@ -168,103 +168,143 @@ struct BmpLayout {
 // The headers and colour table end within this many bytes: 14 + 124 + 12 + 256 × 4.
 constexpr std::size_t kHeaderBytes = 2048;
 
-// Reads the headers of a file of `size` bytes whose first min(size, kHeaderBytes) bytes are
-// at data and decides whether the file is accepted, before anything is allocated. Errors
-// come in file order: a file cut short in its masks or colour table is a read error
-// before a depth, compression or size is refused as invalid. Raises EReadError or
-// EInvalidGraphic.
-BmpLayout ValidateBmp(const std::uint8_t* data, std::size_t size)
-{
-    // A partial file header is a read error.
-    if (size < kFileHeaderSize)
-        throw EReadError();
-    if (data[0] != 'B' || data[1] != 'M')
-        throw EInvalidGraphic();
-    BmpLayout layout;
-    InfoHeader& h = layout.h;
-    std::size_t pos = kFileHeaderSize;
-    auto left = [&] { return size - pos; };
+// What the headers of a file say, read as far as the file holds them.
+struct BmpFields {
+    std::size_t fileSize = 0;
+    bool signature = false;   // starts with "BM"
+    std::size_t offset = 0;   // the file header's pixel data offset
+    bool infoRead = false;    // the info header has a known size and lies within the file
+    InfoHeader h;
+    std::size_t headersEnd = 0;  // after the info header and any separate masks
+    std::uint64_t colourCount = 0;
+    std::size_t entrySize = 4;
+    std::uint64_t tableEnd = 0;  // may lie past the end of the file
+};
 
-    // The info header; one cut short by the end of the file is malformed.
-    if (left() < 4)
-        throw EInvalidGraphic();
-    h.size = Load32(data + pos);
-    const std::uint8_t* p = data + pos;
-    if (h.size == 12) {
-        if (left() < 12)
-            throw EInvalidGraphic();
-        h.width = U16(p + 4);
-        h.height = U16(p + 6);
-        h.planes = U16(p + 8);
-        h.bitCount = U16(p + 10);
-    } else if (KnownInfoSize(h.size)) {
-        if (left() < h.size)
-            throw EInvalidGraphic();
-        h.width = S32(p + 4);
-        h.height = S32(p + 8);
-        h.planes = U16(p + 12);
-        h.bitCount = U16(p + 14);
-        h.compression = Load32(p + 16);
-        h.imageSize = Load32(p + 20);
-        h.coloursUsed = Load32(p + 32);
-        if (h.size >= 52 && h.compression == kBitFields)
-            h.masks = {Load32(p + 40), Load32(p + 44), Load32(p + 48)};
-    } else {
-        throw EInvalidGraphic();
-    }
-    pos += h.size;
-    if (h.planes != 1)
-        throw EInvalidGraphic();
+void ReadCoreHeader(const std::uint8_t* p, InfoHeader& h)
+{
+    h.width = U16(p + 4);
+    h.height = U16(p + 6);
+    h.planes = U16(p + 8);
+    h.bitCount = U16(p + 10);
+}
+
+void ReadInfoHeader(const std::uint8_t* p, InfoHeader& h)
+{
+    h.width = S32(p + 4);
+    h.height = S32(p + 8);
+    h.planes = U16(p + 12);
+    h.bitCount = U16(p + 14);
+    h.compression = Load32(p + 16);
+    h.imageSize = Load32(p + 20);
+    h.coloursUsed = Load32(p + 32);
+    if (h.size >= 52 && h.compression == kBitFields)
+        h.masks = {Load32(p + 40), Load32(p + 44), Load32(p + 48)};
+}
+
+// Reads the fields of the file and info headers, the masks after a 40-byte header and the
+// colour table's extent; decides nothing.
+BmpFields ReadFields(const std::uint8_t* data, std::size_t size)
+{
+    BmpFields f;
+    f.fileSize = size;
+    if (size < kFileHeaderSize)
+        return f;
+    f.signature = data[0] == 'B' && data[1] == 'M';
+    f.offset = Load32(data + 10);
+    InfoHeader& h = f.h;
+    const std::uint8_t* p = data + kFileHeaderSize;
+    const std::size_t left = size - kFileHeaderSize;
+    if (left < 4)
+        return f;
+    h.size = Load32(p);
+    f.infoRead = (h.size == 12 || KnownInfoSize(h.size)) && left >= h.size;
+    if (!f.infoRead)
+        return f;
+    if (h.size == 12)
+        ReadCoreHeader(p, h);
+    else
+        ReadInfoHeader(p, h);
+    f.headersEnd = kFileHeaderSize + h.size;
 
     // Masks after a 40-byte header.
     if (h.size == 40 && (h.bitCount == 16 || h.bitCount == 32) && h.compression == kBitFields) {
-        if (left() < 12)
-            throw EReadError();
-        h.masks = {Load32(data + pos), Load32(data + pos + 4), Load32(data + pos + 8)};
-        pos += 12;
+        if (size - f.headersEnd >= 12)
+            h.masks = {Load32(data + f.headersEnd), Load32(data + f.headersEnd + 4),
+                       Load32(data + f.headersEnd + 8)};
+        f.headersEnd += 12;
     }
 
-    const std::size_t headersEnd = pos;
+    f.colourCount = h.coloursUsed;
+    if (f.colourCount == 0)
+        f.colourCount = h.bitCount == 1 ? 2 : h.bitCount == 4 ? 16 : h.bitCount == 8 ? 256 : 0;
+    f.entrySize = h.size == 12 ? 3 : 4;
+    f.tableEnd = f.headersEnd + f.colourCount * f.entrySize;
+    return f;
+}
 
-    // The colour table. At most 256 entries are kept; further entries are skipped, so the
-    // pixels still start after the whole table. A table past the end is a read error.
-    std::uint64_t colourCount = h.coloursUsed;
-    if (colourCount == 0)
-        colourCount = h.bitCount == 1 ? 2 : h.bitCount == 4 ? 16 : h.bitCount == 8 ? 256 : 0;
-    const std::size_t entrySize = h.size == 12 ? 3 : 4;
-    if (colourCount * entrySize > left())
+// Decides whether the file is accepted, before anything is allocated, and returns the
+// picture format. Errors come in file order: a file cut short in its masks or colour
+// table is a read error before a depth, compression or size is refused as invalid.
+// Raises EReadError or EInvalidGraphic.
+PixelFormat DecideBmp(const BmpFields& f)
+{
+    if (f.fileSize < kFileHeaderSize)  // a partial file header
         throw EReadError();
-    layout.table.resize(std::min<std::uint64_t>(colourCount, 256));
-    for (std::size_t i = 0; i < layout.table.size(); ++i) {
-        const std::uint8_t* e = data + pos + i * entrySize;
-        layout.table[i] = {e[2], e[1], e[0]};
-    }
-    pos += static_cast<std::size_t>(colourCount * entrySize);
+    if (!f.signature || !f.infoRead || f.h.planes != 1)
+        throw EInvalidGraphic();
+    if (f.tableEnd > f.fileSize)  // masks or colour table past the end
+        throw EReadError();
+    const PixelFormat format = FormatFor(f.h);
+    const std::int64_t height = f.h.height;
+    if (!FitsPictureStorage(format, static_cast<std::uint64_t>(f.h.width),
+                            static_cast<std::uint64_t>(height < 0 ? -height : height)))
+        throw EInvalidGraphic();
+    return format;
+}
 
-    // The pixel data start at the file header's offset when it points past the headers and
-    // masks and into the file (a gap after the table, or a table shorter than its count);
-    // otherwise right after the table. Their size is the image size field or
-    // stride × |height| bytes, no more than the file holds.
-    layout.format = FormatFor(h);
+// The layout of an accepted file. At most kPaletteCap colour table entries are kept;
+// further entries are skipped, so the pixels still start after the whole table. The pixel
+// data start at the file header's offset when it points past the headers and masks and
+// into the file (a gap after the table, or a table shorter than its count); otherwise
+// right after the table. Their size is the image size field or stride × |height| bytes,
+// no more than the file holds.
+BmpLayout LayoutFor(const BmpFields& f, PixelFormat format, const std::uint8_t* data)
+{
+    BmpLayout layout;
+    const InfoHeader& h = layout.h = f.h;
+    layout.format = format;
     layout.width = h.width;
     layout.height = h.height < 0 ? -h.height : h.height;
     layout.topDown = h.height < 0;
-    const std::uint64_t fileStride = (static_cast<std::uint64_t>(h.width) * h.bitCount + 31) / 32 * 4;
-    // A stride below 2^33 times a height below 2^31 stays within 64 bits.
-    const std::uint64_t arrayBytes = fileStride * static_cast<std::uint64_t>(layout.height);
-    const std::uint64_t dataSize = h.imageSize ? h.imageSize : arrayBytes;
-    const std::size_t offset = Load32(data + 10);
-    layout.pixelPos = offset >= headersEnd && offset < size ? offset : pos;
-    pos = layout.pixelPos;
-    layout.taken = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, left()));
-    // The picture's storage must stay within the limit for pictures.
-    if (!FitsPictureStorage(layout.format, static_cast<std::uint64_t>(layout.width),
-                            static_cast<std::uint64_t>(layout.height)))
-        throw EInvalidGraphic();
-    if (layout.format != PixelFormat::pfDevice && h.bitCount <= 8 &&
+
+    layout.table.resize(std::min<std::uint64_t>(f.colourCount, kPaletteCap));
+    for (std::size_t i = 0; i < layout.table.size(); ++i) {
+        const std::uint8_t* e = data + f.headersEnd + i * f.entrySize;
+        layout.table[i] = {e[2], e[1], e[0]};
+    }
+    if (format != PixelFormat::pfDevice && h.bitCount <= 8 &&
         layout.table.size() > (1u << h.bitCount))
         layout.table.resize(1u << h.bitCount);
+
+    // A stride below 2^33 times a height below 2^31 stays within 64 bits.
+    const std::uint64_t arrayBytes =
+        PaddedStride(static_cast<std::uint64_t>(h.width), h.bitCount) * static_cast<std::uint64_t>(layout.height);
+    const std::uint64_t dataSize = h.imageSize ? h.imageSize : arrayBytes;
+    layout.pixelPos = f.offset >= f.headersEnd && f.offset < f.fileSize
+                          ? f.offset
+                          : static_cast<std::size_t>(f.tableEnd);
+    layout.taken = static_cast<std::size_t>(std::min<std::uint64_t>(dataSize, f.fileSize - layout.pixelPos));
     return layout;
+}
+
+// Reads the headers of a file of `size` bytes whose first min(size, kHeaderBytes) bytes
+// are at data, decides whether the file is accepted and lays out its pixels. Raises
+// EReadError or EInvalidGraphic.
+BmpLayout ValidateBmp(const std::uint8_t* data, std::size_t size)
+{
+    const BmpFields fields = ReadFields(data, size);
+    return LayoutFor(fields, DecideBmp(fields), data);
 }
 
 // The picture an uncompressed file's pixels are copied into, rows not yet filled.
@@ -321,18 +361,24 @@ void ReadRows(TBitmap& picture, const BmpLayout& layout, int fd)
             parts[count] = {FileRow(picture, layout, r) + from, n};
             want += n;
         }
-        const ssize_t got = ::preadv(fd, parts, count, static_cast<off_t>(layout.pixelPos + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
+        std::size_t got = 0;
+        const bool read = ReadPartsAt(fd, layout.pixelPos + done, parts, count, &got);
+        done += got;
+        if (!read || got < want)
             break;
-        done += static_cast<std::size_t>(got);
     }
     // Clear what was not read: the rest of the last row touched and every row after it.
     for (int r = static_cast<int>(done / stride); r < layout.height; ++r) {
         const std::size_t from = r == static_cast<int>(done / stride) ? done % stride : 0;
         std::memset(FileRow(picture, layout, r) + from, 0, stride - from);
     }
+}
+
+// The bytes the picture's rows take, padded to 4 bytes each.
+std::size_t StorageBytes(PixelFormat format, int width, int height)
+{
+    const std::uint64_t bits = static_cast<std::uint64_t>(width) * BitsPerPixel(format);
+    return static_cast<std::size_t>((bits + 31) / 32 * 4 * static_cast<std::uint64_t>(height));
 }
 
 // Reads n bytes at offset into a buffer; fewer when the file ends first.
@@ -350,29 +396,38 @@ std::vector<std::uint8_t> ReadBytesAt(int fd, std::size_t offset, std::size_t n)
 
 void TBitmap::LoadBmpFile(const std::string& path)
 {
-    struct stat info {};
-    FileHandle file = OpenRegularFile(path, &info);
+    FileHandle file = OpenRegularFile(path);
     if (!file.Valid())
         throw EFOpenError(path);
+    LoadBmpFile(file.Get());
+}
+
+void TBitmap::LoadBmpFile(int fd, const std::function<void(std::size_t bytes)>& beforeAllocating)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        throw EReadError();
 
     // A regular file: the headers first, then the pixels straight into the picture's rows,
     // so that a large picture is not held twice.
     std::vector<std::uint8_t> head =
-        ReadBytesAt(file.Get(), 0, std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kHeaderBytes));
+        ReadBytesAt(fd, 0, std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kHeaderBytes));
     const std::size_t size = head.size() < kHeaderBytes ? head.size() : static_cast<std::size_t>(info.st_size);
     if (size == 0) {
         *this = TBitmap();
         return;
     }
     BmpLayout layout = ValidateBmp(head.data(), size);
+    if (beforeAllocating)
+        beforeAllocating(StorageBytes(layout.format, layout.width, layout.height));
     TBitmap picture;
     if (layout.format == PixelFormat::pfDevice) {
         picture.Create(layout.format, layout.width, layout.height);
-        const std::vector<std::uint8_t> data = ReadBytesAt(file.Get(), layout.pixelPos, layout.taken);
+        const std::vector<std::uint8_t> data = ReadBytesAt(fd, layout.pixelPos, layout.taken);
         ExpandRle(data.data(), data.size(), layout.h.bitCount, layout.table, picture, layout.topDown);
     } else {
         picture = NewPicture(layout);
-        ReadRows(picture, layout, file.Get());
+        ReadRows(picture, layout, fd);
     }
     *this = std::move(picture);
 }

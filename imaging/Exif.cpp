@@ -32,14 +32,21 @@ struct Tiff {
     }
 };
 
+constexpr std::uint8_t kSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
+
 } // namespace
+
+bool IsExif(const std::uint8_t* payload, std::size_t size) noexcept
+{
+    return payload && size >= sizeof kSignature &&
+           std::memcmp(payload, kSignature, sizeof kSignature) == 0;
+}
 
 int Orientation(const std::uint8_t* payload, std::size_t size) noexcept
 {
-    static const std::uint8_t kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
-    if (!payload || size < sizeof kExif + 8 || std::memcmp(payload, kExif, sizeof kExif) != 0)
+    if (!IsExif(payload, size) || size < sizeof kSignature + 8)
         return 1;
-    Tiff tiff{payload + sizeof kExif, size - sizeof kExif, true};
+    Tiff tiff{payload + sizeof kSignature, size - sizeof kSignature, true};
     if (tiff.data[0] == 'I' && tiff.data[1] == 'I')
         tiff.little = true;
     else if (tiff.data[0] == 'M' && tiff.data[1] == 'M')

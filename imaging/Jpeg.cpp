@@ -3,34 +3,47 @@
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
+#include "common/OutputFile.h"
+#include "imaging/Bitmap.h"
 #include "imaging/detail/JpegCodec.h"
 #include "imaging/detail/JpegDecode.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <jerror.h>
 
 namespace kameola {
 namespace {
 
-// The whole file's bytes. Raises EFOpenError, EReadError, EStreamError.
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path)
+// The file's bytes as fstat gives their number, read from offset 0. Only the first two
+// are read when they are no start of image, so any file that is no JPEG fails as cheaply
+// as the codec's check of those bytes. A stream larger than a picture may be is refused
+// before anything of its size is allocated. Raises EReadError, EOutOfResources.
+std::vector<std::uint8_t> ReadStream(int fd)
 {
-    FileHandle file = OpenRegularFile(path);
-    if (!file.Valid())
-        throw EFOpenError(path);
-    std::vector<std::uint8_t> bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        throw EReadError();
+    const auto size = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(size, 2)));
+    std::size_t got = 0;
+    if (!ReadAt(fd, 0, bytes.data(), bytes.size(), &got))
+        throw EReadError();
+    bytes.resize(got);
+    if (got < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return bytes;  // the codec reports it as it would for the whole file
+    if (size > PictureStorageLimit())
+        throw EOutOfResources();
     try {
-        if (!ReadAll(file.Get(), bytes))
-            throw EReadError();
+        bytes.resize(static_cast<std::size_t>(size));
     } catch (const std::bad_alloc&) {
-        throw EStreamError();
+        throw EOutOfResources();
     }
+    if (!ReadAt(fd, 2, bytes.data() + 2, bytes.size() - 2, &got))
+        throw EReadError();
+    bytes.resize(2 + got);  // a file cut short since fstat ends where it ends
     return bytes;
 }
 
@@ -42,6 +55,7 @@ struct CompressSetUp {
     JDIMENSION height;
     bool bgr;  // rows are blue, green, red, else red, green, blue
     JpegSettings settings;
+    const std::vector<std::uint8_t>* iccProfile;
 };
 
 void StartCompress(CompressSetUp& a)
@@ -58,6 +72,10 @@ void StartCompress(CompressSetUp& a)
     if (a.settings.ProgressiveOutput)
         jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
+    // An RGB profile does not describe grey samples.
+    if (!a.iccProfile->empty() && !a.settings.ForceGrayscale)
+        jpeg_write_icc_profile(&info, a.iccProfile->data(),
+                               static_cast<unsigned int>(a.iccProfile->size()));
 }
 
 struct RowStep {
@@ -77,6 +95,11 @@ void FinishCompress(jpeg_compress_struct& info)
 
 } // namespace
 
+int DecodeDivisor(const JpegSettings& settings)
+{
+    return 1 << std::clamp(settings.DecodeScale, 0, 3);
+}
+
 JpegSettings& DefaultJpegSettings()
 {
     static JpegSettings defaults;
@@ -89,7 +112,15 @@ TJPEGImage::TJPEGImage() : m_settings(DefaultJpegSettings()), m_data(std::make_s
 
 void TJPEGImage::LoadJpegFile(const std::string& path)
 {
-    LoadJpegData(ReadWholeFile(path));
+    FileHandle file = OpenRegularFile(path);
+    if (!file.Valid())
+        throw EFOpenError(path);
+    LoadJpegFile(file.Get());
+}
+
+void TJPEGImage::LoadJpegFile(int fd)
+{
+    LoadJpegData(ReadStream(fd));
 }
 
 void TJPEGImage::LoadJpegData(std::vector<std::uint8_t> bytes)
@@ -102,12 +133,13 @@ void TJPEGImage::LoadJpegData(std::vector<std::uint8_t> bytes)
     if (data->Bytes.empty())
         return;  // accepted here; decoding reports the empty stream
 
-    const jpeg::StreamHeader header = jpeg::ReadStreamHeader(data->Bytes);
+    jpeg::StreamHeader header = jpeg::ReadStreamHeader(data->Bytes);
     data->Width = header.Width;
     data->Height = header.Height;
     data->Grayscale = header.Grayscale;
     data->Orientation = header.Orientation;
     data->SampledRowsExact = header.SampledRowsExact;
+    data->IccProfile = std::move(header.IccProfile);
     m_settings.ProgressiveOutput = header.MultipleScans;
 }
 
@@ -128,7 +160,7 @@ int TJPEGImage::Width() const
 {
     if (m_picture)
         return m_picture->Width();
-    const int scale = 1 << std::clamp(m_settings.DecodeScale, 0, 3);
+    const int scale = DecodeDivisor(m_settings);
     return (m_data->Width + scale - 1) / scale;
 }
 
@@ -136,7 +168,7 @@ int TJPEGImage::Height() const
 {
     if (m_picture)
         return m_picture->Height();
-    const int scale = 1 << std::clamp(m_settings.DecodeScale, 0, 3);
+    const int scale = DecodeDivisor(m_settings);
     return (m_data->Height + scale - 1) / scale;
 }
 
@@ -147,12 +179,12 @@ int TJPEGImage::Orientation() const
 
 void TJPEGImage::SetWidth(int)
 {
-    throw EInvalidGraphicOperation("JPEG イメージのサイズは変更できません");
+    throw EInvalidGraphicOperation(kJpegSizeFixed);
 }
 
 void TJPEGImage::SetHeight(int)
 {
-    throw EInvalidGraphicOperation("JPEG イメージのサイズは変更できません");
+    throw EInvalidGraphicOperation(kJpegSizeFixed);
 }
 
 void TJPEGImage::AssignBitmap(const TBitmap& picture)
@@ -180,7 +212,7 @@ void TJPEGImage::CompressJpeg()
         jpeg::Compressor codec(data->Bytes);
         jpeg_compress_struct& info = codec.Info();
         CompressSetUp setUp{&info, static_cast<JDIMENSION>(width),
-                            static_cast<JDIMENSION>(height), bgr, m_settings};
+                            static_cast<JDIMENSION>(height), bgr, m_settings, &m_iccProfile};
         codec.Run(StartCompress, setUp);
         RowStep step{&info, nullptr};
         for (int y = 0; y < height; ++y) {
@@ -196,25 +228,24 @@ void TJPEGImage::CompressJpeg()
         data->Width = width;
         data->Height = height;
         data->Grayscale = m_settings.ForceGrayscale;
+        if (!data->Grayscale)
+            data->IccProfile = m_iccProfile;
     }
     m_data = std::move(data);
     m_hasStream = true;
 }
 
+void TJPEGImage::SetIccProfile(std::vector<std::uint8_t> profile)
+{
+    m_iccProfile = std::move(profile);
+}
+
 void TJPEGImage::SaveJpegFile(const std::string& path)
 {
-    // Compress before touching the file, so a failure leaves any existing file intact.
+    // Compress before touching the file; the file then appears whole or not at all.
     if (!m_hasStream)
         CompressJpeg();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw EFCreateError(path);
-    const std::vector<std::uint8_t>& bytes = m_data->Bytes;
-    const bool written = WriteAll(fd, bytes.data(), bytes.size());
-    if (::close(fd) != 0 || !written) {
-        ::unlink(path.c_str());  // a cut-short picture must not pass for a good one
-        throw EFCreateError(path);
-    }
+    WriteFileReplacing(path, m_data->Bytes);
 }
 
 JpegSettings& TJPEGImage::Settings()

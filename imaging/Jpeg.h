@@ -22,6 +22,9 @@ struct JpegSettings {
     bool BlockSmoothing = true;
 };
 
+// The divisor of the decoded size: 2^DecodeScale, DecodeScale taken within 0..3.
+int DecodeDivisor(const JpegSettings& settings);
+
 // The module-wide defaults that every new TJPEGImage copies.
 JpegSettings& DefaultJpegSettings();
 
@@ -34,6 +37,8 @@ struct TJPEGData {
     bool Grayscale = false;
     int Orientation = 1;            // Exif orientation 1..8; 1 when absent or unreadable
     bool SampledRowsExact = false;  // the stretch may skip unsampled rows (see StretchPicture)
+    // The stream's ICC colour profile when it describes RGB data; else empty.
+    std::vector<std::uint8_t> IccProfile;
 };
 
 class TJPEGImage : public TGraphic {
@@ -42,6 +47,9 @@ public:
 
     // Reads the whole file and its header. Raises EFOpenError, EReadError, EJPEG.
     void LoadJpegFile(const std::string& path);
+    // The same from an open file, read from its start with pread (its offset stays).
+    // A stream over PictureStorageLimit() bytes raises EOutOfResources.
+    void LoadJpegFile(int fd);
     // The same from bytes in memory.
     void LoadJpegData(std::vector<std::uint8_t> bytes);
 
@@ -63,6 +71,9 @@ public:
     void AssignBitmap(const TBitmap& picture);
     // Encodes the held picture into a new stream (empty for no picture or a size of 0).
     void CompressJpeg();
+    // The ICC profile that CompressJpeg writes (APP2 chunks after APP0) into colour
+    // streams; empty for none. Kept across AssignBitmap.
+    void SetIccProfile(std::vector<std::uint8_t> profile);
     // Writes the stream's bytes, compressing first when there is no stream at all.
     // Raises EFCreateError.
     void SaveJpegFile(const std::string& path);
@@ -76,6 +87,7 @@ private:
     std::shared_ptr<TJPEGData> m_data;
     bool m_hasStream = false;  // false after AssignBitmap until CompressJpeg
     std::optional<TBitmap> m_picture;
+    std::vector<std::uint8_t> m_iccProfile;
 };
 
 // Stretches the decoded picture. When the picture is not decoded yet, the result is

@@ -5,18 +5,23 @@
 #include "imaging/detail/Exif.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace kameola::jpeg {
 namespace {
+
+// The segment that holds ICC profile chunks.
+constexpr int kIccMarker = JPEG_APP0 + 2;
 
 // Sets the decompression parameters after the header has been read.
 DecodeLayout ConfigureDecode(jpeg_decompress_struct& info, const JpegSettings& settings)
 {
     DecodeLayout layout;
     info.scale_num = 1;
-    info.scale_denom = 1u << std::clamp(settings.DecodeScale, 0, 3);
+    info.scale_denom = static_cast<unsigned>(DecodeDivisor(settings));
     info.do_block_smoothing = settings.BlockSmoothing ? TRUE : FALSE;
     if (settings.ForceGrayscale)
         info.out_color_space = JCS_GRAYSCALE;
@@ -56,10 +61,38 @@ struct HeaderStep {
 
 void ReadHeader(HeaderStep& a)
 {
-    if (a.keepExif)
+    if (a.keepExif) {
         jpeg_save_markers(a.info, JPEG_APP0 + 1, exif::kSegmentBytesKept);
+        jpeg_save_markers(a.info, kIccMarker, 0xFFFF);
+    }
     jpeg_read_header(a.info, TRUE);
     a.multipleScans = jpeg_has_multiple_scans(a.info);
+}
+
+struct IccStep {
+    jpeg_decompress_struct* info;
+    JOCTET* data;
+    unsigned int length;
+};
+
+void ReadIccProfile(IccStep& a)
+{
+    if (!jpeg_read_icc_profile(a.info, &a.data, &a.length)) {
+        a.data = nullptr;  // none, or chunks that do not fit together
+        a.length = 0;
+    }
+}
+
+// Whether the profile's header is whole, gives the profile's own length and names RGB as
+// the colour space of the data it describes.
+bool IsRgbProfile(const JOCTET* data, std::size_t length)
+{
+    constexpr std::size_t kHeaderBytes = 128;
+    if (data == nullptr || length < kHeaderBytes + 4)
+        return false;
+    const std::size_t declared = (std::size_t{data[0]} << 24) | (std::size_t{data[1]} << 16) |
+                                 (std::size_t{data[2]} << 8) | std::size_t{data[3]};
+    return declared == length && std::memcmp(data + 16, "RGB ", 4) == 0;
 }
 
 void CalcOutputDimensions(jpeg_decompress_struct& info)
@@ -140,13 +173,16 @@ StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes)
     header.MultipleScans = step.multipleScans;
     header.SampledRowsExact = SampledRowsExact(info);
     for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next) {
-        static const char kExif[] = "Exif";
-        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
-            std::memcmp(m->data, kExif, 5) == 0) {
+        if (m->marker == JPEG_APP0 + 1 && exif::IsExif(m->data, m->data_length)) {
             header.Orientation = exif::Orientation(m->data, m->data_length);
             break;
         }
     }
+    IccStep icc{&info, nullptr, 0};
+    codec.Run(ReadIccProfile, icc);
+    const std::unique_ptr<JOCTET, decltype(&std::free)> owned(icc.data, &std::free);
+    if (IsRgbProfile(icc.data, icc.length))
+        header.IccProfile.assign(icc.data, icc.data + icc.length);
     return header;
 }
 

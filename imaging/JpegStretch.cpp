@@ -4,6 +4,7 @@
 #include "imaging/detail/JpegCodec.h"
 #include "imaging/detail/JpegDecode.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kameola {
@@ -35,11 +36,14 @@ bool ReadRow(SampleStep& a)
     return true;
 }
 
-// Moves on until the next row the codec gives is wanted.
+// Moves on until the next row the codec gives is wanted. A skip starts only on a row-group
+// boundary: libjpeg-turbo 2.1 can hand back rows from before a skip that begins inside a
+// group, so the rest of the current group is decoded first.
 bool AdvanceTo(SampleStep& a, JDIMENSION wanted)
 {
+    const JDIMENSION group = static_cast<JDIMENSION>(std::max(a.info->max_v_samp_factor, 1));
     while (a.info->output_scanline < wanted) {
-        if (a.skip) {
+        if (a.skip && a.info->output_scanline % group == 0) {
             if (jpeg_skip_scanlines(a.info, wanted - a.info->output_scanline) == 0)
                 return false;
         } else if (!ReadRow(a)) {

@@ -3,10 +3,11 @@
 # As root it uses apt-get; otherwise it prints the command to run and stops.
 set -euo pipefail
 
-packages=(build-essential cmake ccache qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev
+packages=(build-essential cmake ccache qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev libjpeg-dev
           libjpeg-turbo-progs libfontconfig-dev libgtest-dev libbenchmark-dev fonts-ipafont-gothic
           libx11-dev xvfb xauth xdotool imagemagick openbox time
-          desktop-file-utils man-db groff-base dpkg-dev)
+          desktop-file-utils man-db groff-base dpkg-dev
+          debhelper lintian appstream libxml2-utils)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,7 +2,8 @@
 // worker thread, so the result holds only plain sizes and encoded bytes, no pictures.
 #pragma once
 
-#include "gallery/Job.h"
+#include "common/FileHandle.h"
+#include "gallery/Plan.h"
 
 #include <cstdint>
 #include <exception>
@@ -22,10 +23,16 @@ struct PreparedEntry {
     // Why the conversion could not be made. Raised only after the small image has been
     // written and the cell added, where a one-at-a-time run would have met it.
     std::exception_ptr ConversionError;
+    // The file as opened to read it, kept when the entry is copied: the copy reads from
+    // it, so copy and small image come from the same file even if the name is replaced.
+    // Invalid when the entry is not copied, or when a file that is not read failed to open.
+    FileHandle Source{-1};
 };
 
-// Reads, decodes, stretches and encodes one entry. Raises what reading or decoding the
-// entry raises (open, read, codec and height errors).
-PreparedEntry PrepareEntry(const std::string& path, const GalleryJob& job);
+// Reads, decodes, stretches and encodes one entry: the small image and the conversion when
+// the plan names them. Raises what reading or decoding the entry raises (open, read,
+// codec and height errors). Before a picture is allocated its bytes are reserved in
+// PictureMemoryBudget(), so entries prepared at once share it.
+PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, int thumbWidth);
 
 } // namespace kameola

@@ -13,7 +13,7 @@
 
 namespace kameola {
 
-// The number of CPUs this process may run on (at least 1).
+// The number of CPUs this process may run on and its cgroup CPU quota allows (at least 1).
 int AvailableCpuCount();
 
 class Workers {

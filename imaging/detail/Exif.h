@@ -10,6 +10,9 @@ namespace kameola::exif {
 // directory, which cameras write right after the TIFF header.
 inline constexpr unsigned kSegmentBytesKept = 4096;
 
+// Whether an APP1 payload is an Exif block: it starts with "Exif\0\0".
+bool IsExif(const std::uint8_t* payload, std::size_t size) noexcept;
+
 // The orientation (1..8) in the first directory of an APP1 payload that starts with
 // "Exif\0\0"; 1 when the payload is not Exif, is cut short or holds no valid tag.
 int Orientation(const std::uint8_t* payload, std::size_t size) noexcept;

@@ -31,10 +31,11 @@ struct StreamHeader {
     // are among the common layouts checked against full decodes; false for everything else
     // (four components, a luminance sampled 4 × 2, factors of 3 or 4, ...).
     bool SampledRowsExact = false;
+    std::vector<std::uint8_t> IccProfile;  // from the APP2 chunks, when it describes RGB data
 };
 
 // Reads the header of a non-empty stream, keeping only APP1 segments (bounded) for the
-// Exif orientation. Raises EJPEG.
+// Exif orientation and APP2 segments for the ICC profile. Raises EJPEG.
 StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes);
 
 // The decode set-up shared by the full decode and the stretch: reads the header, sets the

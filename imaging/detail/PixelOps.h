@@ -4,10 +4,21 @@
 #include "imaging/Bitmap.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 namespace kameola::pixel {
+
+// Colour table entries a picture keeps at most.
+inline constexpr std::size_t kPaletteCap = 256;
+
+// Bytes per row of pixels of the given depth: whole 32-bit words. Below 2^34 for any width
+// below 2^31.
+inline constexpr std::uint64_t PaddedStride(std::uint64_t width, unsigned bitsPerPixel)
+{
+    return (width * bitsPerPixel + 31) / 32 * 4;
+}
 
 // One colour channel of a masked 16- or 32-bit pixel.
 class Channel {
@@ -61,6 +72,8 @@ private:
 // The layout of a 16-bit picture without masks: 5-5-5 with bit 15 unused, as BMP files
 // store 16-bit pixels when they give no masks.
 inline constexpr BitFields kPlain16BitMasks{0x7C00, 0x03E0, 0x001F};
+// The layout of a 32-bit picture without masks: 8-8-8 with the top byte unused.
+inline constexpr BitFields kPlain32BitMasks{0xFF0000, 0x00FF00, 0x0000FF};
 
 // The masks a 16- or 32-bit picture is actually laid out by.
 inline BitFields EffectiveMasks(PixelFormat format, BitFields masks)
@@ -69,7 +82,7 @@ inline BitFields EffectiveMasks(PixelFormat format, BitFields masks)
         return masks;
     if (format == PixelFormat::pf16bit)
         return kPlain16BitMasks;
-    return {0xFF0000, 0x00FF00, 0x0000FF};
+    return kPlain32BitMasks;
 }
 
 // Red, green and blue laid out by masks.

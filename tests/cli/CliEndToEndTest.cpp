@@ -1,6 +1,8 @@
 // Runs the built kameola-cli on generated files and checks what it writes and returns.
 #include "tests/gallery/FontConfigFiles.h"
 #include "tests/gallery/TestFiles.h"
+#include "cli/Terminal.h"
+#include "common/Errors.h"
 #include "gallery/TextEncoding.h"
 
 #include <array>
@@ -29,15 +31,15 @@ std::string Quote(const std::string& s)
 }
 
 // prefix: shell words put before the command, such as "cd DIR &&", "NAME=VALUE" or
-// commands ending in exec.
+// commands ending in exec; input: the file read as standard input.
 Result RunCli(const std::vector<std::string>& args, const ScratchDir& dir,
-              const std::string& prefix = "")
+              const std::string& prefix = "", const std::string& input = "/dev/null")
 {
     std::string errFile = dir / "stderr.txt";
     std::string cmd = prefix.empty() ? std::string(KAMEOLA_CLI) : prefix + " " + KAMEOLA_CLI;
     for (const auto& a : args)
         cmd += " " + Quote(a);
-    cmd += " 2>" + Quote(errFile) + " </dev/null >/dev/null";
+    cmd += " 2>" + Quote(errFile) + " <" + Quote(input) + " >/dev/null";
     int status = std::system(cmd.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(errFile)};
 }
@@ -77,19 +79,23 @@ TEST(CliEndToEnd, WritesPageSmallImagesAndCopies)
     // A second run skips the existing copies with warnings and still succeeds.
     r = RunCli({"-o", out, dir / "c.gif"}, dir);
     EXPECT_EQ(r.Status, 0);
-    EXPECT_EQ(r.Err, "warning: " + (dir / "c.gif") + " not copied to " + out +
+    EXPECT_EQ(r.Err, "kameola-cli: warning: " + (dir / "c.gif") + " not copied to " + out +
                          "/c.gif: ファイルが既に存在します\n");
+    // Quiet: not even that warning.
+    r = RunCli({"-q", "-o", out, dir / "c.gif"}, dir);
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Err, "");
 }
 
-TEST(CliEndToEnd, FailedCopyWarnsWithTheReason)
+TEST(CliEndToEnd, FailedCopyWarnsWithTheReasonAndFails)
 {
     // Files may not grow past a few KiB and SIGXFSZ is ignored: the copy's write fails.
     ScratchDir dir;
     WriteFile(dir / "big.gif", std::string(64 << 10, 'g'));
     std::string out = dir / "out";
-    Result r = RunCli({"-o", out, dir / "big.gif"}, dir, "ulimit -f 2; trap '' XFSZ; exec");
-    EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Err, "warning: " + (dir / "big.gif") + " not copied to " + out +
+    Result r = RunCli({"-q", "-o", out, dir / "big.gif"}, dir, "ulimit -f 2; trap '' XFSZ; exec");
+    EXPECT_EQ(r.Status, 1) << r.Err;
+    EXPECT_EQ(r.Err, "kameola-cli: warning: " + (dir / "big.gif") + " not copied to " + out +
                          "/big.gif: I/O エラー (" + std::to_string(EFBIG) + ")\n");
     EXPECT_FALSE(fs::exists(out + "/big.gif"));
     EXPECT_TRUE(fs::exists(out + "/index.htm"));
@@ -101,27 +107,61 @@ TEST(CliEndToEnd, ErrorsAndExitCodes)
     WriteFile(dir / "a.gif", "GIF89a");
     std::string out = dir / "out";
 
-    Result r = RunCli({"-o", out}, dir);
-    EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "1 から 2147483647 の間の値でなければなりません.\n");
+    const std::string tryHelp = "Try 'kameola-cli --help' for more information.\n";
 
-    r = RunCli({"-o", out, dir / "a.gif", dir / "missing.jpg"}, dir);
+    // Usage errors, no FILE among them, create nothing.
+    Result r = RunCli({"-o", out}, dir);
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Err, "kameola-cli: no FILE given\n" + tryHelp);
+    r = RunCli({"-o", out, "--columns", "0", dir / "a.gif"}, dir);
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Err, "kameola-cli: --columns must be a number from 1 to 100\n" + tryHelp);
+    EXPECT_FALSE(fs::exists(out));
+
+    const std::string missing = dir / "missing.jpg";
+    r = RunCli({"-o", out, dir / "a.gif", missing}, dir);
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "ファイル " + (dir / "missing.jpg") + " は開けません.\n");
+    EXPECT_EQ(r.Err, "kameola-cli: " + missing + ": ファイル " + missing + " は開けません.\n");
     EXPECT_FALSE(fs::exists(out + "/a.gif"));  // nothing written before every file opened
 
+    // An entry's error names it without --keep-going too, by its absolute path.
     WriteFile(dir / "bad.jpg", "not a jpeg");
-    r = RunCli({"-o", out, dir / "bad.jpg"}, dir);
+    r = RunCli({"-o", out, "--jobs", "2", "a.gif", "bad.jpg"}, dir, "cd " + Quote(dir.Path().string()) + " &&");
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err.rfind("JPEG エラー #", 0), 0u) << r.Err;
+    EXPECT_EQ(r.Err.rfind("kameola-cli: " + (dir / "bad.jpg") + ": JPEG エラー #", 0), 0u) << r.Err;
+
+    // So does a file the entry cannot create.
+    WriteBmp(dir / "p.bmp", 4, 4);
+    fs::create_directories(out + "/p.jpg");
+    r = RunCli({"-q", "-o", out, dir / "a.gif", dir / "p.bmp"}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "kameola-cli: " + (dir / "p.bmp") + ": " +
+                         kameola::WithFullStop(kameola::EFCreateError(out + "/p.jpg").Message()) + "\n");
+
+    // An output folder that cannot be made is named.
+    fs::create_symlink(dir / "nowhere", dir / "dangling");
+    r = RunCli({"-o", dir / "dangling", dir / "a.gif"}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "kameola-cli: " + (dir / "dangling") + ": " +
+                         kameola::WithFullStop(kameola::EInOutError::FromErrno(EEXIST).Message()) + "\n");
 
     r = RunCli({"-o", "", dir / "a.gif"}, dir);
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "出力先ディレクトリを指定してください.\n");
+    EXPECT_EQ(r.Err, "kameola-cli: 出力先ディレクトリを指定してください.\n");
+}
 
-    r = RunCli({"-o", out, "--columns", "0", dir / "a.gif"}, dir);
-    EXPECT_EQ(r.Status, 2);
-    EXPECT_NE(r.Err.find("usage:"), std::string::npos);
+TEST(CliEndToEnd, FilesFromStandardInputAfterTheArguments)
+{
+    ScratchDir dir;
+    WriteFile(dir / "a.gif", "GIF89a");
+    WriteFile(dir / "b c.gif", "GIF89a");
+    WriteFile(dir / "list", "b c.gif\n");
+    const Result r = RunCli({"-o", "out", "--names", "--files-from", "-", "a.gif"}, dir,
+                            "cd " + Quote(dir.Path().string()) + " &&", dir / "list");
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const std::string page = ReadFile(dir / "out/index.htm");
+    EXPECT_LT(page.find("<BR>a.gif"), page.find("<BR>b c.gif"));
+    EXPECT_NE(page.find("<BR>b c.gif"), std::string::npos);
 }
 
 TEST(CliEndToEnd, KeepGoingLeavesFailedEntriesOutInListOrder)
@@ -147,7 +187,7 @@ TEST(CliEndToEnd, KeepGoingLeavesFailedEntriesOutInListOrder)
         const std::size_t at0 = r.Err.find(missing + ": ファイル " + missing + " は開けません.");
         const std::size_t at1 = r.Err.find(dir / "bad.jpg" + ": JPEG エラー #");
         const std::size_t at2 = r.Err.find(dir / "bad.bmp" + ": ");
-        EXPECT_NE(at0, std::string::npos) << r.Err;
+        EXPECT_EQ(at0, r.Err.find("kameola-cli: ") + 13) << r.Err;
         EXPECT_NE(at1, std::string::npos) << r.Err;
         EXPECT_NE(at2, std::string::npos) << r.Err;
         EXPECT_TRUE(at0 < at1 && at1 < at2) << r.Err;
@@ -166,6 +206,15 @@ TEST(CliEndToEnd, KeepGoingLeavesFailedEntriesOutInListOrder)
         EXPECT_FALSE(fs::exists(out + "/bads.jpg"));
         EXPECT_TRUE(fs::exists(out + "/p.jpg"));
     }
+
+    // When every file fails there is no page to write.
+    fs::remove_all(out);
+    Result r = RunCli({"-o", out, "-k", dir / "bad.jpg", missing}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_FALSE(fs::exists(out + "/index.htm"));
+    r = RunCli({"-o", out, "-k", missing}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "kameola-cli: " + missing + ": ファイル " + missing + " は開けません.\n");
 }
 
 TEST(CliEndToEnd, RelativePathsLinkAsWholeFileAddresses)
@@ -209,4 +258,38 @@ TEST(CliEndToEnd, DefaultFaceFollowsFontconfig)
     EXPECT_NE(page(withFace, {"--background-color", "ffffff"})
                   .find(kameola::ToShiftJis("<FONT FACE=\"ＭＳ Ｐゴシック\">")),
               std::string::npos);
+}
+
+// On a terminal (a pseudo-terminal from script(1), of no set size, so COLUMNS counts):
+// a bar inside the width and a summary, no bar for TERM=dumb, names made harmless.
+TEST(CliEndToEnd, TerminalBarAndSummary)
+{
+    if (std::system("command -v script >/dev/null") != 0)
+        GTEST_SKIP() << "no script(1) to give a terminal";
+    ScratchDir dir;
+    const std::string odd = dir / "写真\x1B[2J_とても長い名前のファイル_二〇二四年夏の旅行.gif";
+    WriteFile(odd, "GIF89a");
+    const auto onTerminal = [&](const std::string& term) {
+        const std::string cli = std::string(KAMEOLA_CLI) + " -o " + Quote(dir / "out") + " " + Quote(odd);
+        const std::string cmd = "TERM=" + term + " COLUMNS=30 script -qec " + Quote(cli) +
+                                " /dev/null </dev/null >" + Quote(dir / "tty.txt");
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << term;
+        fs::remove_all(dir / "out");
+        return ReadFile(dir / "tty.txt");
+    };
+    const std::string shown = onTerminal("xterm");
+    EXPECT_EQ(shown.find("\x1B[2J"), std::string::npos) << "no escape from a name";
+    EXPECT_NE(shown.find("kameola-cli: 1 entry, 0 failed, 0 small images, 0 conversions, 0 copies skipped"),
+              std::string::npos) << shown;
+    std::size_t bars = 0;
+    for (std::size_t at = shown.find("\r\x1B[K"); at != std::string::npos; at = shown.find("\r\x1B[K", at + 1)) {
+        const std::size_t end = shown.find_first_of("\r\n", at + 4);
+        EXPECT_LT(kameola::DisplayWidth(shown.substr(at + 4, end - at - 4)), 30) << shown;
+        ++bars;
+    }
+    EXPECT_GE(bars, 2u) << shown;
+
+    const std::string dumb = onTerminal("dumb");
+    EXPECT_EQ(dumb.find("\x1B[K"), std::string::npos) << dumb;
+    EXPECT_NE(dumb.find("kameola-cli: 1 entry"), std::string::npos) << dumb;
 }

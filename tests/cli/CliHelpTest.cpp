@@ -1,10 +1,12 @@
 // --help and --version of the built kameola-cli: what they print and how they exit.
 #include "cli/Options.h"
 
+#include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace kameola;
 
@@ -61,18 +63,21 @@ TEST(CliHelp, HelpNamesEveryOptionWithASentenceAndItsDefault)
         {"--columns N", true}, {"--width N", true}, {"--small", true}, {"--names", true},
         {"--numbers", true}, {"--link", true}, {"--font FACE", true},
         {"--text-color RRGGBB", true}, {"--background-color RRGGBB", true},
-        {"--background-image PATH", true}, {"-h, --help", false}, {"--version", false}, {"--", false}};
+        {"--background-image PATH", true}, {"-j, --jobs N", true}, {"-k, --keep-going", true},
+        {"-q, --quiet", true}, {"--files-from LIST", true}, {"-h, --help", false},
+        {"-V, --version", false}, {"--", false}};
     for (const auto& [heading, hasDefault] : options) {
         const std::size_t at = r.Out.find("\n  " + heading + "\n");
         ASSERT_NE(at, std::string::npos) << heading;
         // The sentence runs on indented lines up to the next heading or the end.
-        const std::size_t next = r.Out.find("\n  -", at + 1);
+        const std::size_t next = std::min(r.Out.find("\n  -", at + 1), r.Out.find("\n\n", at + 1));
         const std::string sentence = r.Out.substr(at + 1, next == std::string::npos ? next : next - at);
         EXPECT_NE(sentence.find(".\n"), std::string::npos) << heading;
         EXPECT_EQ(sentence.find("(default:") != std::string::npos, hasDefault) << heading;
     }
     EXPECT_NE(r.Out.find("(default: 画像一覧)"), std::string::npos);
     EXPECT_NE(r.Out.find("(default: 8)"), std::string::npos);
+    EXPECT_NE(r.Out.find("1 to 64"), std::string::npos);
 
     std::istringstream lines(r.Out);
     for (std::string line; std::getline(lines, line);)
@@ -92,11 +97,40 @@ TEST(CliHelp, HelpNamesEveryOptionWithASentenceAndItsDefault)
     }
 }
 
-TEST(CliHelp, UsageErrorsPrintOnlyTheShortUsageOnStandardError)
+TEST(CliHelp, UsageErrorsPrintOneLineAndWhereToLook)
 {
     const Output r = RunCli("--bogus 2>/dev/null");
     EXPECT_EQ(r.Status, 2);
     EXPECT_EQ(r.Out, "");
     const Output err = RunCli("--bogus 2>&1 >/dev/null");
-    EXPECT_EQ(err.Out, std::string("kameola-cli: unknown option --bogus\n") + UsageText);
+    EXPECT_EQ(err.Out, std::string("kameola-cli: unknown option --bogus\n") + TryHelpText + "\n");
+}
+
+TEST(CliHelp, FullDeviceIsAnErrorAndAClosedPipeIsQuiet)
+{
+    for (const char* option : {"--help", "-V"}) {
+        const Output full = RunCli(std::string(option) + " 2>&1 >/dev/full");
+        EXPECT_EQ(full.Status, 1) << option;
+        EXPECT_EQ(full.Out, "kameola-cli: write error: No space left on device\n") << option;
+    }
+    // The reader has gone before the help is written, and SIGPIPE is ignored, so the
+    // write fails with EPIPE: nothing to say about that.
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    std::FILE* err = std::tmpfile();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGPIPE, SIG_IGN);
+        ::dup2(ends[1], STDOUT_FILENO);
+        ::dup2(::fileno(err), STDERR_FILENO);
+        ::execl(KAMEOLA_CLI, KAMEOLA_CLI, "--help", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(ends[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(std::ftell(err), 0L) << "nothing on standard error";
+    std::fclose(err);
 }

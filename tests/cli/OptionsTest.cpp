@@ -1,4 +1,6 @@
 #include "cli/Options.h"
+#include "common/Errors.h"
+#include "tests/gallery/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -33,23 +35,86 @@ TEST(CliOptions, EveryOption)
     EXPECT_EQ(o.Job.Style.BackgroundImage, "/bg.gif");
     EXPECT_EQ(o.Files, (std::vector<std::string>{"-x.jpg"}));
 
-    o = ParseOptions({"-o", "d", "--font", ""});
+    o = ParseOptions({"-o", "d", "--font", "", "a"});
     EXPECT_TRUE(o.Job.Style.StyleChanged);
     EXPECT_EQ(o.Job.Style.FontFace, "");
-    o = ParseOptions({"-o", "d", "--background-color", "0080fF"});
+    o = ParseOptions({"-o", "d", "--background-color", "0080fF", "a"});
     EXPECT_EQ(o.Job.Style.BackgroundColor, 0xFF8000u);
 
     EXPECT_EQ(o.Run.Jobs, 0);  // one worker per CPU unless told
-    EXPECT_FALSE(o.Run.KeepGoing);
-    o = ParseOptions({"-o", "d", "--jobs", "64", "--keep-going"});
+    EXPECT_FALSE(o.Run.KeepGoing || o.Quiet);
+    EXPECT_TRUE(o.Run.CreateMissingFolder);  // nobody to ask
+    o = ParseOptions({"-o", "d", "--jobs", "64", "--keep-going", "--quiet", "a"});
     EXPECT_EQ(o.Run.Jobs, 64);
-    EXPECT_TRUE(o.Run.KeepGoing);
+    EXPECT_TRUE(o.Run.KeepGoing && o.Quiet);
 }
 
-TEST(CliOptions, UsageErrors)
+TEST(CliOptions, ValueAndShortForms)
 {
     for (auto args : std::vector<std::vector<std::string>>{
-             {"a.jpg"},                                    // no output directory
+             {"-o", "out", "--jobs", "3", "-k", "-q", "a"},
+             {"--output=out", "--jobs=3", "--keep-going", "--quiet", "a"},
+             {"-oout", "-j3", "-kq", "a"},
+             {"-kqj", "3", "-o", "out", "a"},
+             {"a", "-o", "out", "-j", "3", "-qk"},  // options after a FILE
+             {"--out=out", "--jo", "3", "--keep", "--qu", "a"},  // unique abbreviations
+         }) {
+        const CliOptions o = ParseOptions(args);
+        EXPECT_EQ(o.Job.OutputDir, "out") << args[0];
+        EXPECT_EQ(o.Run.Jobs, 3) << args[0];
+        EXPECT_TRUE(o.Run.KeepGoing && o.Quiet) << args[0];
+        EXPECT_EQ(o.Files, std::vector<std::string>{"a"}) << args[0];
+    }
+    // After --, and as the value of an option, a word beginning with a dash is no option.
+    const CliOptions o = ParseOptions({"--title", "-k", "-o", "-", "--", "-q", "--jobs=2"});
+    EXPECT_EQ(o.Job.Title, "-k");
+    EXPECT_EQ(o.Job.OutputDir, "-");
+    EXPECT_FALSE(o.Run.KeepGoing || o.Quiet);
+    EXPECT_EQ(o.Files, (std::vector<std::string>{"-q", "--jobs=2"}));
+}
+
+TEST(CliOptions, FilesFromListAfterTheArguments)
+{
+    test::ScratchDir dir;
+    test::WriteFile(dir / "list", "b c.jpg\n\n/d/表.jpg\nlast-without-newline");
+    const CliOptions o = ParseOptions({"-o", "d", "--files-from", dir / "list", "a.jpg"});
+    EXPECT_EQ(o.Files, (std::vector<std::string>{"a.jpg", "b c.jpg", "/d/表.jpg", "last-without-newline"}));
+    EXPECT_EQ(ParseOptions({"-o", "d", "--files-from=" + (dir / "list")}).Files.size(), 3u);
+
+    for (const std::string& bad : {dir / "missing", dir.Path().string()}) {
+        try {
+            ParseOptions({"-o", "d", "--files-from", bad});
+            ADD_FAILURE() << bad;
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), EFOpenError(bad).Message());
+        }
+    }
+    test::WriteFile(dir / "empty", "\n");
+    EXPECT_THROW(ParseOptions({"-o", "d", "--files-from", dir / "empty"}), UsageError);
+}
+
+TEST(CliOptions, UsageErrorsSayWhatIsWrong)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"a.jpg"}, "-o DIR is required"},
+        {{"-o", "d"}, "no FILE given"},
+        {{"-o", "d", "a", "--jobs"}, "option --jobs needs a value"},
+        {{"-o", "d", "a", "-j"}, "option -j needs a value"},
+        {{"-o", "d", "-x", "a"}, "unknown option -x"},
+        {{"-o", "d", "-u", "a"}, "unknown option -u"},
+        {{"-o", "d", "--bogus=1", "a"}, "unknown option --bogus"},
+        {{"-o", "d", "--small=yes", "a"}, "option --small takes no value"},
+        {{"-o", "d", "--columns=0", "a"}, "--columns must be a number from 1 to 100"},
+    };
+    for (const auto& [args, message] : cases) {
+        try {
+            ParseOptions(args);
+            ADD_FAILURE() << message;
+        } catch (const UsageError& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    }
+    for (auto args : std::vector<std::vector<std::string>>{
              {"-o"},                                       // missing value
              {"-o", "d", "--columns", "0"},
              {"-o", "d", "--columns", "101"},
@@ -61,6 +126,7 @@ TEST(CliOptions, UsageErrors)
              {"-o", "d", "--jobs", "0"},
              {"-o", "d", "--jobs", "65"},
          }) {
+        args.push_back("a.jpg");
         EXPECT_THROW(ParseOptions(args), UsageError) << args.back();
     }
 }
@@ -69,6 +135,6 @@ TEST(CliOptions, HelpAndVersionNeedNoOutputFolder)
 {
     EXPECT_TRUE(ParseOptions({"--version"}).Version);
     EXPECT_TRUE(ParseOptions({"-h"}).Help);
-    EXPECT_FALSE(ParseOptions({"-o", "d"}).Version);
+    EXPECT_FALSE(ParseOptions({"-o", "d", "a"}).Version);
     EXPECT_THROW(ParseOptions({"--version", "--bogus"}), UsageError);
 }

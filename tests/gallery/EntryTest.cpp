@@ -24,7 +24,45 @@ TEST(Entry, SizeOrOpenError)
             OpenEntry(bad);
             ADD_FAILURE() << bad;
         } catch (const EFOpenError& e) {
-            EXPECT_EQ(e.Message(), "ファイル " + bad + " は開けません");
+            EXPECT_EQ(e.Message(), EFOpenError(bad).Message());
         }
     }
+}
+
+namespace {
+
+class FailureHost : public RecordingHost {
+public:
+    void EntryFailed(const std::string& path, const std::string& message) override
+    {
+        Failed.push_back(path + ": " + message);
+    }
+    std::vector<std::string> Failed;
+};
+
+} // namespace
+
+TEST(Entry, OpenEntriesStopsOrKeepsGoing)
+{
+    ScratchDir dir;
+    WriteFile(dir / "a.gif", "GIF89a");
+    WriteFile(dir / "b.gif", "GIF");
+    const std::vector<std::string> paths = {dir / "a.gif", dir / "x.jpg", dir / "b.gif", dir / "y.jpg"};
+
+    FailureHost host;
+    try {
+        OpenEntries(paths, host, false);
+        ADD_FAILURE() << "no error";
+    } catch (const EFOpenError& e) {
+        EXPECT_EQ(e.Message(), EFOpenError(paths[1]).Message());
+        EXPECT_EQ(e.EntryIndex(), 1);  // the first failing file, by its place in the list
+    }
+    EXPECT_TRUE(host.Failed.empty());
+
+    const std::vector<GalleryEntry> kept = OpenEntries(paths, host, true);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].Path, paths[0]);
+    EXPECT_EQ(kept[1].SizeText, "3");
+    EXPECT_EQ(host.Failed, (std::vector<std::string>{paths[1] + ": " + EFOpenError(paths[1]).Message(),
+                                                     paths[3] + ": " + EFOpenError(paths[3]).Message()}));
 }

@@ -43,11 +43,16 @@ TEST(ListedFiles, BmpConversionNeverReplacesAListedJpeg)
 
     GalleryJob job = JobIn(dir.Path().string(), {dir / "p.jpg", dir / "p.bmp"});
     job.MakeSmallImages = true;
-    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "p.jpg") + " を作成できません");
+    // p.bmp's small image would share ps.jpg with p.jpg's; refused before anything is written.
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "ps.jpg").Message());
     EXPECT_TRUE(ReadFile(dir / "p.jpg") == photo);  // unchanged
-    // Written before the refused conversion, so they stay.
-    EXPECT_EQ(JpegSize(dir / "ps.jpg"), std::make_pair(100, 133));
+    EXPECT_FALSE(fs::exists(dir / "ps.jpg"));
     EXPECT_FALSE(fs::exists(dir / "index.htm"));
+
+    // Without small images the conversion alone would replace the listed p.jpg.
+    job.MakeSmallImages = false;
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "p.jpg").Message());
+    EXPECT_TRUE(ReadFile(dir / "p.jpg") == photo);
     EXPECT_EQ(host.BusyDepth, 0);
 }
 
@@ -65,9 +70,9 @@ TEST(ListedFiles, SmallImageNeverReplacesAListedFile)
     GalleryJob job = JobIn(dir.Path().string(), {dir / "b.gif", dir / "as.jpg", dir / "a.jpg"});
     job.LinkInPlace = true;
     job.MakeSmallImages = true;
-    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "as.jpg") + " を作成できません");
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "as.jpg").Message());
     EXPECT_TRUE(ReadFile(dir / "as.jpg") == listed);  // unchanged
-    EXPECT_EQ(JpegSize(dir / "ass.jpg"), std::make_pair(100, 75));  // as.jpg's own small image
+    EXPECT_FALSE(fs::exists(dir / "ass.jpg"));  // refused before anything is written
 
     // The same file under another name: a hard link in the output folder is refused too.
     fs::create_directories(dir.Path() / "web");
@@ -75,7 +80,7 @@ TEST(ListedFiles, SmallImageNeverReplacesAListedFile)
     job = JobIn(dir / "web", {dir / "as.jpg", dir / "a.jpg"});
     job.LinkInPlace = true;
     job.MakeSmallImages = true;
-    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "web/as.jpg") + " を作成できません");
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "web/as.jpg").Message());
     EXPECT_TRUE(ReadFile(dir / "as.jpg") == listed);  // unchanged
 }
 
@@ -88,7 +93,7 @@ TEST(ListedFiles, PageAndBackgroundPictureAreNotReplacedEither)
     WriteBmp(dir / "bg.jpg.bmp", 8, 8);
 
     GalleryJob job = JobIn(dir.Path().string(), {dir / "index.htm"});
-    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "index.htm") + " を作成できません");
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "index.htm").Message());
     EXPECT_EQ(ReadFile(dir / "index.htm"), "old page, listed");
 
     // A small image named like the background picture.
@@ -100,7 +105,7 @@ TEST(ListedFiles, PageAndBackgroundPictureAreNotReplacedEither)
     fs::create_directories(dir.Path() / "web");
     fs::create_symlink(dir / "bgs.jpg", dir / "web/bgs.jpg");
     const std::string background = ReadFile(dir / "bgs.jpg");
-    EXPECT_EQ(CreateErrorOf(job, host), "ファイル " + (dir / "web/bgs.jpg") + " を作成できません");
+    EXPECT_EQ(CreateErrorOf(job, host), EFCreateError(dir / "web/bgs.jpg").Message());
     EXPECT_TRUE(ReadFile(dir / "bgs.jpg") == background);  // unchanged
 
     // Files that are not listed are replaced as before.

@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
+#include "tests/support/Bmp.h"
 
 #include <gtest/gtest.h>
 
@@ -22,31 +23,16 @@ using namespace kameola::test;
 namespace {
 
 // A 1-bit BMP of 2,000,000,000 × 1 in 126 bytes: headers, a two-entry table, 64 pixel bytes.
-std::string HugeWideBmp()
+Bytes HugeWideBmp()
 {
-    std::string b = "BM";
-    auto put32 = [&b](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b += static_cast<char>(v >> (8 * i));
-    };
-    auto put16 = [&b](std::uint32_t v) {
-        b += static_cast<char>(v);
-        b += static_cast<char>(v >> 8);
-    };
-    put32(126);
-    put32(0);
-    put32(62);
-    put32(40);
-    put32(2000000000u);
-    put32(1);
-    put16(1);
-    put16(1);
-    for (int i = 0; i < 6; ++i)
-        put32(0);
-    put32(0x000000);
-    put32(0xFFFFFF);
-    b.append(64, '\x55');
-    return b;
+    BmpHeader h;
+    h.fileSize = 126;
+    h.pixelOffset = 62;
+    h.width = 2000000000;
+    h.bits = 1;
+    h.table = {{0, 0, 0}, {255, 255, 255}};
+    h.pixels.assign(64, 0x55);
+    return BuildBmp(h);
 }
 
 } // namespace
@@ -58,7 +44,7 @@ TEST(MemoryLimitTest, HugeWidthFailsWithTheCodecErrorWithinTheMemoryOfThePicture
 #endif
     ScratchDir dir;
     const std::string source = dir / "w.bmp";
-    WriteFile(source, HugeWideBmp());
+    WriteBytes(source, HugeWideBmp());
     ASSERT_EQ(std::filesystem::file_size(source), 126u);
 
     int pipeFds[2];

@@ -4,6 +4,7 @@
 #include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
 #include "tests/gallery/TestFiles.h"
+#include "tests/support/Jpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -119,4 +120,42 @@ TEST(OrientationTest, PageSizeAndSmallImageFollowTheUprightPicture)
         // The copy keeps its bytes, Exif included.
         EXPECT_EQ(ReadFile(dir / "web/p.jpg"), ReadFile(source));
     }
+}
+
+// A small image made from a JPEG carries its RGB colour profile; a CMYK profile and BMP
+// entries give none.
+TEST(SmallImageProfile, RgbProfileOfTheSourceIsCarried)
+{
+    ScratchDir dir;
+    RecordingHost host;
+    const std::pair<const char*, std::vector<std::uint8_t>> sources[] = {
+        {"p3.jpg", test::IccProfileBytes("RGB ", 536)},
+        {"cmyk.jpg", test::IccProfileBytes("CMYK", 536)},
+    };
+    GalleryJob job;
+    job.OutputDir = dir / "web";
+    job.MakeSmallImages = true;
+    WriteJpeg(dir / "plain.jpg", 32, 16);
+    for (const auto& [name, profile] : sources) {
+        TJPEGImage source;
+        source.LoadJpegFile(dir / "plain.jpg");
+        TJPEGImage jpeg;
+        jpeg.AssignBitmap(source.DecodeJpeg());
+        jpeg.SetIccProfile(profile);
+        jpeg.SaveJpegFile(dir / name);
+        job.Entries.push_back({dir / name, ""});
+    }
+    WriteBmp(dir / "b.bmp", 8, 8);
+    job.Entries.push_back({dir / "b.bmp", ""});
+    RunGallery(job, host);
+
+    const auto profileOf = [&](const std::string& name) {
+        TJPEGImage small;
+        small.LoadJpegFile(job.OutputDir + "/" + name);
+        return small.Data().IccProfile;
+    };
+    EXPECT_TRUE(profileOf("p3s.jpg") == sources[0].second);
+    EXPECT_TRUE(profileOf("cmyks.jpg").empty());
+    EXPECT_TRUE(profileOf("bs.jpg").empty());
+    EXPECT_TRUE(profileOf("b.jpg").empty());
 }

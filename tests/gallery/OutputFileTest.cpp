@@ -1,9 +1,10 @@
 // Output files: whole or absent, never through a link, copies never replacing, on every
 // combination of what a file system may lack.
-#include "gallery/OutputFile.h"
+#include "common/OutputFile.h"
 
 #include "common/Errors.h"
-#include "gallery/detail/FileSystemCalls.h"
+#include "common/FileIo.h"
+#include "common/detail/FileSystemCalls.h"
 #include "tests/gallery/TestFiles.h"
 
 #include <cerrno>
@@ -136,7 +137,7 @@ TEST_P(OutputFile, FailedWriteNamesTheFinalPathAndLeavesNothing)
         WriteFileReplacing(dir / "page.htm", std::string_view("x"));
         ADD_FAILURE();
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Message(), "ファイル " + (dir / "page.htm") + " を作成できません");
+        EXPECT_EQ(e.Message(), EFCreateError(dir / "page.htm").Message());
     }
     EXPECT_THROW(WriteFileReplacing(dir / "missing/page.htm", std::string_view("x")),
                  EFCreateError);
@@ -161,11 +162,11 @@ TEST_P(OutputFile, CopyNeverReplacesAndSaysWhy)
     EXPECT_TRUE(CopyFileNoReplace(dir / "a", dir / "c"));
     EXPECT_EQ(ReadFile(dir / "c"), "new");
     EXPECT_FALSE(CopyFileNoReplace(dir / "missing", dir / "d", &reason));
-    EXPECT_EQ(reason, "ファイル " + (dir / "missing") + " は開けません");
+    EXPECT_EQ(reason, EFOpenError(dir / "missing").Message());
 
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
     EXPECT_FALSE(CopyFileNoReplace(dir / "pipe", dir / "e", &reason));  // returns at once
-    EXPECT_EQ(reason, "ファイル " + (dir / "pipe") + " は開けません");
+    EXPECT_EQ(reason, EFOpenError(dir / "pipe").Message());
     EXPECT_FALSE(fs::exists(dir / "e"));
     EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
 }
@@ -204,19 +205,87 @@ TEST_P(OutputFile, WritesCutShortByAFileSizeLimitFailWithoutPartialFiles)
         WriteFileReplacing(dir / "page.htm", std::string(1 << 20, 'p'));
     });
     EXPECT_TRUE(page.Exited);
-    EXPECT_EQ(page.Error, "ファイル " + (dir / "page.htm") + " を作成できません");
+    EXPECT_EQ(page.Error, EFCreateError(dir / "page.htm").Message());
     EXPECT_EQ(ReadFile(dir / "page.htm"), "old page");
     EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
 }
 
-TEST(OutputFileNames, TemporaryNamesAreShortAndDistinctive)
+namespace {
+
+// A close that reports a delayed write error, as network file systems do.
+int FailingClose(int fd)
 {
-    EXPECT_TRUE(IsTemporaryName(".kameola-a1B2c3"));
-    EXPECT_FALSE(IsTemporaryName(".kameola-a1B2c"));
-    EXPECT_FALSE(IsTemporaryName(".kameola-a1B2c34"));
-    EXPECT_FALSE(IsTemporaryName(".kameola-a1B.c3"));
-    EXPECT_FALSE(IsTemporaryName("kameola-a1B2c3"));
-    EXPECT_FALSE(IsTemporaryName(".index.htm.a1B2c3"));
+    ::close(fd);
+    errno = EIO;
+    return -1;
+}
+
+// An fstat that sees the source shrink between the first call and the next.
+int g_fstatCalls = 0;
+int ShrinkingFstat(int fd, struct stat* info)
+{
+    const int result = ::fstat(fd, info);
+    if (result == 0 && g_fstatCalls++ > 0)
+        info->st_size /= 2;
+    return result;
+}
+
+} // namespace
+
+TEST_P(OutputFile, AFailedCloseKeepsTheOldFileAndPlacesNothing)
+{
+    WriteFile(dir / "page.htm", "old page");
+    WriteFile(dir / "src", "source");
+    {
+        const detail::FileSystemCalls saved = detail::OutputFileCalls();
+        detail::OutputFileCalls().Close = FailingClose;
+        EXPECT_THROW(WriteFileReplacing(dir / "page.htm", std::string_view("new page")),
+                     EFCreateError);
+        std::string reason;
+        EXPECT_FALSE(CopyFileNoReplace(dir / "src", dir / "copy", &reason));
+        EXPECT_EQ(reason, EInOutError::FromErrno(EIO).Message());
+        detail::OutputFileCalls() = saved;
+    }
+    EXPECT_EQ(ReadFile(dir / "page.htm"), "old page");
+    EXPECT_FALSE(fs::exists(dir / "copy"));
+    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+}
+
+TEST_P(OutputFile, ACopyReadsTheOpenFileWholeOrIsSkipped)
+{
+    // From the first byte of the file as opened, even when the name now means another file.
+    WriteFile(dir / "photo.jpg", "first picture");
+    FileHandle opened = OpenRegularFile(dir / "photo.jpg");
+    char head[5];
+    ASSERT_EQ(::read(opened.Get(), head, sizeof head), 5);
+    WriteFile(dir / "other", "second picture");
+    fs::rename(dir / "other", dir / "photo.jpg");
+    EXPECT_TRUE(CopyFileNoReplace(opened.Get(), dir / "copy"));
+    EXPECT_EQ(ReadFile(dir / "copy"), "first picture");
+
+    // A source that changes while it is copied gives no copy, and says why.
+    const detail::FileSystemCalls saved = detail::OutputFileCalls();
+    detail::OutputFileCalls().Fstat = ShrinkingFstat;
+    g_fstatCalls = 0;
+    std::string reason;
+    EXPECT_FALSE(CopyFileNoReplace(dir / "photo.jpg", dir / "changed", &reason));
+    detail::OutputFileCalls() = saved;
+    EXPECT_EQ(reason, kSourceChanged);
+    EXPECT_FALSE(fs::exists(dir / "changed"));
+    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+}
+
+TEST(OutputFileNames, TemporaryNamesCarryACheckCode)
+{
+    const std::string name = TemporaryFileName("a1B2c3d4E5f6");
+    EXPECT_TRUE(IsTemporaryName(name));
+    std::string wrongCode = name;
+    wrongCode.back() = wrongCode.back() == '0' ? '1' : '0';
+    for (const std::string& other :
+         {wrongCode, name.substr(0, name.size() - 1), name + "0", name.substr(1),
+          TemporaryFileName("a1B2c3d4E5f"), TemporaryFileName("a1B.c3d4E5f6"),
+          std::string(".kameola-a1B2c3"), std::string(".index.htm.a1B2c3")})
+        EXPECT_FALSE(IsTemporaryName(other)) << other;
 }
 
 TEST(OutputFileNames, LongestNamesWork)
@@ -235,13 +304,18 @@ TEST(OutputFileNames, LongestNamesWork)
 TEST(StaleTemporaries, OnlyFreeLeftoversGo)
 {
     ScratchDir dir;
-    WriteFile(dir / ".kameola-Stale1", "left by a killed run");
-    WriteFile(dir / ".kameola-Held01", "being written by another run");
+    const std::string stale = TemporaryFileName("Stale1Stale1"), held = TemporaryFileName("Held01Held01");
+    const std::string listed = TemporaryFileName("Listed1Listed"), linked = TemporaryFileName("Hard01Hard01");
+    WriteFile(dir / stale, "left by a killed run");
+    WriteFile(dir / held, "being written by another run");
+    WriteFile(dir / listed, "a listed entry with such a name");
+    WriteFile(dir / "user-file", "has a second name");
+    fs::create_hard_link(dir / "user-file", dir / linked);
+    WriteFile(dir / ".kameola-Ab12Cd", "a user's file of the old form");
     WriteFile(dir / ".index.htm.Ab12Cd", "not ours to judge");
-    WriteFile(dir / ".kameola-x", "other form");
-    fs::create_directory(dir / ".kameola-Dir001");
+    fs::create_directory(dir / TemporaryFileName("Dir001Dir001"));
     WriteFile(dir / "victim", "linked to");
-    fs::create_symlink(dir / "victim", dir / ".kameola-Link01");
+    fs::create_symlink(dir / "victim", dir / TemporaryFileName("Link01Link01"));
 
     // Another process holds the lock as a writer does until its file is in place.
     int ready[2];
@@ -250,7 +324,7 @@ TEST(StaleTemporaries, OnlyFreeLeftoversGo)
     ASSERT_EQ(::pipe(release), 0);
     const pid_t holder = ::fork();
     if (holder == 0) {
-        const int fd = ::open((dir / ".kameola-Held01").c_str(), O_RDWR);
+        const int fd = ::open((dir / held).c_str(), O_RDWR);
         const bool locked = fd >= 0 && ::flock(fd, LOCK_EX) == 0;
         char c = locked ? 'y' : 'n';
         if (::write(ready[1], &c, 1) != 1 || ::read(release[0], &c, 1) < 0)
@@ -261,13 +335,12 @@ TEST(StaleTemporaries, OnlyFreeLeftoversGo)
     ASSERT_EQ(::read(ready[0], &c, 1), 1);
     ASSERT_EQ(c, 'y');
 
-    RemoveStaleTemporaries(dir.Path());
-    EXPECT_FALSE(fs::exists(dir / ".kameola-Stale1"));
-    EXPECT_TRUE(fs::exists(dir / ".kameola-Held01"));
-    EXPECT_TRUE(fs::exists(dir / ".index.htm.Ab12Cd"));
-    EXPECT_TRUE(fs::exists(dir / ".kameola-x"));
-    EXPECT_TRUE(fs::is_directory(dir / ".kameola-Dir001"));
-    EXPECT_TRUE(fs::is_symlink(dir / ".kameola-Link01"));
+    RemoveStaleTemporaries(dir.Path(), {dir / listed});
+    EXPECT_FALSE(fs::exists(dir / stale));
+    for (const std::string& kept :
+         {held, listed, linked, std::string(".kameola-Ab12Cd"), std::string(".index.htm.Ab12Cd"),
+          TemporaryFileName("Dir001Dir001"), TemporaryFileName("Link01Link01")})
+        EXPECT_TRUE(fs::exists(fs::symlink_status(dir / kept))) << kept;
     EXPECT_EQ(ReadFile(dir / "victim"), "linked to");
 
     ASSERT_EQ(::write(release[1], "x", 1), 1);
@@ -275,5 +348,5 @@ TEST(StaleTemporaries, OnlyFreeLeftoversGo)
     for (int fd : {ready[0], ready[1], release[0], release[1]})
         ::close(fd);
     RemoveStaleTemporaries(dir.Path());
-    EXPECT_FALSE(fs::exists(dir / ".kameola-Held01"));
+    EXPECT_FALSE(fs::exists(dir / held));
 }

@@ -1,7 +1,7 @@
 // How the run writes its files: never through a planted link, never cut short, no
 // leftovers, and entries that stopped being regular files.
 #include "common/Errors.h"
-#include "gallery/OutputFile.h"
+#include "common/OutputFile.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
 
@@ -90,7 +90,7 @@ TEST_F(RunOutput, EntryTurnedIntoAPipeStopsOrIsSkippedWithoutHanging)
             RunGallery(JobWith({path}), host);
             ADD_FAILURE() << path;
         } catch (const EFOpenError& e) {
-            EXPECT_EQ(e.Message(), "ファイル " + path + " は開けません");
+            EXPECT_EQ(e.Message(), EFOpenError(path).Message());
         }
     }
 
@@ -98,7 +98,7 @@ TEST_F(RunOutput, EntryTurnedIntoAPipeStopsOrIsSkippedWithoutHanging)
     GalleryJob job = JobWith({dir / "c.gif"});
     RunGallery(job, host);
     ASSERT_EQ(host.Reasons.size(), 1u);
-    EXPECT_EQ(host.Reasons[0], "ファイル " + (dir / "c.gif") + " は開けません");
+    EXPECT_EQ(host.Reasons[0], EFOpenError(dir / "c.gif").Message());
     EXPECT_FALSE(fs::exists(web + "/c.gif"));
     EXPECT_TRUE(fs::exists(web + "/index.htm"));
 }
@@ -116,7 +116,7 @@ TEST_F(RunOutput, WritesCutShortFailWithTheFinalPathAndLeaveNoPartialFile)
     for (const auto& g : gifs)
         pageJob.Entries.push_back({g, ""});
     WriteFile(web + "/index.htm", "old page");
-    EXPECT_EQ(RunLimited(pageJob, limit), "ファイル " + web + "/index.htm を作成できません");
+    EXPECT_EQ(RunLimited(pageJob, limit), EFCreateError(web + "/index.htm").Message());
     EXPECT_EQ(ReadFile(web + "/index.htm"), "old page");
 
     WriteJpeg(dir / "a.jpg", 640, 480);
@@ -124,12 +124,12 @@ TEST_F(RunOutput, WritesCutShortFailWithTheFinalPathAndLeaveNoPartialFile)
     smallJob.MakeSmallImages = true;
     smallJob.LinkInPlace = true;
     WriteFile(web + "/as.jpg", "old small image");
-    EXPECT_EQ(RunLimited(smallJob, limit), "ファイル " + web + "/as.jpg を作成できません");
+    EXPECT_EQ(RunLimited(smallJob, limit), EFCreateError(web + "/as.jpg").Message());
     EXPECT_EQ(ReadFile(web + "/as.jpg"), "old small image");
 
     WriteBmp(dir / "p.bmp", 1000, 1000);
     EXPECT_EQ(RunLimited(JobWith({dir / "p.bmp"}), 4096),
-              "ファイル " + web + "/p.jpg を作成できません");
+              EFCreateError(web + "/p.jpg").Message());
     EXPECT_FALSE(fs::exists(web + "/p.jpg"));
 
     WriteFile(dir / "big.gif", std::string(64 << 10, 'g'));
@@ -140,13 +140,17 @@ TEST_F(RunOutput, WritesCutShortFailWithTheFinalPathAndLeaveNoPartialFile)
     EXPECT_TRUE(TemporaryFilesIn(web).empty());
 }
 
-TEST_F(RunOutput, StaleTemporaryFilesGoAndLongPageNamesWork)
+TEST_F(RunOutput, StaleTemporaryFilesGoButListedFilesStayAndLongPageNamesWork)
 {
-    WriteFile(web + "/.kameola-Ab12Cd", "left by a killed run");
+    const std::string stale = TemporaryFileName("Ab12Cd34Ef56");
+    const std::string entry = TemporaryFileName("Gh78Ij90Kl12");
+    WriteFile(web + "/" + stale, "left by a killed run");
+    WriteFile(web + "/" + entry, "GIF89a listed");
     WriteFile(dir / "a.gif", "GIF89a");
-    GalleryJob job = JobWith({dir / "a.gif"});
+    GalleryJob job = JobWith({dir / "a.gif", web + "/" + entry});
     job.PageName = std::string(251, 'n') + ".htm";
     RunGallery(job, host);
-    EXPECT_FALSE(fs::exists(web + "/.kameola-Ab12Cd"));
+    EXPECT_FALSE(fs::exists(web + "/" + stale));
+    EXPECT_EQ(ReadFile(web + "/" + entry), "GIF89a listed");
     EXPECT_EQ(ReadFile(web + "/" + job.PageName).substr(0, 12), "<HTML><HEAD>");
 }

@@ -1,6 +1,5 @@
 #include "common/Errors.h"
 #include "imaging/Jpeg.h"
-#include "gallery/Page.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
 #include "gallery/TextEncoding.h"
@@ -212,7 +211,7 @@ TEST_F(Run, ExistingPageReplacedAndEmptyPageNameFails)
         RunGallery(job, host);
         FAIL() << "no error";
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Message(), "ファイル " + job.OutputDir + "/ を作成できません");
+        EXPECT_EQ(e.Message(), EFCreateError(job.OutputDir + "/").Message());
     }
     EXPECT_TRUE(fs::exists(job.OutputDir + "/ps.jpg"));
     EXPECT_TRUE(fs::exists(job.OutputDir + "/p.jpg"));
@@ -224,15 +223,17 @@ TEST_F(Run, ExistingPageReplacedAndEmptyPageNameFails)
 TEST_F(Run, ZeroHeightGivesEmptySmallImage)
 {
     WriteBmp(dir / "line.bmp", 1000, 1);
-    WriteJpeg(dir / "line.jpg", 1000, 1);
-    GalleryJob job = JobWith({dir / "line.bmp", dir / "line.jpg"});
+    WriteJpeg(dir / "row.jpg", 1000, 1);
+    GalleryJob job = JobWith({dir / "line.bmp", dir / "row.jpg"});
     job.ThumbWidth = 1;
     job.MakeSmallImages = true;
     job.LinkInPlace = true;
     RunGallery(job, host);
     EXPECT_NE(Page(job).find("WIDTH=1 HEIGHT=0 BORDER=0>"), std::string::npos);
-    EXPECT_EQ(fs::file_size(job.OutputDir + "/lines.jpg"), 0u);
-    EXPECT_TRUE(fs::exists(job.OutputDir + "/lines.jpg"));
+    for (const char* small : {"/lines.jpg", "/rows.jpg"}) {
+        ASSERT_TRUE(fs::exists(job.OutputDir + small));
+        EXPECT_EQ(fs::file_size(job.OutputDir + small), 0u);
+    }
 }
 
 TEST_F(Run, HeightRoundsHalfToEven)
@@ -287,7 +288,7 @@ TEST_F(Run, StopsBeforeWritingAnything)
         RunGallery(job, host);
         FAIL() << "no error";
     } catch (const EInvalidOperation& e) {
-        EXPECT_EQ(e.Message(), "1 から 2147483647 の間の値でなければなりません");
+        EXPECT_EQ(e.Message(), EInvalidOperation(1, 2147483647).Message());
     }
     EXPECT_TRUE(fs::is_directory(job.OutputDir));
     EXPECT_FALSE(fs::exists(job.OutputDir + "/bg.gif"));
@@ -314,12 +315,6 @@ TEST_F(Run, ErrorStopsTheRunAndKeepsEarlierFiles)
     job.MakeSmallImages = true;
     EXPECT_THROW(RunGallery(job, host), EJPEG);
     EXPECT_THROW(RunGallery(JobWith({dir / "missing.jpg"}), host), EFOpenError);
-}
-
-TEST(PageWriter, AttributeEncoding)
-{
-    EXPECT_EQ(AttributeText("a\"b#c?d%e f"), "a%22b%23c%3Fd%25e f");
-    EXPECT_EQ(AttributeText("file:///写真/表.jpg"), "file:///写真/表.jpg");
 }
 
 TEST_F(Run, DamageAfterTheLastScanStopsTheRunWithOrWithoutSmallImages)
@@ -351,4 +346,15 @@ TEST_F(Run, DamageAfterTheLastScanStopsTheRunWithOrWithoutSmallImages)
         }
         EXPECT_FALSE(fs::exists(job.OutputDir + "/brokens.jpg"));
     }
+}
+
+TEST_F(Run, MissingFolderIsMadeWithoutAskingWhenTheOptionSaysSo)
+{
+    GalleryJob job = JobWith({Gif("a.gif")});
+    job.OutputDir = dir / "web/deeper";
+    host.Answer = MessageAnswer::No;  // would decline if asked
+    EXPECT_EQ(RunGallery(job, host, {.CreateMissingFolder = true}), RunOutcome::Done);
+    EXPECT_TRUE(fs::exists(job.OutputDir + "/index.htm"));
+    ASSERT_EQ(host.Messages.size(), 1u);
+    EXPECT_EQ(host.Messages[0].Caption, "結果報告");  // only the completion notice
 }

@@ -3,89 +3,17 @@
 
 #include "imaging/Bitmap.h"
 #include "common/Errors.h"
-#include "gallery/OutputFile.h"
+#include "common/OutputFile.h"
 #include "imaging/Jpeg.h"
 
-#include <atomic>
 #include <gtest/gtest.h>
 #include <csignal>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace kameola::test {
-
-namespace fs = std::filesystem;
-
-ScratchDir::ScratchDir()
-{
-    static std::atomic<int> counter{0};
-    m_path = fs::temp_directory_path() /
-             ("kameola-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(m_path);
-    fs::create_directories(m_path);
-}
-
-ScratchDir::~ScratchDir()
-{
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-namespace {
-void Put16(std::string& s, unsigned v)
-{
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& s, std::uint32_t v)
-{
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
-} // namespace
-
-void WriteBmp(const std::string& path, int width, int height, std::uint32_t rgb)
-{
-    const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
-    const std::uint32_t size = stride * static_cast<std::uint32_t>(height);
-    std::string s = "BM";
-    Put32(s, 54 + size);
-    Put32(s, 0);
-    Put32(s, 54);
-    Put32(s, 40);
-    Put32(s, static_cast<std::uint32_t>(width));
-    Put32(s, static_cast<std::uint32_t>(height));
-    Put16(s, 1);
-    Put16(s, 24);
-    for (int i = 0; i < 6; ++i)
-        Put32(s, 0);
-    std::string row(stride, '\0');
-    for (int x = 0; x < width; ++x) {
-        row[static_cast<std::size_t>(x) * 3] = static_cast<char>(rgb & 0xFF);
-        row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<char>((rgb >> 8) & 0xFF);
-        row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<char>((rgb >> 16) & 0xFF);
-    }
-    for (int y = 0; y < height; ++y)
-        s += row;
-    WriteFile(path, s);
-}
 
 void WriteJpeg(const std::string& path, int width, int height, bool progressive, bool grey)
 {

@@ -1,7 +1,9 @@
-// Helpers for the gallery tests: a scratch folder, simple picture files, a scripted host.
+// Helpers for the gallery tests: picture files through the program's encoder, a child
+// process with a file size limit, a scripted host.
 #pragma once
 
 #include "gallery/RunHost.h"
+#include "tests/support/Files.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -11,25 +13,6 @@
 
 namespace kameola::test {
 
-// A fresh folder under the temp directory, removed with everything in it at the end.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::filesystem::path& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
-
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& bytes);
-
-// A 24-bit BMP of the given size, every pixel of one colour (0xRRGGBB).
-void WriteBmp(const std::string& path, int width, int height, std::uint32_t rgb = 0x336699);
 // A JPEG of the given size made through the program's own encoder: baseline colour unless
 // asked for a progressive or a grey one.
 void WriteJpeg(const std::string& path, int width, int height, bool progressive = false,
@@ -76,6 +59,10 @@ public:
         Skipped.push_back(source + " -> " + target);
         Reasons.push_back(reason);
     }
+    void EntryFailed(const std::string& path, const std::string& message) override
+    {
+        Failures.push_back(path + ": " + message);
+    }
 
     MessageAnswer Answer = MessageAnswer::Yes;
     std::vector<Message> Messages;
@@ -86,6 +73,7 @@ public:
     int EventRounds = 0;
     std::vector<std::string> Skipped;
     std::vector<std::string> Reasons;
+    std::vector<std::string> Failures;  // "path: message"
 };
 
 } // namespace kameola::test

@@ -44,15 +44,10 @@ std::uint64_t Fnv1a(const std::vector<std::uint8_t>& bytes)
     return h;
 }
 
-// The suite lives in the shared test data beside the repository; without it there is
-// nothing to read.
+// The suite lives in tests/data; a missing copy is a failure, not a skip.
 class BmpSuiteTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (!fs::is_directory(kSuite))
-            GTEST_SKIP() << "no BMP suite at " << kSuite;
-    }
+    void SetUp() override { ASSERT_TRUE(fs::is_directory(kSuite)) << kSuite; }
 };
 
 } // namespace

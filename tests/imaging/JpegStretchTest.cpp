@@ -1,7 +1,7 @@
 // Tests that stretching an undecoded JPEG picture equals a full decode followed by stretching.
 #include "common/Errors.h"
 #include "imaging/Jpeg.h"
-#include "tests/imaging/JpegTestSupport.h"
+#include "tests/support/Jpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,7 @@
 namespace kameola {
 namespace {
 
-using namespace jpegtest;
-using Bytes = std::vector<std::uint8_t>;
+using namespace test;
 
 // Both results, or the codes of the errors they raised.
 struct Outcome {

@@ -1,7 +1,8 @@
 // Tests of TJPEGImage: loading, decoding, encoding and saving.
 #include "common/Errors.h"
 #include "imaging/Jpeg.h"
-#include "tests/imaging/JpegTestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/Jpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -14,30 +15,17 @@
 namespace kameola {
 namespace {
 
-using namespace jpegtest;
-using Bytes = std::vector<std::uint8_t>;
+using namespace test;
 
 int JpegCode(const std::function<void()>& action)
 {
     try {
         action();
     } catch (const EJPEG& e) {
-        EXPECT_EQ(e.Message(), "JPEG エラー #" + std::to_string(e.Code()));
+        EXPECT_EQ(e.Message(), EJPEG(e.Code()).Message());
         return e.Code();
     }
     return -1;
-}
-
-Bytes ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // A flat 24-bit picture of one colour.
@@ -63,29 +51,6 @@ Bytes Compress(const TBitmap& picture, bool progressive = false)
     jpeg.AssignBitmap(picture);
     jpeg.CompressJpeg();
     return jpeg.Data().Bytes;
-}
-
-// Decodes with plain libjpeg to RGB, independently of TJPEGImage.
-Bytes PlainDecodeRgb(const Bytes& bytes, int& width, int& height)
-{
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr err{};
-    info.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    width = static_cast<int>(info.output_width);
-    height = static_cast<int>(info.output_height);
-    Bytes rgb(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height));
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = rgb.data() + std::size_t{info.output_scanline} * 3 * width;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return rgb;
 }
 
 void ExpectPixelNear(const TBitmap& picture, int x, int y, int r, int g, int b, int tolerance)
@@ -125,26 +90,20 @@ TEST(JpegEncodeTest, WritesPlainJfifWithQuality90Tables)
     EXPECT_EQ(Bytes(bytes.begin() + sof, bytes.begin() + sof + 19), frame);
 
     // The luminance table's first row, read back in natural order by the codec.
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr err{};
-    info.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
-    ASSERT_NE(info.quant_tbl_ptrs[0], nullptr);
-    const std::vector<int> row(info.quant_tbl_ptrs[0]->quantval, info.quant_tbl_ptrs[0]->quantval + 8);
-    EXPECT_EQ(row, (std::vector<int>{3, 2, 2, 3, 5, 8, 10, 12}));
-    EXPECT_EQ(info.quant_tbl_ptrs[1]->quantval[0], 3);  // chrominance 17 at 20 %
-    jpeg_destroy_decompress(&info);
+    const std::vector<int> luma = QuantTable(bytes, 0), chroma = QuantTable(bytes, 1);
+    ASSERT_EQ(luma.size(), 64u);
+    ASSERT_EQ(chroma.size(), 64u);
+    EXPECT_EQ(std::vector<int>(luma.begin(), luma.begin() + 8), (std::vector<int>{3, 2, 2, 3, 5, 8, 10, 12}));
+    EXPECT_EQ(chroma[0], 3);  // chrominance 17 at 20 %
 }
 
 TEST(JpegEncodeTest, ChannelsKeepTheirMeaning)
 {
     // A pure red picture stays red through our encoder (read by plain libjpeg) ...
     const Bytes bytes = Compress(FlatPicture(16, 16, 255, 0, 0));
-    int w = 0, h = 0;
-    const Bytes rgb = PlainDecodeRgb(bytes, w, h);
-    ASSERT_EQ(w, 16);
+    const PlainRgb decoded = DecodeRgb(bytes);
+    const Bytes& rgb = decoded.Samples;
+    ASSERT_EQ(decoded.Width, 16);
     EXPECT_GE(rgb[0], 250);
     EXPECT_LE(rgb[1], 5);
     EXPECT_LE(rgb[2], 5);
@@ -216,17 +175,14 @@ TEST(JpegDecodeTest, SizeComesFromTheHeaderUntilDecoded)
         jpeg.SetWidth(5);
         ADD_FAILURE() << "size change accepted";
     } catch (const EInvalidGraphicOperation& e) {
-        EXPECT_EQ(e.Message(), "JPEG イメージのサイズは変更できません");
+        EXPECT_EQ(e.Message(), kJpegSizeFixed);
     }
     EXPECT_THROW(jpeg.SetHeight(5), EInvalidGraphicOperation);
 }
 
 TEST(JpegDecodeTest, GreyDecodesTo236DitheredLevels)
 {
-    StreamShape shape;
-    shape.Width = 64;
-    shape.Height = 32;
-    shape.Components = 1;
+    const StreamShape shape{.Width = 64, .Height = 32, .Components = 1};
     TJPEGImage jpeg;
     jpeg.LoadJpegData(EncodeStream(shape, [](int x, int, std::uint8_t* s) {
         s[0] = static_cast<std::uint8_t>(x * 4);
@@ -254,10 +210,7 @@ TEST(JpegDecodeTest, GreyDecodesTo236DitheredLevels)
 
 TEST(JpegDecodeTest, GreySmallImageIsThreeEqualChannels)
 {
-    StreamShape shape;
-    shape.Width = 80;
-    shape.Height = 60;
-    shape.Components = 1;
+    const StreamShape shape{.Width = 80, .Height = 60, .Components = 1};
     TJPEGImage jpeg;
     jpeg.LoadJpegData(EncodeStream(shape, PhotoLike(1)));
     jpeg.DecodeJpeg();
@@ -322,23 +275,7 @@ TEST(JpegDecodeTest, StreamsThatCannotBeDecoded)
     EXPECT_EQ(JpegCode([&] { notJpeg.LoadJpegData(gif); }), JERR_NO_SOI);
 
     // Tables only, as jpeg_write_tables makes them.
-    Bytes tables;
-    {
-        jpeg_compress_struct info{};
-        jpeg_error_mgr err{};
-        info.err = jpeg_std_error(&err);
-        jpeg_create_compress(&info);
-        unsigned char* buffer = nullptr;
-        unsigned long size = 0;
-        jpeg_mem_dest(&info, &buffer, &size);
-        info.input_components = 3;
-        info.in_color_space = JCS_RGB;
-        jpeg_set_defaults(&info);
-        jpeg_write_tables(&info);
-        tables.assign(buffer, buffer + size);
-        jpeg_destroy_compress(&info);
-        std::free(buffer);
-    }
+    const Bytes tables = EncodeTablesOnly();
     TJPEGImage tablesOnly;
     EXPECT_EQ(JpegCode([&] { tablesOnly.LoadJpegData(tables); }), JERR_NO_IMAGE);
 
@@ -411,12 +348,11 @@ TEST(JpegRoundTripTest, ProgressiveStaysProgressiveAndBaselineStaysBaseline)
 
 TEST(JpegFileTest, LoadAndSave)
 {
-    const std::string dir = TempPath("kameola_jpeg_files/");
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    ScratchDir scratch;
+    const std::string dir = scratch.Path().string() + "/";
 
     // A 0-byte file loads and fails on decoding.
-    WriteFile(dir + "empty.jpg", {});
+    WriteBytes(dir + "empty.jpg", {});
     TJPEGImage empty;
     empty.LoadJpegFile(dir + "empty.jpg");
     EXPECT_EQ(JpegCode([&] { empty.DecodeJpeg(); }), JERR_INPUT_EMPTY);
@@ -426,17 +362,31 @@ TEST(JpegFileTest, LoadAndSave)
         missing.LoadJpegFile(dir + "missing.jpg");
         ADD_FAILURE() << "missing file loaded";
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(e.Message(), "ファイル " + dir + "missing.jpg は開けません");
+        EXPECT_EQ(e.Message(), EFOpenError(dir + "missing.jpg").Message());
+    }
+
+    // Huge files are checked before they are read: a sparse 4 GiB file that is no JPEG fails
+    // on its first bytes, and one that starts as a JPEG is refused for its size.
+    for (const auto& [name, start] : {std::pair{"huge-gif.jpg", std::string("GIF89a")},
+                                      std::pair{"huge.jpg", std::string("\xFF\xD8\xFF\xE0")}}) {
+        WriteFile(dir + name, std::vector<std::uint8_t>(start.begin(), start.end()));
+        std::filesystem::resize_file(dir + name, std::uintmax_t{4} << 30);
+        TJPEGImage huge;
+        if (start[0] == 'G')
+            EXPECT_EQ(JpegCode([&] { huge.LoadJpegFile(dir + name); }), JERR_NO_SOI);
+        else
+            EXPECT_THROW(huge.LoadJpegFile(dir + name), EOutOfResources);
+        std::filesystem::remove(dir + name);
     }
 
     // An existing, larger file is replaced by exactly the stream's bytes.
     const std::string out = dir + "out.jpg";
-    WriteFile(out, Bytes(100000, 0xAB));
+    WriteBytes(out, Bytes(100000, 0xAB));
     TJPEGImage jpeg;
     jpeg.AssignBitmap(FlatPicture(30, 20, 200, 100, 50));
     jpeg.SaveJpegFile(out);  // compresses first
     ASSERT_FALSE(jpeg.Data().Bytes.empty());
-    EXPECT_EQ(ReadFile(out), jpeg.Data().Bytes);
+    EXPECT_EQ(ReadBytes(out), jpeg.Data().Bytes);
     TJPEGImage reread;
     reread.LoadJpegFile(out);
     EXPECT_EQ(reread.Width(), 30);
@@ -460,9 +410,8 @@ TEST(JpegFileTest, LoadAndSave)
         jpeg.SaveJpegFile(bad);
         ADD_FAILURE() << "saved into a missing directory";
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Message(), "ファイル " + bad + " を作成できません");
+        EXPECT_EQ(e.Message(), EFCreateError(bad).Message());
     }
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

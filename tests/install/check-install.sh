@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what lands there: the two
-# programs, the desktop entry, the icons and the man pages, and nothing else.
+# programs, the desktop entry, the icons, the AppStream metainfo and the man pages, and
+# nothing else.
 # usage: check-install.sh CMAKE BUILD_DIR VERSION
 set -euo pipefail
 cmake=$1 build=$2 version=$3
@@ -16,6 +17,7 @@ fail() { echo "FAIL: $*" >&2; failed=1; }
 
 sizes=(16 32 48 64 128 256)
 expected=(bin/kameola bin/kameola-cli "share/applications/$id.desktop"
+          "share/metainfo/$id.metainfo.xml"
           "share/icons/hicolor/scalable/apps/$id.svg"
           share/man/man1/kameola.1.gz share/man/man1/kameola-cli.1.gz)
 for size in "${sizes[@]}"; do
@@ -46,6 +48,10 @@ for key in 'Name' 'Name\[ja\]' 'Comment' 'Comment\[ja\]'; do
   grep -Eq "^$key=.+" "$desktop" || fail "desktop entry lacks $key"
 done
 
+metainfo="$prefix/share/metainfo/$id.metainfo.xml"
+report=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $report"
+grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metainfo has no release $version"
+
 # Each PNG is as large as the folder it is installed in says (width and height at bytes 16..23).
 for size in "${sizes[@]}"; do
   png="$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png"
@@ -63,7 +69,8 @@ for page in kameola kameola-cli; do
     text=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page.1.gz" 2>"$prefix/warnings") ||
       fail "man $page ($locale) failed"
     [ -s "$prefix/warnings" ] && fail "man $page ($locale) warns: $(cat "$prefix/warnings")"
-    grep -q "kameola $version" <<<"$text" || fail "man $page ($locale) does not show version $version"
+    grep -Eq "kameola $version +[0-9]{4}-[0-9]{2}-[0-9]{2}" <<<"$text" ||
+      fail "man $page ($locale) does not show version $version and a date"
   done
 done
 

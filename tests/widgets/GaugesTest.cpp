@@ -77,13 +77,13 @@ TEST(Gauge, PercentageOfTheWidestRangeDoesNotOverflow)
 TEST(Gauge, RangeErrorsNameTheAllowedValuesAndChangeNothing)
 {
     TGauge gauge;
-    EXPECT_EQ(RangeError(gauge, true, -1), "1 から 2147483647 の間の値でなければなりません");
+    EXPECT_EQ(RangeError(gauge, true, -1), EInvalidOperation(1, 2147483647).Message());
     EXPECT_EQ(gauge.MaxValue(), 100);
-    EXPECT_EQ(RangeError(gauge, false, 101), "-2147483647 から 99 の間の値でなければなりません");
+    EXPECT_EQ(RangeError(gauge, false, 101), EInvalidOperation(-2147483647, 99).Message());
     EXPECT_EQ(gauge.MinValue(), 0);
 
     gauge.SetMinValue(10);
-    EXPECT_EQ(RangeError(gauge, true, 9), "11 から 2147483647 の間の値でなければなりません");
+    EXPECT_EQ(RangeError(gauge, true, 9), EInvalidOperation(11, 2147483647).Message());
     // Equal bounds are allowed.
     EXPECT_EQ(RangeError(gauge, true, 10), "(no error)");
     EXPECT_EQ(gauge.MaxValue(), 10);

@@ -25,9 +25,6 @@ inline void WriteFileReplacing(const std::string& path, const std::vector<std::u
     WriteFileReplacing(path, bytes.data(), bytes.size());
 }
 
-// The reason a copy gives when its target exists.
-inline constexpr const char* kTargetExists = "ファイルが既に存在します";
-
 // Copies a regular file to target when nothing exists there. An existing target (also a
 // symbolic link) is never touched. False when nothing was copied; reason, when given,
 // then receives the message saying why. between, when given, is called between the
@@ -35,11 +32,22 @@ inline constexpr const char* kTargetExists = "ファイルが既に存在しま�
 bool CopyFileNoReplace(const std::string& source, const std::string& target,
                        std::string* reason = nullptr, const std::function<void()>& between = {});
 
-// Removes from the directory the temporary files that earlier runs left behind, when
-// they were killed while writing. Files that a running writer holds stay.
-void RemoveStaleTemporaries(const std::string& directory);
+// The same from a file already open for reading, from its first byte, whatever its
+// offset. A source whose size or modification time changed
+// while it was copied, or that gave fewer bytes than its size, gives no copy.
+bool CopyFileNoReplace(int sourceFd, const std::string& target, std::string* reason = nullptr,
+                       const std::function<void()>& between = {});
 
-// Whether a file name has the form of this program's temporary files.
+// Removes from the directory the temporary files that earlier runs left behind, when
+// they were killed while writing: only files that are certainly such leftovers (see
+// OutputFile.cpp). Files that a running writer holds stay, and so do the files in keep.
+void RemoveStaleTemporaries(const std::string& directory,
+                            const std::vector<std::string>& keep = {});
+
+// Whether a file name has the form of this program's temporary files, check code included.
 bool IsTemporaryName(std::string_view name);
+
+// The temporary file name with this random part (12 letters or digits) and its check code.
+std::string TemporaryFileName(std::string_view random);
 
 } // namespace kameola

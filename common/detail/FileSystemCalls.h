@@ -1,7 +1,9 @@
 // The system calls that put an output file in place, in one table so that tests can take
-// away what some file systems lack: unnamed temporary files, RENAME_NOREPLACE, hard links.
+// away what some file systems lack: unnamed temporary files, RENAME_NOREPLACE, hard links,
+// or make a close fail as on a network file system, or a source change while it is copied.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace kameola::detail {
@@ -15,6 +17,10 @@ struct FileSystemCalls {
     int (*RenameNoReplace)(const char* from, const char* to);
     // A second name for a file (link).
     int (*Link)(const char* from, const char* to);
+    // close: reports delayed write errors of some file systems.
+    int (*Close)(int fd);
+    // fstat of a copy's source, before and after the copy.
+    int (*Fstat)(int fd, struct stat* info);
 };
 
 // The table the output files use. Tests replace entries and put them back.

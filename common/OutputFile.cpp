@@ -1,14 +1,19 @@
 // Output files written beside their final name and put in place in one step.
 //
 // The bytes go to an unnamed file (O_TMPFILE) when the file system has them: a killed
-// process leaves nothing behind. Elsewhere they go to a named file ".kameola-XXXXXX",
-// locked with flock while it exists, so that a later run can tell a leftover (unlocked)
-// from another run's file in the making (locked).
-#include "gallery/OutputFile.h"
+// process leaves nothing behind. Elsewhere they go to a named file
+// ".kameola-partial-<12 random letters>-<8 hex check>", locked with flock while it exists.
+// Every file is completely written and its close checked before it takes its name.
+//
+// How a later run knows a leftover: a file is removed only when its name has this form
+// with a check code that matches its random part (no user picks that by chance), it is a
+// regular file of this user with no other name, no writer holds its lock, and it is
+// neither a listed entry nor the background picture.
+#include "common/OutputFile.h"
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
-#include "gallery/detail/FileSystemCalls.h"
+#include "common/detail/FileSystemCalls.h"
 
 #include <array>
 #include <cerrno>
@@ -55,7 +60,8 @@ int RenameKeepingTarget(const char* from, const char* to)
 
 FileSystemCalls& OutputFileCalls()
 {
-    static FileSystemCalls calls{OpenUnnamedFile, LinkOpenFile, RenameKeepingTarget, ::link};
+    static FileSystemCalls calls{OpenUnnamedFile, LinkOpenFile, RenameKeepingTarget, ::link,
+                                 ::close, ::fstat};
     return calls;
 }
 
@@ -64,8 +70,10 @@ FileSystemCalls& OutputFileCalls()
 namespace {
 
 // Temporary names do not grow with the final name, which may already be 255 bytes long.
-constexpr std::string_view kTempPrefix = ".kameola-";
-constexpr std::size_t kTempRandomLength = 6;
+constexpr std::string_view kTempPrefix = ".kameola-partial-";
+constexpr std::size_t kTempRandomLength = 12;
+constexpr std::size_t kTempCheckLength = 8;  // hex digits after a '-'
+constexpr std::size_t kTempNameLength = kTempPrefix.size() + kTempRandomLength + 1 + kTempCheckLength;
 constexpr int kNameAttempts = 100;
 
 // Fills an open output file; false with errno set on failure.
@@ -78,6 +86,19 @@ std::string DirectoryPart(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// The check code of a temporary name's random part: FNV-1a, as 8 hex digits.
+std::string CheckCode(std::string_view random)
+{
+    std::uint32_t hash = 2166136261u;
+    for (char c : random) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    char code[kTempCheckLength + 1];
+    std::snprintf(code, sizeof code, "%08x", static_cast<unsigned>(hash));
+    return code;
+}
+
 std::string TemporaryName(const std::string& directory)
 {
     static constexpr char kLetters[] =
@@ -86,17 +107,17 @@ std::string TemporaryName(const std::string& directory)
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
     std::string name = directory;
     name += kTempPrefix;
+    std::string random;
     for (std::size_t i = 0; i < kTempRandomLength; ++i)
-        name += kLetters[pick(engine)];
-    return name;
+        random += kLetters[pick(engine)];
+    return name + TemporaryFileName(random);
 }
 
 void Lock(int fd)
 {
     // Where the file system has no locks a leftover simply stays: a sweep removes only
     // files it could lock.
-    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
-    }
+    RetryInterrupted([fd] { return ::flock(fd, LOCK_EX); });
 }
 
 bool SameFile(const struct stat& a, const struct stat& b)
@@ -111,15 +132,31 @@ int Fail(int err)
     return err;
 }
 
-// Closes the output file once it is in place. A close that reports a failed write takes
-// the file away again: better none than a cut one.
-int CloseInPlace(FileHandle& file, const std::string& path)
+// Checks that everything written reached the file before it takes its name: closing a
+// duplicate makes file systems that write late (network ones) report a failed write, as
+// the last close would, while this descriptor stays open to name the file and keep its lock.
+int CheckClosed(int fd)
 {
-    if (file.Close())
-        return 0;
-    const int err = errno;
-    ::unlink(path.c_str());
-    return Fail(err);
+    const int copy = RetryInterrupted([fd] { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); });
+    if (copy < 0)
+        return errno;
+    return detail::OutputFileCalls().Close(copy) == 0 ? 0 : errno;
+}
+
+// Fills the file and checks it is complete and closed; 0 or the errno that stopped it.
+int FillChecked(int fd, const Fill& fill)
+{
+    if (!fill(fd))
+        return errno;
+    return CheckClosed(fd);
+}
+
+// Closes the output file once it is in place. Its data was checked before, so a late
+// error here leaves the file: taking it away would lose the old file and the new one.
+int CloseInPlace(FileHandle& file)
+{
+    file.Close();
+    return 0;
 }
 
 // A named temporary file in the directory, created and locked, with its name.
@@ -182,18 +219,15 @@ int PutNamed(const std::string& path, bool replace, const Fill& fill)
     std::string temp;
     if (int err = CreateNamedTemporary(DirectoryPart(path), file, temp))
         return Fail(err);
-    int err = 0;
-    if (!fill(file.Get()))
-        err = errno;
-    else if (replace)
-        err = std::rename(temp.c_str(), path.c_str()) == 0 ? 0 : errno;
-    else
-        err = PlaceNoReplace(temp, path);
+    int err = FillChecked(file.Get(), fill);
+    if (err == 0)
+        err = replace ? (std::rename(temp.c_str(), path.c_str()) == 0 ? 0 : errno)
+                      : PlaceNoReplace(temp, path);
     if (err != 0) {
         ::unlink(temp.c_str());
         return Fail(err);
     }
-    return CloseInPlace(file, path);
+    return CloseInPlace(file);
 }
 
 // Gives the unnamed file a fresh temporary name in the directory; 0 or errno.
@@ -217,8 +251,8 @@ int PutFile(const std::string& path, bool replace, const Fill& fill)
         directory.empty() ? "." : directory.c_str(), 0666));
     if (!file.Valid())
         return PutNamed(path, replace, fill);
-    if (!fill(file.Get()))
-        return Fail(errno);
+    if (int err = FillChecked(file.Get(), fill))
+        return Fail(err);
     // Locked before it has a name, so no sweep of another run takes it.
     Lock(file.Get());
     if (replace) {
@@ -230,11 +264,11 @@ int PutFile(const std::string& path, bool replace, const Fill& fill)
                 ::unlink(temp.c_str());
                 return Fail(err);
             }
-            return CloseInPlace(file, path);
+            return CloseInPlace(file);
         }
     } else {
         if (detail::OutputFileCalls().LinkDescriptor(file.Get(), path.c_str()) == 0)
-            return CloseInPlace(file, path);
+            return CloseInPlace(file);
         if (errno == EEXIST)
             return EEXIST;
     }
@@ -247,13 +281,16 @@ int PutFile(const std::string& path, bool replace, const Fill& fill)
 // its events while a large file is copied.
 constexpr std::size_t kCopyPiece = std::size_t{8} << 20;
 
-bool CopyBytes(int in, int out, const std::function<void()>& between)
+// Copies the file in from its first byte; *copied receives the number of bytes copied.
+bool CopyBytes(int in, int out, const std::function<void()>& between, std::uint64_t* copied)
 {
     // copy_file_range lets the kernel move the data; read and write where it cannot.
     // Offsets are explicit, so a second attempt starts from the beginning again.
     off_t inAt = 0;
     for (;;) {
-        const ssize_t n = ::copy_file_range(in, &inAt, out, nullptr, kCopyPiece, 0);
+        const ssize_t n = RetryInterrupted(
+            [&] { return ::copy_file_range(in, &inAt, out, nullptr, kCopyPiece, 0); });
+        *copied = static_cast<std::uint64_t>(inAt);
         if (n == 0)
             return true;
         if (n > 0) {
@@ -261,8 +298,6 @@ bool CopyBytes(int in, int out, const std::function<void()>& between)
                 between();
             continue;
         }
-        if (errno == EINTR)
-            continue;
         if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
             return false;
         break;
@@ -278,12 +313,19 @@ bool CopyBytes(int in, int out, const std::function<void()>& between)
         if (!WriteAll(out, buffer.data(), got))
             return false;
         inAt += static_cast<off_t>(got);
+        *copied = static_cast<std::uint64_t>(inAt);
         sinceBetween += got;
         if (between && sinceBetween >= kCopyPiece) {
             sinceBetween = 0;
             between();
         }
     }
+}
+
+bool SameContentState(const struct stat& a, const struct stat& b)
+{
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
 } // namespace
@@ -304,43 +346,79 @@ bool CopyFileNoReplace(const std::string& source, const std::string& target, std
             *reason = EFOpenError(source).Message();
         return false;
     }
+    return CopyFileNoReplace(in.Get(), target, reason, between);
+}
+
+bool CopyFileNoReplace(int sourceFd, const std::string& target, std::string* reason,
+                       const std::function<void()>& between)
+{
     // An error raised between pieces (a closed window) stops the copy as a failed write
     // does, leaving nothing under the target's name, and then goes on to the caller.
     std::exception_ptr stopped;
+    bool changed = false;
     const Fill fill = [&](int fd) {
+        const detail::FileSystemCalls& calls = detail::OutputFileCalls();
+        struct stat before {}, after {};
+        if (calls.Fstat(sourceFd, &before) != 0)
+            return false;
+        std::uint64_t copied = 0;
         try {
-            return CopyBytes(in.Get(), fd, between);
+            if (!CopyBytes(sourceFd, fd, between, &copied))
+                return false;
         } catch (...) {
             stopped = std::current_exception();
             errno = ECANCELED;
             return false;
         }
+        // Only the whole file as it was when the copy began is a copy of it.
+        if (calls.Fstat(sourceFd, &after) != 0)
+            return false;
+        if (!SameContentState(before, after) ||
+            copied != static_cast<std::uint64_t>(before.st_size)) {
+            changed = true;
+            errno = ESTALE;
+            return false;
+        }
+        return true;
     };
     const int err = PutFile(target, false, fill);
     if (stopped)
         std::rethrow_exception(stopped);
     if (err != 0 && reason) {
-        *reason = err == EEXIST ? std::string(kTargetExists)
-                                : EInOutError::FromErrno(err).Message();
+        *reason = changed            ? std::string(kSourceChanged)
+                  : err == EEXIST    ? std::string(kTargetExists)
+                                     : EInOutError::FromErrno(err).Message();
     }
     return err == 0;
 }
 
 bool IsTemporaryName(std::string_view name)
 {
-    if (name.size() != kTempPrefix.size() + kTempRandomLength ||
-        name.substr(0, kTempPrefix.size()) != kTempPrefix)
+    if (name.size() != kTempNameLength || name.substr(0, kTempPrefix.size()) != kTempPrefix)
         return false;
-    for (char c : name.substr(kTempPrefix.size())) {
+    const std::string_view random = name.substr(kTempPrefix.size(), kTempRandomLength);
+    for (char c : random) {
         const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
         if (!letter && !(c >= '0' && c <= '9'))
             return false;
     }
-    return true;
+    return name[kTempPrefix.size() + kTempRandomLength] == '-' &&
+           name.substr(kTempNameLength - kTempCheckLength) == CheckCode(random);
 }
 
-void RemoveStaleTemporaries(const std::string& directory)
+std::string TemporaryFileName(std::string_view random)
 {
+    return std::string(kTempPrefix) + std::string(random) + "-" + CheckCode(random);
+}
+
+void RemoveStaleTemporaries(const std::string& directory, const std::vector<std::string>& keep)
+{
+    std::vector<struct stat> kept;
+    for (const std::string& path : keep) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0)
+            kept.push_back(st);
+    }
     DIR* stream = ::opendir(directory.empty() ? "." : directory.c_str());
     if (!stream)
         return;
@@ -351,7 +429,13 @@ void RemoveStaleTemporaries(const std::string& directory)
         FileHandle file(
             ::openat(dir, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         struct stat opened {}, named {};
-        if (!file.Valid() || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode))
+        if (!file.Valid() || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+            opened.st_uid != ::geteuid() || opened.st_nlink != 1)
+            continue;
+        bool listed = false;
+        for (const struct stat& st : kept)
+            listed = listed || SameFile(st, opened);
+        if (listed)
             continue;
         // A writer holds its file locked until it is in place; a leftover is free.
         if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0)

@@ -1,0 +1,180 @@
+// The run's plan: output names, addresses and clashes, worked out before anything is written.
+#include "gallery/Plan.h"
+
+#include "common/Errors.h"
+#include "gallery/Page.h"
+
+#include <map>
+#include <set>
+#include <sys/stat.h>
+#include <utility>
+
+namespace kameola {
+
+namespace {
+
+// A source file as the plan tells files apart: by device and inode, so that a file is the
+// same whatever path or link names it; by its path when it cannot be found.
+struct FileId {
+    bool Found = false;
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    std::string Path;
+
+    bool operator==(const FileId& other) const
+    {
+        if (Found != other.Found)
+            return false;
+        return Found ? Device == other.Device && Inode == other.Inode : Path == other.Path;
+    }
+};
+
+FileId Identify(const std::string& path)
+{
+    struct stat st {};
+    if (!path.empty() && ::stat(path.c_str(), &st) == 0)
+        return {true, st.st_dev, st.st_ino, {}};
+    return {false, 0, 0, path};
+}
+
+enum class OutputKind { Copy, SmallImage, Conversion, Page };
+
+struct Output {
+    const std::string* Name;
+    OutputKind Kind;
+};
+
+// The outputs claimed so far, by name, and the files the job lists.
+class Claims {
+public:
+    Claims(const GalleryJob& job) : m_dir(job.OutputDir)
+    {
+        for (const GalleryEntry& entry : job.Entries)
+            AddListed(entry.Path);
+        AddListed(job.Style.BackgroundImage);
+    }
+
+    // The output's path when it clashes with an output claimed earlier or would replace a
+    // listed file; else empty. The same file gives the same output twice without a clash;
+    // of two copies under one name the first is kept.
+    std::string ClashOf(const Output& output, const FileId& source) const
+    {
+        const std::string path = JoinOutputPath(m_dir, *output.Name);
+        const auto claimed = m_claims.find(*output.Name);
+        if (claimed != m_claims.end()) {
+            const bool bothCopies =
+                output.Kind == OutputKind::Copy && claimed->second.second == OutputKind::Copy;
+            const bool sameOutput =
+                output.Kind == claimed->second.second && source == claimed->second.first;
+            if (!bothCopies && !sameOutput)
+                return path;
+        }
+        // A copy never replaces anything; every other output would.
+        if (output.Kind != OutputKind::Copy) {
+            const FileId there = Identify(path);
+            if (there.Found && m_listed.count({there.Device, there.Inode}) != 0)
+                return path;
+        }
+        return {};
+    }
+
+    void Claim(const Output& output, const FileId& source)
+    {
+        m_claims.emplace(*output.Name, std::make_pair(source, output.Kind));
+    }
+
+private:
+    void AddListed(const std::string& path)
+    {
+        const FileId id = Identify(path);
+        if (id.Found)
+            m_listed.insert({id.Device, id.Inode});
+    }
+
+    const std::string& m_dir;
+    std::set<std::pair<dev_t, ino_t>> m_listed;
+    std::map<std::string, std::pair<FileId, OutputKind>> m_claims;
+};
+
+// The entry's names and addresses, before any clash is looked for.
+PlannedEntry NameEntry(const std::string& path, const GalleryJob& job)
+{
+    PlannedEntry entry;
+    entry.Class = ClassifyExtension(path);
+    entry.BaseName = BaseName(path);
+    const bool small = job.MakeSmallImages && entry.Class != FileClass::Other;
+    if (small)
+        entry.SmallImage = SmallImageName(entry.BaseName, entry.Class);
+    if (job.LinkInPlace) {
+        entry.Link = FileAddress(path);
+        entry.Picture = small ? NameAddress(entry.SmallImage) : entry.Link;
+    } else if (entry.Class == FileClass::Bmp) {
+        // The cell shows the full-size conversion, the small image is written beside it.
+        entry.Conversion = ChangeExtension(entry.BaseName, ".jpg");
+        entry.Link = NameAddress(entry.Conversion);
+        entry.Picture = entry.Link;
+    } else {
+        // Only JPEG files have a small image under this name in copy mode.
+        entry.CopyTarget = entry.BaseName;
+        entry.Link = NameAddress(entry.BaseName);
+        entry.Picture = entry.Class == FileClass::Jpeg && small ? NameAddress(entry.SmallImage)
+                                                                : entry.Link;
+    }
+    return entry;
+}
+
+} // namespace
+
+RunPlan PlanRun(const GalleryJob& job, bool keepGoing)
+{
+    RunPlan plan;
+    Claims claims(job);
+    const std::string& image = job.Style.BackgroundImage;
+    if (!image.empty()) {
+        if (job.LinkInPlace) {
+            plan.BackgroundAddress = FileAddress(image);
+        } else {
+            plan.BackgroundCopy = BaseName(image);
+            plan.BackgroundAddress = NameAddress(plan.BackgroundCopy);
+            claims.Claim({&plan.BackgroundCopy, OutputKind::Copy}, Identify(image));
+        }
+    }
+    // An empty page name is refused only when the page is written, at the end.
+    plan.PagePath = JoinOutputPath(job.OutputDir, job.PageName);
+    if (!job.PageName.empty()) {
+        const Output page{&job.PageName, OutputKind::Page};
+        const FileId pageId{false, 0, 0, "\n page"};  // no source file has this path
+        const std::string clash = claims.ClashOf(page, pageId);
+        if (!clash.empty())
+            throw EFCreateError(clash);
+        claims.Claim(page, pageId);
+    }
+
+    plan.Entries.reserve(job.Entries.size());
+    for (std::size_t i = 0; i < job.Entries.size(); ++i) {
+        const std::string& path = job.Entries[i].Path;
+        PlannedEntry entry = NameEntry(path, job);
+        const FileId source = Identify(path);
+        const Output outputs[] = {{&entry.SmallImage, OutputKind::SmallImage},
+                                  {&entry.Conversion, OutputKind::Conversion},
+                                  {&entry.CopyTarget, OutputKind::Copy}};
+        for (const Output& output : outputs) {
+            if (!output.Name->empty() && entry.Clash.empty())
+                entry.Clash = claims.ClashOf(output, source);
+        }
+        if (entry.Clash.empty()) {
+            for (const Output& output : outputs) {
+                if (!output.Name->empty())
+                    claims.Claim(output, source);
+            }
+        } else if (!keepGoing) {
+            EFCreateError error(entry.Clash);
+            error.SetEntryIndex(static_cast<int>(i));
+            throw error;
+        }
+        plan.Entries.push_back(std::move(entry));
+    }
+    return plan;
+}
+
+} // namespace kameola

@@ -1,0 +1,42 @@
+// The run's plan: every output name of every entry, worked out once before anything is
+// written, so that one output file serves one picture.
+#pragma once
+
+#include "gallery/Job.h"
+#include "gallery/Naming.h"
+
+#include <string>
+#include <vector>
+
+namespace kameola {
+
+// What one entry writes and how its cell names it. Names are of files in the output folder.
+struct PlannedEntry {
+    FileClass Class = FileClass::Other;
+    std::string BaseName;
+    std::string SmallImage;   // empty when the entry gets none
+    std::string Conversion;   // a BMP's full-size JPEG in copy mode; else empty
+    std::string CopyTarget;   // the copy's name in copy mode (not for BMP); else empty
+    std::string Link;         // the cell's addresses, encoded for the page
+    std::string Picture;
+    // The output path that clashed with an earlier output, when the run goes on without
+    // this entry; empty for an entry that is written.
+    std::string Clash;
+};
+
+struct RunPlan {
+    std::string BackgroundCopy;     // the background picture's copy name; empty for none
+    std::string BackgroundAddress;  // its address on the page; empty for none
+    std::string PagePath;           // the page's path in the output folder
+    std::vector<PlannedEntry> Entries;  // one per job entry, in list order
+};
+
+// Works out the plan. Two different files (device and inode; a file that cannot be found
+// by its path) whose outputs share a name clash unless both outputs are copies, of which
+// the first is kept; an output that is not a copy may not replace a file the job lists.
+// A clash raises EFCreateError naming the later output's path, tagged with its entry's
+// index; with keepGoing that entry is marked and left without outputs instead, unless
+// the page itself clashes. Only looks at the file system, never writes or reads a file.
+RunPlan PlanRun(const GalleryJob& job, bool keepGoing);
+
+} // namespace kameola

@@ -1,0 +1,98 @@
+// Entries in flight: their pictures share one memory budget (a reservation that does not
+// fit waits for room, one larger than the whole budget goes ahead alone), and each keeps
+// the file it read for its copy.
+#include "gallery/detail/MemoryBudget.h"
+
+#include "common/OutputFile.h"
+#include "gallery/detail/Prepare.h"
+#include "tests/gallery/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+using namespace kameola;
+using namespace kameola::test;
+
+namespace {
+
+std::size_t HundredBytes()
+{
+    return 100;
+}
+
+// Starts a reservation of bytes on another thread and returns once it waits or holds.
+struct Reserver {
+    Reserver(MemoryBudget& budget, std::size_t bytes)
+        : thread([&budget, bytes, this] {
+              MemoryBudget::Reservation held = budget.Reserve(bytes);
+              holding = true;
+              while (!release)
+                  std::this_thread::yield();
+          })
+    {
+    }
+    ~Reserver()
+    {
+        release = true;
+        thread.join();
+    }
+    std::atomic<bool> holding{false}, release{false};
+    std::thread thread;
+};
+
+} // namespace
+
+TEST(MemoryBudgetTest, AReservationWaitsUntilThePicturesInFlightLeaveRoom)
+{
+    MemoryBudget budget(HundredBytes);
+    MemoryBudget::Reservation first = budget.Reserve(60);
+    MemoryBudget::Reservation second = budget.Reserve(40);  // fits exactly
+    EXPECT_EQ(budget.InUse(), 100u);
+    {
+        Reserver third(budget, 30);
+        while (budget.Waiting() != 1)
+            std::this_thread::yield();
+        EXPECT_FALSE(third.holding);
+        first.Release();
+        while (!third.holding)
+            std::this_thread::yield();
+        EXPECT_EQ(budget.InUse(), 70u);
+    }
+    second.Release();
+    EXPECT_EQ(budget.InUse(), 0u);
+
+    // Larger than the whole budget: alone, and nothing else beside it.
+    MemoryBudget::Reservation huge = budget.Reserve(500);
+    Reserver small(budget, 1);
+    while (budget.Waiting() != 1)
+        std::this_thread::yield();
+    EXPECT_FALSE(small.holding);
+    huge.Release();
+    while (!small.holding)
+        std::this_thread::yield();
+}
+
+// The copy of an entry comes from the file its small image was made from, even when the
+// name is replaced in between.
+TEST(PreparedEntryTest, KeepsTheFileItReadForTheCopy)
+{
+    ScratchDir dir;
+    WriteJpeg(dir / "photo.jpg", 40, 30);
+    const std::string first = ReadFile(dir / "photo.jpg");
+    GalleryJob job;
+    job.ThumbWidth = 20;
+    job.MakeSmallImages = true;
+    const PreparedEntry prepared = PrepareEntry(dir / "photo.jpg", job);
+    ASSERT_TRUE(prepared.Source.Valid());
+    WriteJpeg(dir / "other.jpg", 80, 20);
+    std::filesystem::rename(dir / "other.jpg", dir / "photo.jpg");
+    ASSERT_TRUE(CopyFileNoReplace(prepared.Source.Get(), dir / "copy.jpg"));
+    EXPECT_EQ(ReadFile(dir / "copy.jpg"), first);
+    EXPECT_EQ(prepared.Height, 15);
+
+    job.LinkInPlace = true;  // nothing is copied, so nothing is held open
+    EXPECT_FALSE(PrepareEntry(dir / "photo.jpg", job).Source.Valid());
+}
