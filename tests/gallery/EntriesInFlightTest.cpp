@@ -4,6 +4,7 @@
 #include "gallery/detail/MemoryBudget.h"
 
 #include "common/OutputFile.h"
+#include "gallery/Plan.h"
 #include "gallery/detail/Prepare.h"
 #include "tests/gallery/TestFiles.h"
 
@@ -83,9 +84,14 @@ TEST(PreparedEntryTest, KeepsTheFileItReadForTheCopy)
     WriteJpeg(dir / "photo.jpg", 40, 30);
     const std::string first = ReadFile(dir / "photo.jpg");
     GalleryJob job;
+    job.OutputDir = dir / "web";
+    job.Entries = {{dir / "photo.jpg", ""}};
     job.ThumbWidth = 20;
     job.MakeSmallImages = true;
-    const PreparedEntry prepared = PrepareEntry(dir / "photo.jpg", job);
+    const auto prepare = [&] {
+        return PrepareEntry(dir / "photo.jpg", PlanRun(job, false).Entries.at(0), job.ThumbWidth);
+    };
+    const PreparedEntry prepared = prepare();
     ASSERT_TRUE(prepared.Source.Valid());
     WriteJpeg(dir / "other.jpg", 80, 20);
     std::filesystem::rename(dir / "other.jpg", dir / "photo.jpg");
@@ -94,5 +100,5 @@ TEST(PreparedEntryTest, KeepsTheFileItReadForTheCopy)
     EXPECT_EQ(prepared.Height, 15);
 
     job.LinkInPlace = true;  // nothing is copied, so nothing is held open
-    EXPECT_FALSE(PrepareEntry(dir / "photo.jpg", job).Source.Valid());
+    EXPECT_FALSE(prepare().Source.Valid());
 }
