@@ -44,6 +44,17 @@ struct Reserver {
     std::thread thread;
 };
 
+// The reserver waits while blocker is held and holds once blocker is released.
+void ExpectWaitsFor(MemoryBudget& budget, Reserver& waiting, MemoryBudget::Reservation& blocker)
+{
+    while (budget.Waiting() != 1)
+        std::this_thread::yield();
+    EXPECT_FALSE(waiting.holding);
+    blocker.Release();
+    while (!waiting.holding)
+        std::this_thread::yield();
+}
+
 } // namespace
 
 TEST(MemoryBudgetTest, AReservationWaitsUntilThePicturesInFlightLeaveRoom)
@@ -54,12 +65,7 @@ TEST(MemoryBudgetTest, AReservationWaitsUntilThePicturesInFlightLeaveRoom)
     EXPECT_EQ(budget.InUse(), 100u);
     {
         Reserver third(budget, 30);
-        while (budget.Waiting() != 1)
-            std::this_thread::yield();
-        EXPECT_FALSE(third.holding);
-        first.Release();
-        while (!third.holding)
-            std::this_thread::yield();
+        ExpectWaitsFor(budget, third, first);
         EXPECT_EQ(budget.InUse(), 70u);
     }
     second.Release();
@@ -68,12 +74,7 @@ TEST(MemoryBudgetTest, AReservationWaitsUntilThePicturesInFlightLeaveRoom)
     // Larger than the whole budget: alone, and nothing else beside it.
     MemoryBudget::Reservation huge = budget.Reserve(500);
     Reserver small(budget, 1);
-    while (budget.Waiting() != 1)
-        std::this_thread::yield();
-    EXPECT_FALSE(small.holding);
-    huge.Release();
-    while (!small.holding)
-        std::this_thread::yield();
+    ExpectWaitsFor(budget, small, huge);
 }
 
 // The copy of an entry comes from the file its small image was made from, even when the
