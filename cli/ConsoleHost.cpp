@@ -3,7 +3,6 @@
 
 #include "common/Errors.h"
 #include "gallery/Naming.h"
-#include "common/OutputFile.h"
 #include "cli/Terminal.h"
 
 #include <algorithm>

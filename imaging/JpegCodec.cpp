@@ -61,20 +61,37 @@ void RaiseCodecError(const ErrorManager& err)
     throw EJPEG(err.pub.msg_code);
 }
 
-// ---- Decompression ----
+// ---- Codec state ----
 
-Decompressor::Decompressor(const std::uint8_t* data, std::size_t size)
+template <class State>
+CodecState<State>::CodecState(void (*create)(State&))
 {
     InitErrorManager(m_err);
     std::memset(&m_info, 0, sizeof m_info);
-    std::memset(&m_source, 0, sizeof m_source);
     m_info.err = &m_err.pub;
-    if (!Guarded(m_err, CreateDecompress, m_info)) {
-        jpeg_destroy_decompress(&m_info);  // safe on a half-made state
+    if (!Guarded(m_err, create, m_info)) {
+        jpeg_destroy(reinterpret_cast<j_common_ptr>(&m_info));  // safe on a half-made state
         RaiseCodecError(m_err);
     }
     m_created = true;
+}
 
+template <class State>
+CodecState<State>::~CodecState()
+{
+    if (m_created)
+        jpeg_destroy(reinterpret_cast<j_common_ptr>(&m_info));
+}
+
+template class CodecState<jpeg_decompress_struct>;
+template class CodecState<jpeg_compress_struct>;
+
+// ---- Decompression ----
+
+Decompressor::Decompressor(const std::uint8_t* data, std::size_t size)
+    : CodecState(CreateDecompress)
+{
+    std::memset(&m_source, 0, sizeof m_source);
     m_source.data = data;
     m_source.size = size;
     m_source.pub.init_source = InitSource;
@@ -83,12 +100,6 @@ Decompressor::Decompressor(const std::uint8_t* data, std::size_t size)
     m_source.pub.resync_to_restart = jpeg_resync_to_restart;
     m_source.pub.term_source = TermSource;
     m_info.src = &m_source.pub;
-}
-
-Decompressor::~Decompressor()
-{
-    if (m_created)
-        jpeg_destroy_decompress(&m_info);
 }
 
 void Decompressor::InitSource(j_decompress_ptr) {}
@@ -131,30 +142,15 @@ void Decompressor::SkipInputData(j_decompress_ptr info, long count)
 
 // ---- Compression ----
 
-Compressor::Compressor(std::vector<std::uint8_t>& out)
+Compressor::Compressor(std::vector<std::uint8_t>& out) : CodecState(CreateCompress)
 {
-    InitErrorManager(m_err);
-    std::memset(&m_info, 0, sizeof m_info);
     std::memset(&m_dest, 0, sizeof m_dest);
-    m_info.err = &m_err.pub;
-    if (!Guarded(m_err, CreateCompress, m_info)) {
-        jpeg_destroy_compress(&m_info);
-        RaiseCodecError(m_err);
-    }
-    m_created = true;
-
     m_dest.out = &out;
     m_dest.err = &m_err;
     m_dest.pub.init_destination = InitDestination;
     m_dest.pub.empty_output_buffer = EmptyOutputBuffer;
     m_dest.pub.term_destination = TermDestination;
     m_info.dest = &m_dest.pub;
-}
-
-Compressor::~Compressor()
-{
-    if (m_created)
-        jpeg_destroy_compress(&m_info);
 }
 
 bool Compressor::Append(Destination& dest, std::size_t count) noexcept

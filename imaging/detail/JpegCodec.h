@@ -42,15 +42,15 @@ template <class Args>
 // stream ran out of memory, otherwise EJPEG with the codec's message code.
 [[noreturn]] void RaiseCodecError(const ErrorManager& err);
 
-// Decompression over bytes owned by the caller, which must outlive this object.
-class Decompressor {
+// The codec state of one stream (jpeg_decompress_struct or jpeg_compress_struct) with its
+// error manager: created in the constructor, destroyed with the object.
+template <class State>
+class CodecState {
 public:
-    Decompressor(const std::uint8_t* data, std::size_t size);
-    ~Decompressor();
-    Decompressor(const Decompressor&) = delete;
-    Decompressor& operator=(const Decompressor&) = delete;
+    CodecState(const CodecState&) = delete;
+    CodecState& operator=(const CodecState&) = delete;
 
-    jpeg_decompress_struct& Info() { return m_info; }
+    State& Info() { return m_info; }
 
     // Runs step(args) under the error manager; a fatal codec error becomes an exception.
     template <class Args>
@@ -59,6 +59,23 @@ public:
         if (!Guarded(m_err, step, args))
             RaiseCodecError(m_err);
     }
+
+protected:
+    // create is jpeg_create_decompress or jpeg_create_compress with the memory limit.
+    explicit CodecState(void (*create)(State&));
+    ~CodecState();
+
+    ErrorManager m_err;
+    State m_info;
+
+private:
+    bool m_created = false;
+};
+
+// Decompression over bytes owned by the caller, which must outlive this object.
+class Decompressor : public CodecState<jpeg_decompress_struct> {
+public:
+    Decompressor(const std::uint8_t* data, std::size_t size);
 
 private:
     struct Source {
@@ -74,28 +91,13 @@ private:
     static void SkipInputData(j_decompress_ptr info, long count);
     static void TermSource(j_decompress_ptr info);
 
-    ErrorManager m_err;
-    jpeg_decompress_struct m_info;
     Source m_source;
-    bool m_created = false;
 };
 
 // Compression appending to a byte vector owned by the caller.
-class Compressor {
+class Compressor : public CodecState<jpeg_compress_struct> {
 public:
     explicit Compressor(std::vector<std::uint8_t>& out);
-    ~Compressor();
-    Compressor(const Compressor&) = delete;
-    Compressor& operator=(const Compressor&) = delete;
-
-    jpeg_compress_struct& Info() { return m_info; }
-
-    template <class Args>
-    void Run(void (*step)(Args&), Args& args)
-    {
-        if (!Guarded(m_err, step, args))
-            RaiseCodecError(m_err);
-    }
 
 private:
     struct Destination {
@@ -110,10 +112,7 @@ private:
     static void TermDestination(j_compress_ptr info);
     static bool Append(Destination& dest, std::size_t count) noexcept;
 
-    ErrorManager m_err;
-    jpeg_compress_struct m_info;
     Destination m_dest;
-    bool m_created = false;
 };
 
 } // namespace kameola::jpeg

@@ -44,6 +44,17 @@ struct Reserver {
     std::thread thread;
 };
 
+// The reserver waits while blocker is held and holds once blocker is released.
+void ExpectWaitsFor(MemoryBudget& budget, Reserver& waiting, MemoryBudget::Reservation& blocker)
+{
+    while (budget.Waiting() != 1)
+        std::this_thread::yield();
+    EXPECT_FALSE(waiting.holding);
+    blocker.Release();
+    while (!waiting.holding)
+        std::this_thread::yield();
+}
+
 } // namespace
 
 TEST(MemoryBudgetTest, AReservationWaitsUntilThePicturesInFlightLeaveRoom)
@@ -54,12 +65,7 @@ TEST(MemoryBudgetTest, AReservationWaitsUntilThePicturesInFlightLeaveRoom)
     EXPECT_EQ(budget.InUse(), 100u);
     {
         Reserver third(budget, 30);
-        while (budget.Waiting() != 1)
-            std::this_thread::yield();
-        EXPECT_FALSE(third.holding);
-        first.Release();
-        while (!third.holding)
-            std::this_thread::yield();
+        ExpectWaitsFor(budget, third, first);
         EXPECT_EQ(budget.InUse(), 70u);
     }
     second.Release();
@@ -68,12 +74,7 @@ TEST(MemoryBudgetTest, AReservationWaitsUntilThePicturesInFlightLeaveRoom)
     // Larger than the whole budget: alone, and nothing else beside it.
     MemoryBudget::Reservation huge = budget.Reserve(500);
     Reserver small(budget, 1);
-    while (budget.Waiting() != 1)
-        std::this_thread::yield();
-    EXPECT_FALSE(small.holding);
-    huge.Release();
-    while (!small.holding)
-        std::this_thread::yield();
+    ExpectWaitsFor(budget, small, huge);
 }
 
 // The copy of an entry comes from the file its small image was made from, even when the
@@ -84,10 +85,14 @@ TEST(PreparedEntryTest, KeepsTheFileItReadForTheCopy)
     WriteJpeg(dir / "photo.jpg", 40, 30);
     const std::string first = ReadFile(dir / "photo.jpg");
     GalleryJob job;
-    job.OutputDir = dir / "out";
+    job.OutputDir = dir / "web";
+    job.Entries = {{dir / "photo.jpg", ""}};
+    job.ThumbWidth = 20;
     job.MakeSmallImages = true;
-    job.Entries.push_back({dir / "photo.jpg", ""});
-    const PreparedEntry prepared = PrepareEntry(dir / "photo.jpg", PlanRun(job, false).Entries[0], 20);
+    const auto prepare = [&] {
+        return PrepareEntry(dir / "photo.jpg", PlanRun(job, false).Entries.at(0), job.ThumbWidth);
+    };
+    const PreparedEntry prepared = prepare();
     ASSERT_TRUE(prepared.Source.Valid());
     WriteJpeg(dir / "other.jpg", 80, 20);
     std::filesystem::rename(dir / "other.jpg", dir / "photo.jpg");
@@ -96,5 +101,5 @@ TEST(PreparedEntryTest, KeepsTheFileItReadForTheCopy)
     EXPECT_EQ(prepared.Height, 15);
 
     job.LinkInPlace = true;  // nothing is copied, so nothing is held open
-    EXPECT_FALSE(PrepareEntry(dir / "photo.jpg", PlanRun(job, false).Entries[0], 20).Source.Valid());
+    EXPECT_FALSE(prepare().Source.Valid());
 }

@@ -2,17 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace kameola;
 
 TEST(TextEncoding, Cp932Bytes)
 {
-    EXPECT_EQ(ToShiftJis("表"), "\x95\x5C");
-    EXPECT_EQ(ToShiftJis("ソ"), "\x83\x5C");
-    EXPECT_EQ(ToShiftJis("画像一覧"), "\x89\xE6\x91\x9C\x88\xEA\x97\x97");
-    EXPECT_EQ(ToShiftJis("ＭＳ Ｐゴシック"), "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
-    EXPECT_EQ(ToShiftJis("<A HREF=\"a\\b\">~"), "<A HREF=\"a\\b\">~");
-    EXPECT_EQ(ToShiftJis("ｱ"), "\xB1");  // half-width katakana is one byte
-    EXPECT_EQ(ToShiftJis(""), "");
+    const struct {
+        const char* utf8;
+        std::string cp932;
+    } cases[] = {
+        {"表", "\x95\x5C"},
+        {"ソ", "\x83\x5C"},
+        {"画像一覧", "\x89\xE6\x91\x9C\x88\xEA\x97\x97"},
+        {"ＭＳ Ｐゴシック", "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E"},
+        {"<A HREF=\"a\\b\">~", "<A HREF=\"a\\b\">~"},
+        {"ｱ", "\xB1"},  // half-width katakana is one byte
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ToShiftJis(c.utf8), c.cp932) << c.utf8;
 }
 
 TEST(TextEncoding, UnmappableAndInvalid)

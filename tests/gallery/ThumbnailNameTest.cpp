@@ -12,7 +12,6 @@ namespace fs = std::filesystem;
 TEST(ThumbnailName, CopyModeShowsOnlyFilesThatExist)
 {
     ScratchDir dir;
-    RecordingHost host;
     WriteFile(dir / "x.jpe", "not opened");
     WriteBmp(dir / "b.jpx.bmp", 40, 30);
     WriteJpeg(dir / "IMG.JPG", 40, 30);
@@ -21,6 +20,7 @@ TEST(ThumbnailName, CopyModeShowsOnlyFilesThatExist)
     job.OutputDir = dir / "web";
     job.MakeSmallImages = true;
     job.Entries = {{dir / "x.jpe", ""}, {dir / "b.jpx.bmp", ""}, {dir / "IMG.JPG", ""}};
+    RecordingHost host;
     RunGallery(job, host);
 
     const std::string page = ReadFile(job.OutputDir + "/index.htm");
