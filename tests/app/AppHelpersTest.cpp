@@ -15,8 +15,7 @@
 #include <stdexcept>
 
 using namespace kameola;
-using kameola::testing::ErrorBoxText;
-using kameola::testing::FakeServices;
+using namespace kameola::test;
 
 TEST(LeadingInteger, ReadsTheNumberAtTheStart)
 {

@@ -22,9 +22,7 @@
 #include <vector>
 
 using namespace kameola;
-using kameola::testing::ErrorBoxText;
-using kameola::testing::FakeServices;
-using kameola::testing::WindowFixture;
+using namespace kameola::test;
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <optional>
 #include <vector>
 
-namespace kameola::testing {
+namespace kameola::test {
 
 struct Box {
     QString text;
@@ -104,4 +104,4 @@ public:
     void ExecModal(QDialog& dialog) override { modals.push_back(&dialog); }
 };
 
-} // namespace kameola::testing
+} // namespace kameola::test

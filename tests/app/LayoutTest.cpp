@@ -19,7 +19,7 @@
 #include <string>
 
 using namespace kameola;
-using kameola::testing::FakeServices;
+using namespace kameola::test;
 
 namespace {
 

@@ -32,7 +32,7 @@
 #include <memory>
 
 using namespace kameola;
-using kameola::testing::FakeServices;
+using namespace kameola::test;
 
 namespace {
 

@@ -32,9 +32,7 @@
 #include <unistd.h>
 
 using namespace kameola;
-using kameola::testing::ErrorBoxText;
-using kameola::testing::FakeServices;
-using kameola::testing::WindowFixture;
+using namespace kameola::test;
 
 namespace {
 

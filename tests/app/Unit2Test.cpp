@@ -33,7 +33,7 @@
 
 using namespace kameola;
 using kameola::test::WhenModal;
-using kameola::testing::FakeServices;
+using namespace kameola::test;
 
 namespace {
 
@@ -337,7 +337,7 @@ TEST(Unit2Test, HandlerErrorsGoToTheErrorBox)
     QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
     QTest::mouseClick(Child<QPushButton>(form, "Button1"), Qt::LeftButton);  // dropped silently
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, kameola::testing::ErrorBoxText(EFOpenError("/x/colours")));
+    EXPECT_EQ(services.boxes[0].text, test::ErrorBoxText(EFOpenError("/x/colours")));
     EXPECT_TRUE(services.boxes[0].error);
     EXPECT_FALSE(form.Style().StyleChanged);
 }

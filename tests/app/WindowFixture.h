@@ -16,7 +16,7 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
-namespace kameola::testing {
+namespace kameola::test {
 
 class WindowFixture : public ::testing::Test {
 protected:
@@ -86,4 +86,4 @@ protected:
     TForm1 form{services};
 };
 
-} // namespace kameola::testing
+} // namespace kameola::test
