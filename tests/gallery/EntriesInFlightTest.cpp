@@ -82,10 +82,11 @@ TEST(PreparedEntryTest, KeepsTheFileItReadForTheCopy)
     ScratchDir dir;
     WriteJpeg(dir / "photo.jpg", 40, 30);
     const std::string first = ReadFile(dir / "photo.jpg");
-    GalleryJob job;
-    job.ThumbWidth = 20;
-    job.MakeSmallImages = true;
-    const PreparedEntry prepared = PrepareEntry(dir / "photo.jpg", job);
+    PlannedEntry plan;
+    plan.Class = FileClass::Jpeg;
+    plan.SmallImage = "photos.jpg";
+    plan.CopyTarget = "photo.jpg";
+    const PreparedEntry prepared = PrepareEntry(dir / "photo.jpg", plan, 20);
     ASSERT_TRUE(prepared.Source.Valid());
     WriteJpeg(dir / "other.jpg", 80, 20);
     std::filesystem::rename(dir / "other.jpg", dir / "photo.jpg");
@@ -93,6 +94,6 @@ TEST(PreparedEntryTest, KeepsTheFileItReadForTheCopy)
     EXPECT_EQ(ReadFile(dir / "copy.jpg"), first);
     EXPECT_EQ(prepared.Height, 15);
 
-    job.LinkInPlace = true;  // nothing is copied, so nothing is held open
-    EXPECT_FALSE(PrepareEntry(dir / "photo.jpg", job).Source.Valid());
+    plan.CopyTarget.clear();  // nothing is copied, so nothing is held open
+    EXPECT_FALSE(PrepareEntry(dir / "photo.jpg", plan, 20).Source.Valid());
 }
