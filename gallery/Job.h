@@ -30,7 +30,7 @@ struct GalleryEntry {
 
 // What the style dialog holds.
 struct PageStyle {
-    std::string FontFace = "ＭＳ Ｐゴシック";
+    std::string FontFace;  // the front ends start it at DefaultPageFace()
     Color TextColor = 0x000000;
     Color BackgroundColor = 0xFFFFFF;
     std::string BackgroundImage;  // empty means none

@@ -4,6 +4,7 @@
 #include "gallery/detail/MemoryBudget.h"
 
 #include "common/OutputFile.h"
+#include "gallery/Plan.h"
 #include "gallery/detail/Prepare.h"
 #include "tests/gallery/TestFiles.h"
 
@@ -82,11 +83,11 @@ TEST(PreparedEntryTest, KeepsTheFileItReadForTheCopy)
     ScratchDir dir;
     WriteJpeg(dir / "photo.jpg", 40, 30);
     const std::string first = ReadFile(dir / "photo.jpg");
-    PlannedEntry plan;
-    plan.Class = FileClass::Jpeg;
-    plan.SmallImage = "photos.jpg";
-    plan.CopyTarget = "photo.jpg";
-    const PreparedEntry prepared = PrepareEntry(dir / "photo.jpg", plan, 20);
+    GalleryJob job;
+    job.OutputDir = dir / "out";
+    job.MakeSmallImages = true;
+    job.Entries.push_back({dir / "photo.jpg", ""});
+    const PreparedEntry prepared = PrepareEntry(dir / "photo.jpg", PlanRun(job, false).Entries[0], 20);
     ASSERT_TRUE(prepared.Source.Valid());
     WriteJpeg(dir / "other.jpg", 80, 20);
     std::filesystem::rename(dir / "other.jpg", dir / "photo.jpg");
@@ -94,6 +95,6 @@ TEST(PreparedEntryTest, KeepsTheFileItReadForTheCopy)
     EXPECT_EQ(ReadFile(dir / "copy.jpg"), first);
     EXPECT_EQ(prepared.Height, 15);
 
-    plan.CopyTarget.clear();  // nothing is copied, so nothing is held open
-    EXPECT_FALSE(PrepareEntry(dir / "photo.jpg", plan, 20).Source.Valid());
+    job.LinkInPlace = true;  // nothing is copied, so nothing is held open
+    EXPECT_FALSE(PrepareEntry(dir / "photo.jpg", PlanRun(job, false).Entries[0], 20).Source.Valid());
 }

@@ -114,6 +114,7 @@ TEST_F(Run, LinkInPlaceWorkedExample)
     job.MakeSmallImages = job.ShowFileNames = job.NumberEntries = job.LinkInPlace = true;
     job.Style.TextColor = 0x800000;
     job.Style.BackgroundImage = "/bg/tile.gif";  // never opened in this mode
+    job.Style.FontFace = "ＭＳ Ｐゴシック";
     job.Style.StyleChanged = true;
     fs::create_directories(job.OutputDir);
 

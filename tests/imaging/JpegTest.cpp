@@ -369,7 +369,7 @@ TEST(JpegFileTest, LoadAndSave)
     // on its first bytes, and one that starts as a JPEG is refused for its size.
     for (const auto& [name, start] : {std::pair{"huge-gif.jpg", std::string("GIF89a")},
                                       std::pair{"huge.jpg", std::string("\xFF\xD8\xFF\xE0")}}) {
-        WriteFile(dir + name, std::vector<std::uint8_t>(start.begin(), start.end()));
+        WriteFile(dir + name, start);
         std::filesystem::resize_file(dir + name, std::uintmax_t{4} << 30);
         TJPEGImage huge;
         if (start[0] == 'G')
