@@ -122,9 +122,55 @@ void PrepareBmp(const EntrySource& source, PreparedEntry& result)
     }
 }
 
+// The thumbnail's height for the picture as shown upright (Exif orientation).
+int UprightHeight(const TJPEGImage& jpeg, int thumbWidth)
+{
+    return SwapsSides(jpeg.Orientation()) ? ThumbHeight(thumbWidth, jpeg.Width(), jpeg.Height())
+                                          : ThumbHeight(thumbWidth, jpeg.Height(), jpeg.Width());
+}
+
+// Reads the stream's header from its first bytes only; false when they do not hold it
+// (a large colour profile, a damaged file), for the caller to read the whole stream.
+bool ReadJpegHeader(int fd, TJPEGImage& jpeg)
+{
+    constexpr std::size_t kHeadBytes = 64 * 1024;
+    std::vector<std::uint8_t> head(kHeadBytes);
+    std::size_t got = 0;
+    if (!ReadAt(fd, 0, head.data(), head.size(), &got) || got == 0)
+        return false;
+    head.resize(got);
+    try {
+        jpeg.LoadJpegData(std::move(head));
+    } catch (const Exception&) {
+        return false;
+    }
+    return jpeg.Width() > 0 && jpeg.Height() > 0;
+}
+
+// Under --update: whether the small image (or, without one, the copy) is up to date, read
+// from the headers alone; sets the cell's height when it is.
+bool JpegOutputsKept(const EntrySource& source, PreparedEntry& result)
+{
+    TJPEGImage head;
+    if (!ReadJpegHeader(source.Fd, head))
+        return false;
+    const int height = UprightHeight(head, result.Width);
+    const bool kept = source.Plan.SmallImage.empty()
+                          ? source.CopyKept()
+                          : UpToDate(source.Output(source.Plan.SmallImage), source.Info,
+                                     result.Width, height, head.Settings().ProgressiveOutput);
+    if (kept)
+        result.Height = height;
+    return kept;
+}
+
 void PrepareJpeg(const EntrySource& source, PreparedEntry& result)
 {
-    const bool small = !source.Plan.SmallImage.empty();
+    if (source.Updating()) {
+        result.OutputsKept = JpegOutputsKept(source, result);
+        if (result.OutputsKept)
+            return;
+    }
     // The stream is held whole; the sampled rows take little beside it.
     MemoryBudget::Reservation memory = PictureMemoryBudget().Reserve(static_cast<std::size_t>(
         std::clamp<off_t>(source.Info.st_size, 0, static_cast<off_t>(PictureStorageLimit()))));
@@ -137,27 +183,18 @@ void PrepareJpeg(const EntrySource& source, PreparedEntry& result)
     // empty stream has no header, so it is decoded (and refused) first.
     if (jpeg.Data().Bytes.empty())
         jpeg.DecodeJpeg();
-    // Size and small image follow the picture as shown upright (Exif orientation): the
-    // small image is sampled from the stored picture at the stored-orientation size,
-    // then turned; it is encoded without Exif.
-    const int orientation = jpeg.Orientation();
-    const bool swap = SwapsSides(orientation);
-    result.Height = swap ? ThumbHeight(result.Width, jpeg.Width(), jpeg.Height())
-                         : ThumbHeight(result.Width, jpeg.Height(), jpeg.Width());
-    if (source.Updating()) {
-        result.OutputsKept =
-            small ? UpToDate(source.Output(source.Plan.SmallImage), source.Info, result.Width,
-                             result.Height, jpeg.Settings().ProgressiveOutput)
-                  : source.CopyKept();
-        if (result.OutputsKept)
-            return;
-    }
-    if (!small) {
+    // Size and small image follow the picture as shown upright: the small image is
+    // sampled from the stored picture at the stored-orientation size, then turned; it is
+    // encoded without Exif.
+    result.Height = UprightHeight(jpeg, result.Width);
+    if (source.Plan.SmallImage.empty()) {
         StretchPicture(jpeg, 1, 1);
         return;
     }
-    const TBitmap stretched = swap ? StretchPicture(jpeg, result.Height, result.Width)
-                                   : StretchPicture(jpeg, result.Width, result.Height);
+    const int orientation = jpeg.Orientation();
+    const TBitmap stretched = SwapsSides(orientation)
+                                  ? StretchPicture(jpeg, result.Height, result.Width)
+                                  : StretchPicture(jpeg, result.Width, result.Height);
     // The same JPEG picture encodes it, so a progressive source stays progressive; it
     // carries the source's RGB colour profile and nothing else of its metadata.
     result.SmallImage = Encode(jpeg, OrientUpright(stretched, orientation), jpeg.Data().IccProfile);
