@@ -1,27 +1,44 @@
 // Picture dialogs: Qt's own file dialog with a picture filter and a preview pane.
 #include "app/PictureDialog.h"
-#include "widgets/DialogCompletion.h"
 
-#include <QEvent>
+#include "widgets/DialogCompletion.h"
+#include "widgets/FileDialogs.h"
+
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSettings>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTreeView>
-#include <QUrl>
+
+#include <algorithm>
+#include <functional>
 
 namespace kameola {
 
 namespace {
 
 constexpr int kPreviewSide = 160;
+
+// Room kept free around a fitted dialog for the window manager's frame and title bar.
+constexpr int kFrameRoomX = 32;
+constexpr int kFrameRoomY = 64;
+
+// The size the user last left a picture dialog at; invalid before the first.
+QSize& LastPictureDialogSize()
+{
+    static QSize size;
+    return size;
+}
 
 void ShowPreview(QLabel* preview, const QString& path)
 {
@@ -38,31 +55,29 @@ void ShowPreview(QLabel* preview, const QString& path)
         preview->setPixmap(QPixmap::fromImage(image));
 }
 
-// Gives the file-name box the focus each time the dialog shows, once Qt has set up the
-// dialog's own focus, so that typing goes straight into the name.
-class FocusOnShow : public QObject {
+// Runs an action each time the watched widget shows, once Qt has finished its own set-up
+// for the showing (focus, layout).
+class OnShow : public QObject {
 public:
-    FocusOnShow(QWidget* target, QObject* parent) : QObject(parent), m_target(target) {}
+    OnShow(QWidget* watched, std::function<void()> action)
+        : QObject(watched), m_action(std::move(action))
+    {
+        watched->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show) {
-            QTimer::singleShot(0, m_target, [target = m_target] {
-                target->setFocus(Qt::OtherFocusReason);
-                if (auto* edit = qobject_cast<QLineEdit*>(target))
-                    edit->selectAll();
-            });
-        }
+        if (event->type() == QEvent::Show)
+            QTimer::singleShot(0, this, m_action);
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    QWidget* m_target;
+    std::function<void()> m_action;
 };
 
-} // namespace
-
+// One filter that shows text and matches the blank-separated patterns in any letter case.
 void SetPictureFilter(QFileDialog& dialog, const QString& text, const QString& patterns)
 {
     // Qt takes a filter's patterns from its last parenthesised, blank-separated list and,
@@ -73,6 +88,7 @@ void SetPictureFilter(QFileDialog& dialog, const QString& text, const QString& p
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
 }
 
+// A pane beside the file list that shows a scaled-down copy of the current picture.
 void AddPicturePreview(QFileDialog& dialog)
 {
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
@@ -89,28 +105,78 @@ void AddPicturePreview(QFileDialog& dialog)
                      [preview](const QString& path) { ShowPreview(preview, path); });
 }
 
-QFileDialog* CreatePictureDialog(QWidget* parent, const QString& folder, QSize size)
+// Size, type and date as wide as their widest text (and heading); the name takes the rest
+// of the list's width, or its own widest text when that is more.
+void FitColumns(QTreeView& details)
 {
+    QHeaderView* header = details.header();
+    int others = 0;
+    for (int column = 1; column < header->count(); ++column) {
+        if (header->isSectionHidden(column))
+            continue;
+        details.resizeColumnToContents(column);
+        others += header->sectionSize(column);
+    }
+    details.resizeColumnToContents(0);
+    const int name = header->sectionSize(0);
+    header->resizeSection(0, std::max(name, details.viewport()->width() - others));
+}
+
+void FitColumnsWhenListed(QFileDialog& dialog)
+{
+    auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (!details || !model)
+        return;
+    // The last column would otherwise take all the room left over, and the first keep its
+    // fixed width.
+    details->header()->setStretchLastSection(false);
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, details,
+                     [details] { FitColumns(*details); });
+    new OnShow(&dialog, [details] { FitColumns(*details); });
+}
+
+} // namespace
+
+QSize FitToScreen(QSize wanted, const QScreen* screen)
+{
+    if (!screen)
+        return wanted;
+    const QSize room = screen->availableGeometry().size() - QSize(kFrameRoomX, kFrameRoomY);
+    return wanted.boundedTo(room.expandedTo(QSize(1, 1)));
+}
+
+QFileDialog* CreatePictureDialog(QWidget* parent, const PictureDialogKind& kind,
+                                 const QString& folder)
+{
+    UseNoSettingsFile();
     auto* dialog = new QFileDialog(parent);
+    dialog->setObjectName(QStringLiteral("OpenPictureDialog"));
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFiles);
+    // One name of the background picture is taken as typed, whether or not it exists.
+    dialog->setFileMode(kind.severalFiles ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
     dialog->setSizeGripEnabled(true);
-    SetPictureFilter(*dialog, QString::fromUtf8(kPictureFilterText), QStringLiteral("*.JPG *.GIF *.BMP"));
+    ShareDialogMemory(*dialog);
+    SetPictureFilter(*dialog, QString::fromUtf8(kind.filterText), QString::fromUtf8(kind.patterns));
     AddPicturePreview(*dialog);
     CloseCompletionWithDialog(*dialog);
     if (!folder.isEmpty())
         dialog->setDirectory(folder);
-    dialog->resize(size);
-    // Columns wide enough for a name, a size and a type beside the preview.
-    if (auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
-        details->header()->resizeSection(0, 230);
-        details->header()->resizeSection(1, 80);
-        details->header()->resizeSection(2, 100);
+
+    const QSize last = LastPictureDialogSize();
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    dialog->resize(FitToScreen(last.isValid() ? last : kPictureDialogSize, screen));
+    QObject::connect(dialog, &QDialog::finished, dialog,
+                     [dialog] { LastPictureDialogSize() = dialog->size(); });
+    FitColumnsWhenListed(*dialog);
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        new OnShow(dialog, [name] {
+            name->setFocus(Qt::OtherFocusReason);
+            name->selectAll();
+        });
     }
-    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-        dialog->installEventFilter(new FocusOnShow(name, dialog));
     return dialog;
 }
 
@@ -118,11 +184,8 @@ QString PictureStartFolder(const QString& lastAddedFolder)
 {
     if (!lastAddedFolder.isEmpty() && QFileInfo(lastAddedFolder).isDir())
         return lastAddedFolder;
-    // Where Qt's own file dialogs keep the folder they last showed.
-    const QSettings qt(QSettings::UserScope, QStringLiteral("QtProject"));
-    const QUrl visited(qt.value(QStringLiteral("FileDialog/lastVisited")).toString());
-    if (visited.isLocalFile() && QFileInfo(visited.toLocalFile()).isDir())
-        return visited.toLocalFile();
+    if (const QString visited = LastVisitedFolder(); !visited.isEmpty() && QFileInfo(visited).isDir())
+        return visited;
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
         return pictures;

@@ -5,32 +5,42 @@
 #include <QString>
 
 class QFileDialog;
+class QScreen;
 class QWidget;
 
 namespace kameola {
 
-// The main window's filter as the dialog shows it.
-inline constexpr const char* kPictureFilterText = "画像ファイル(*.JPG;*.GIF;*.BMP)";
+// What tells the two picture dialogs apart.
+struct PictureDialogKind {
+    const char* filterText;  // the one filter as the dialog shows it
+    const char* patterns;    // blank-separated, matched in any letter case
+    bool severalFiles;       // several existing files; else one name, taken as typed
+};
 
-// Gives the dialog one filter: it shows text and matches the blank-separated patterns in
-// any letter case.
-void SetPictureFilter(QFileDialog& dialog, const QString& text, const QString& patterns);
+// 追加 in the main window and 参照 in the style dialog.
+inline constexpr PictureDialogKind kAddPictures{"画像ファイル(*.JPG;*.GIF;*.BMP)",
+                                                "*.JPG *.GIF *.BMP", true};
+inline constexpr PictureDialogKind kBackgroundPicture{"画像ファイル(*.JPG;*.GIF)", "*.JPG *.GIF",
+                                                      false};
 
-// Adds a pane beside the file list that shows a scaled-down copy of the current picture.
-void AddPicturePreview(QFileDialog& dialog);
-
-// The size a picture dialog first opens at: its list shows names, sizes and types beside
-// the preview.
+// The size a picture dialog first opens at: its list shows names, sizes, types and dates
+// beside the preview.
 inline constexpr QSize kPictureDialogSize{860, 520};
 
-// The main window's dialog: modal, resizable, non-native, for several existing files,
-// with its picture filter and the preview; it opens on folder, at size, with the
-// file-name box focused.
-QFileDialog* CreatePictureDialog(QWidget* parent, const QString& folder = QString(),
-                                 QSize size = kPictureDialogSize);
+// The size a dialog that wants `wanted` opens at on `screen`: inside the screen's available
+// area with room left for the window manager's frame.
+QSize FitToScreen(QSize wanted, const QScreen* screen);
+
+// A picture dialog: modal, resizable, non-native, with the kind's filter, the preview and
+// the file-name box focused. It opens on folder (Qt's choice when empty) at the size the
+// last picture dialog was left at this run (else kPictureDialogSize), fitted to the screen;
+// its columns fit their contents. The caller owns it.
+QFileDialog* CreatePictureDialog(QWidget* parent, const PictureDialogKind& kind,
+                                 const QString& folder = QString());
 
 // The folder the picture dialog opens on: the folder of the last pictures added; before
-// any, the folder Qt's file dialogs last visited, else the user's Pictures folder, else home.
+// any, the folder a file dialog last showed this run, else the user's Pictures folder,
+// else home.
 QString PictureStartFolder(const QString& lastAddedFolder);
 
 } // namespace kameola

@@ -1,9 +1,11 @@
 // QtServices: the message boxes, cursor and dialogs as Qt shows them.
 #include "app/Services.h"
 
-#include "widgets/BrowsDlg.h"
+#include "app/MessageBoxWidth.h"
+#include "widgets/FileDialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -16,6 +18,7 @@ MessageAnswer QtServices::ShowMessage(QWidget* parent, const QString& text,
     QMessageBox box(QMessageBox::NoIcon, caption, text,
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
+    WidenForCaption(box);
     if (question)
         box.setDefaultButton(QMessageBox::Yes);
     const int answer = box.exec();
@@ -28,6 +31,7 @@ void QtServices::ShowError(QWidget* parent, const QString& text, const QString& 
 {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
+    WidenForCaption(box);
     box.exec();
 }
 
@@ -41,16 +45,16 @@ void QtServices::RestoreCursor()
     QApplication::restoreOverrideCursor();
 }
 
-std::optional<QStringList> QtServices::ExecPictureDialog(QFileDialog& dialog)
+std::optional<QStringList> QtServices::ExecFileDialog(QFileDialog& dialog)
+{
+    return RunFileDialog(dialog);
+}
+
+std::optional<QColor> QtServices::ExecColorDialog(QColorDialog& dialog)
 {
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.selectedFiles();
-}
-
-bool QtServices::ExecBrowseDialog(TBrowseDialog& dialog)
-{
-    return dialog.Execute();
+    return dialog.selectedColor();
 }
 
 void QtServices::ExecModal(QDialog& dialog)

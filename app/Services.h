@@ -3,18 +3,18 @@
 
 #include "gallery/RunHost.h"
 
+#include <QColor>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
+class QColorDialog;
 class QDialog;
 class QFileDialog;
 class QWidget;
 
 namespace kameola {
-
-class TBrowseDialog;
 
 // The real implementation shows Qt's boxes and dialogs; tests put in one that answers
 // and records without a modal loop.
@@ -31,11 +31,13 @@ public:
     virtual void ShowBusyCursor() = 0;
     virtual void RestoreCursor() = 0;
 
-    // Runs the set-up picture dialog; the chosen paths, or nothing when cancelled.
-    virtual std::optional<QStringList> ExecPictureDialog(QFileDialog& dialog) = 0;
-    // Runs the folder chooser; true when confirmed.
-    virtual bool ExecBrowseDialog(TBrowseDialog& dialog) = 0;
-    // Shows a dialog modally and returns when it closes.
+    // Every dialog of the windows is shown through these three.
+    // Runs a set-up file dialog (a picture dialog, the folder chooser's); the chosen paths,
+    // or nothing when cancelled.
+    virtual std::optional<QStringList> ExecFileDialog(QFileDialog& dialog) = 0;
+    // Runs a set-up colour dialog; the chosen colour, or nothing when cancelled.
+    virtual std::optional<QColor> ExecColorDialog(QColorDialog& dialog) = 0;
+    // Shows a dialog of the program's own modally and returns when it closes.
     virtual void ExecModal(QDialog& dialog) = 0;
 };
 
@@ -47,8 +49,8 @@ public:
     void ShowError(QWidget* parent, const QString& text, const QString& caption) override;
     void ShowBusyCursor() override;
     void RestoreCursor() override;
-    std::optional<QStringList> ExecPictureDialog(QFileDialog& dialog) override;
-    bool ExecBrowseDialog(TBrowseDialog& dialog) override;
+    std::optional<QStringList> ExecFileDialog(QFileDialog& dialog) override;
+    std::optional<QColor> ExecColorDialog(QColorDialog& dialog) override;
     void ExecModal(QDialog& dialog) override;
 };
 

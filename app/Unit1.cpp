@@ -5,11 +5,10 @@
 #include "app/CommandGuard.h"
 #include "gallery/Entry.h"
 #include "common/Errors.h"
-#include "app/FitLabel.h"
 #include "app/Fonts.h"
 #include "widgets/Gauges.h"
 #include "app/LeadingInteger.h"
-#include "app/OptionListStyle.h"
+#include "app/PathText.h"
 #include "app/PictureDialog.h"
 #include "gallery/Run.h"
 #include "app/Services.h"
@@ -20,23 +19,22 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTreeWidget>
-#include <QUrl>
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 
 namespace kameola {
@@ -48,22 +46,34 @@ QString Text(const char* utf8)
     return QString::fromUtf8(utf8);
 }
 
-template <class W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(left, top, width, height);
-    return widget;
-}
+// Row data: the path's bytes, and an identity that stays with the row through moves.
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kRowIdRole = Qt::UserRole + 1;
 
-QStringList LocalFiles(const QMimeData* data)
+// The local files of a drop, with their bytes: text/uri-list holds them percent-encoded,
+// which a QUrl would decode into text and lose the bytes that are not UTF-8.
+std::vector<std::string> LocalFiles(const QMimeData* data)
 {
-    QStringList paths;
-    if (!data || !data->hasUrls())
+    std::vector<std::string> paths;
+    const QString uriList = QStringLiteral("text/uri-list");
+    if (!data || !data->hasFormat(uriList))
         return paths;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
+    for (QByteArray line : data->data(uriList).split('\n')) {
+        line = line.trimmed();
+        if (!line.toLower().startsWith("file://"))
+            continue;  // comments and other schemes
+        line = line.mid(7);
+        const qsizetype slash = line.indexOf('/');
+        const QByteArray host = line.left(slash).toLower();
+        if (slash < 0 || !(host.isEmpty() || host == "localhost"))
+            continue;
+        line = line.mid(slash);
+        // A raw "?" or "#" ends the path; in a file name they come percent-encoded.
+        for (char end : {'?', '#'})
+            if (const qsizetype at = line.indexOf(end); at >= 0)
+                line.truncate(at);
+        paths.push_back(QByteArray::fromPercentEncoding(line).toStdString());
+    }
     return paths;
 }
 
@@ -94,108 +104,9 @@ TForm1::TForm1(Services& services, QWidget* parent) : QWidget(parent), m_service
 
 TForm1::~TForm1() = default;
 
-void TForm1::CreateControls()
+void TForm1::SetStyleDialog(TForm2* styleDialog)
 {
-    Label1 = Place(new QLabel(Text("KAMEOLAS Version 1.03"), this), "Label1", 16, 8, 126, 12);
-    Label2 = Place(new QLabel(Text("サムネイルを作成するファイルの一覧"), this), "Label2", 24, 32, 190, 12);
-
-    ListView1 = Place(new QTreeWidget(this), "ListView1", 8, 48, 497, 153);
-    ListView1->setColumnCount(2);
-    ListView1->setHeaderLabels({Text("ファイル名"), Text("サイズ")});
-    ListView1->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    ListView1->header()->setStretchLastSection(false);
-    ListView1->header()->setSectionsMovable(false);
-    ListView1->setColumnWidth(0, 400);
-    ListView1->setColumnWidth(1, 70);
-    ListView1->setRootIsDecorated(false);
-    ListView1->setItemsExpandable(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setAllColumnsShowFocus(true);
-    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setSortingEnabled(false);
-    ListView1->setDragDropMode(QAbstractItemView::NoDragDrop);
-    {
-        // The selection looks the same whether or not the list has the focus.
-        QPalette palette = ListView1->palette();
-        for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-            palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
-        ListView1->setPalette(palette);
-    }
-
-    Button8 = Place(new QPushButton(Text("新規作成"), this), "Button8", 8, 208, 65, 25);
-    Button1 = Place(new QPushButton(Text("追加"), this), "Button1", 80, 208, 75, 25);
-    Button2 = Place(new QPushButton(Text("削除"), this), "Button2", 160, 208, 75, 25);
-    Button5 = Place(new QPushButton(Text("上へ"), this), "Button5", 256, 208, 75, 25);
-    Button6 = Place(new QPushButton(Text("下へ"), this), "Button6", 336, 208, 75, 25);
-    Button3 = Place(new QPushButton(Text("作成"), this), "Button3", 432, 208, 75, 25);
-
-    Label4 = Place(new QLabel(Text("出力先ディレクトリ"), this), "Label4", 24, 248, 93, 12);
-    Edit1 = Place(new QLineEdit(this), "Edit1", 128, 244, 329, 20);
-    Button4 = Place(new QPushButton(Text("参照"), this), "Button4", 464, 242, 41, 25);
-    Label7 = Place(new QLabel(Text("HTMLファイル名"), this), "Label7", 32, 272, 83, 12);
-    Edit4 = Place(new QLineEdit(Text(kDefaultPageName), this), "Edit4", 128, 266, 329, 20);
-
-    Label3 = Place(new QLabel(Text("各種設定"), this), "Label3", 24, 296, 48, 12);
-    CheckListBox1 = Place(new QListWidget(this), "CheckListBox1", 8, 312, 497, 57);
-    for (const char* option : {"小さい画像ファイルを別途作成する(JPGとBMPの場合)", "ファイル名を表示する",
-                               "ナンバリングする", "ファイルのコピーはしない(HTMLだけ出力する)"}) {
-        auto* item = new QListWidgetItem(Text(option), CheckListBox1);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-        item->setSizeHint(QSize(0, OptionListStyle::kRowHeight));
-    }
-    CheckListBox1->setUniformItemSizes(true);
-    auto* optionStyle = new OptionListStyle;
-    optionStyle->setParent(CheckListBox1);
-    CheckListBox1->setStyle(optionStyle);
-
-    Label5 = Place(new QLabel(Text("列の数"), this), "Label5", 16, 384, 36, 12);
-    Edit2 = Place(new QLineEdit(QString::number(kDefaultColumns), this), "Edit2", 56, 380, 49, 20);
-    UpDown1 = Place(new TUpDown(this), "UpDown1", 105, 380, 15, 20);
-    UpDown1->SetRange(kColumnsRange.Min, kColumnsRange.Max);
-    UpDown1->SetPosition(kDefaultColumns);
-    UpDown1->SetAssociate(Edit2);
-
-    Label8 = Place(new QLabel(Text("縮小画像の横幅"), this), "Label8", 160, 384, 84, 12);
-    Edit5 = Place(new QLineEdit(QString::number(kDefaultThumbWidth), this), "Edit5", 256, 380, 65, 20);
-    UpDown2 = Place(new TUpDown(this), "UpDown2", 321, 380, 15, 20);
-    UpDown2->SetRange(kThumbWidthRange.Min, kThumbWidthRange.Max);
-    UpDown2->SetPosition(kDefaultThumbWidth);
-    UpDown2->SetAssociate(Edit5);
-
-    Button7 = Place(new QPushButton(Text("HTMLの設定"), this), "Button7", 416, 376, 83, 25);
-    Label6 = Place(new QLabel(Text("タイトル"), this), "Label6", 8, 412, 39, 12);
-    Edit3 = Place(new QLineEdit(Text(kDefaultTitle), this), "Edit3", 56, 408, 449, 20);
-    Gauge1 = Place(new TGauge(this), "Gauge1", 8, 432, 497, 25);
-
-    // Each label shows its whole text in whatever Japanese face stands in for the window's.
-    FitLabel(*Label1, width());
-    FitLabel(*Label2, width());
-    FitLabel(*Label3, width());
-    FitLabel(*Label4, Edit1->x());
-    FitLabel(*Label7, Edit4->x());
-    FitLabel(*Label5, Edit2->x());
-    FitLabel(*Label8, Edit5->x());
-    FitLabel(*Label6, Edit3->x());
-
-    // Enter on a push button clicks that button; elsewhere it reaches keyPressEvent,
-    // which clicks the default button.
-    for (QPushButton* button : {Button1, Button2, Button3, Button4, Button5, Button6, Button7, Button8})
-        button->setAutoDefault(true);
-    Button1->setDefault(true);
-
-    // Drops on the edits land on the window like drops anywhere else.
-    for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5})
-        edit->setAcceptDrops(false);
-
-    const QList<QWidget*> tabOrder = {ListView1, CheckListBox1, Button1, Button2, Button3, Edit1,
-                                      Button4, Edit2, Edit3, Edit4, Button5, Button6, Edit5,
-                                      Button7, Button8};
-    for (qsizetype i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    ListView1->setFocus();
+    m_styleDialog = styleDialog;
 }
 
 void TForm1::ConnectCommands()
@@ -214,6 +125,8 @@ void TForm1::ConnectCommands()
     wire(Button8, &TForm1::Button8Click);
     connect(Button3, &QPushButton::clicked, this, [this] {
         Command([this] { Button3Click(); });
+        // The error box has closed: show the row whose entry stopped the run.
+        SelectFailedRow();
         // A close asked for during the run stopped it; now the window can go.
         if (m_closeRequested && !m_running)
             close();
@@ -232,24 +145,48 @@ void TForm1::Command(const std::function<void()>& command)
     RunCommand(m_services, this, command);
 }
 
-void TForm1::AddEntry(const QString& path)
+void TForm1::AddEntry(const std::string& path)
 {
-    const GalleryEntry entry = OpenEntry(QFile::encodeName(path).toStdString());
+    const GalleryEntry entry = OpenEntry(path);
     auto* row = new QTreeWidgetItem(ListView1);
-    row->setText(0, path);
+    row->setText(0, TextFromPath(path));
+    row->setToolTip(0, row->text(0));
+    row->setData(0, kPathRole, QByteArray::fromStdString(path));
+    row->setData(0, kRowIdRole, ++m_nextRowId);
     row->setText(1, QString::fromStdString(entry.SizeText));
     row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    FitListColumns();
 }
 
-void TForm1::AddFiles(const QStringList& paths)
+void TForm1::AddEntry(const QString& path)
 {
-    for (const QString& path : paths)
+    AddEntry(PathFromText(path));
+}
+
+void TForm1::AddFiles(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths)
         AddEntry(path);
 }
 
-void TForm1::AddDroppedFiles(const QStringList& paths)
+void TForm1::AddDroppedFiles(const std::vector<std::string>& paths)
 {
     Command([this, paths] { AddFiles(paths); });
+}
+
+void TForm1::FitListColumns()
+{
+    constexpr int kNameWidth = 400;
+    constexpr int kSizeWidth = 70;
+    // The item's text margins as QCommonStyle lays out a view item, and a pixel to spare.
+    const int margins = 2 * (ListView1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListView1) + 1) + 1;
+    const QFontMetrics metrics(ListView1->font());
+    int sizeWidth = kSizeWidth;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        sizeWidth = std::max(sizeWidth, metrics.horizontalAdvance(ListView1->topLevelItem(i)->text(1)) + margins);
+    sizeWidth = std::min(sizeWidth, kNameWidth);
+    ListView1->setColumnWidth(1, sizeWidth);
+    ListView1->setColumnWidth(0, kNameWidth + kSizeWidth - sizeWidth);
 }
 
 GalleryJob TForm1::GatherJob() const
@@ -257,10 +194,11 @@ GalleryJob TForm1::GatherJob() const
     GalleryJob job;
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* row = ListView1->topLevelItem(i);
-        job.Entries.push_back({row->text(0).toStdString(), row->text(1).toStdString()});
+        job.Entries.push_back({row->data(0, kPathRole).toByteArray().toStdString(),
+                               row->text(1).toStdString()});
     }
-    job.OutputDir = Edit1->text().toStdString();
-    job.PageName = Edit4->text().toStdString();
+    job.OutputDir = PathFromText(Edit1->text());
+    job.PageName = PathFromText(Edit4->text());
     job.Title = Edit3->text().toStdString();
     job.Columns = UpDown1->Position();
     job.ThumbWidth = UpDown2->Position();
@@ -280,16 +218,16 @@ void TForm1::Button1Click()
 {
     // A new dialog each time: an empty name box, no old preview, nothing of the last one
     // left on screen; the folder and the size carry over.
-    const std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(
-        this, PictureStartFolder(m_pictureFolder),
-        m_pictureDialogSize.isValid() ? m_pictureDialogSize : kPictureDialogSize));
-    dialog->setObjectName(QStringLiteral("OpenPictureDialog"));
-    const std::optional<QStringList> chosen = m_services.ExecPictureDialog(*dialog);
-    m_pictureDialogSize = dialog->size();
+    const std::unique_ptr<QFileDialog> dialog(
+        CreatePictureDialog(this, kAddPictures, PictureStartFolder(m_pictureFolder)));
+    const std::optional<QStringList> chosen = m_services.ExecFileDialog(*dialog);
     if (!chosen || chosen->isEmpty())
         return;
     m_pictureFolder = QFileInfo(chosen->first()).absolutePath();
-    AddFiles(*chosen);
+    std::vector<std::string> paths;
+    for (const QString& path : *chosen)
+        paths.push_back(PathFromText(path));
+    AddFiles(paths);
 }
 
 bool TForm1::Ask(const QString& text)
@@ -312,6 +250,7 @@ void TForm1::Button2Click()
         return;
     for (int row = FirstSelectedRow(); row >= 0; row = FirstSelectedRow())
         delete ListView1->takeTopLevelItem(row);
+    FitListColumns();
 }
 
 void TForm1::Button6Click()
@@ -337,13 +276,16 @@ void TForm1::Button5Click()
 
 void TForm1::Button8Click()
 {
-    if (Ask(Text("リストをクリアしてよろしいですか？")))
-        ListView1->clear();
+    if (!Ask(Text("リストをクリアしてよろしいですか？")))
+        return;
+    ListView1->clear();
+    FitListColumns();
 }
 
 void TForm1::Button4Click()
 {
-    if (m_services.ExecBrowseDialog(*m_browseDialog))
+    const auto run = [this](QFileDialog& dialog) { return m_services.ExecFileDialog(dialog); };
+    if (m_browseDialog->Execute(run))
         Edit1->setText(m_browseDialog->Directory());
     const QString directory = Edit1->text();
     if (!directory.endsWith(QLatin1Char('/')))
@@ -361,12 +303,39 @@ void TForm1::Button3Click()
     if (m_running)
         return;
     const GalleryJob job = GatherJob();
+    // The rows the entries came from, by identity: the list may change during the run.
+    std::vector<quint64> rowIds;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        rowIds.push_back(ListView1->topLevelItem(i)->data(0, kRowIdRole).toULongLong());
+    m_failedRowId.reset();
     m_running = true;
     struct Done {
         bool& running;
         ~Done() { running = false; }
     } done{m_running};
-    RunGallery(job, *this);
+    try {
+        RunGallery(job, *this);
+    } catch (const Exception& e) {
+        const int entry = e.EntryIndex();
+        if (entry >= 0 && static_cast<std::size_t>(entry) < rowIds.size())
+            m_failedRowId = rowIds[static_cast<std::size_t>(entry)];
+        throw;
+    }
+}
+
+void TForm1::SelectFailedRow()
+{
+    const std::optional<quint64> id = std::exchange(m_failedRowId, std::nullopt);
+    if (!id)
+        return;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = ListView1->topLevelItem(i);
+        if (row->data(0, kRowIdRole).toULongLong() != *id)
+            continue;
+        ListView1->setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        ListView1->scrollToItem(row);
+        return;
+    }
 }
 
 void TForm1::Edit2Change()
@@ -449,20 +418,20 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!LocalFiles(event->mimeData()).isEmpty())
+    if (!LocalFiles(event->mimeData()).empty())
         event->acceptProposedAction();
 }
 
 void TForm1::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!LocalFiles(event->mimeData()).isEmpty())
+    if (!LocalFiles(event->mimeData()).empty())
         event->acceptProposedAction();
 }
 
 void TForm1::dropEvent(QDropEvent* event)
 {
-    const QStringList paths = LocalFiles(event->mimeData());
-    if (paths.isEmpty())
+    const std::vector<std::string> paths = LocalFiles(event->mimeData());
+    if (paths.empty())
         return;
     event->acceptProposedAction();
     // Added once the drop has finished, so that an error box does not hold up the

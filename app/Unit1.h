@@ -9,6 +9,9 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -32,15 +35,16 @@ public:
     ~TForm1() override;
 
     // The style dialog whose page style a run uses and which 「HTMLの設定」 shows.
-    void SetStyleDialog(TForm2* styleDialog) { m_styleDialog = styleDialog; }
+    void SetStyleDialog(TForm2* styleDialog);
 
-    // Appends a row for the file at path with its size; raises EFOpenError when the file
-    // cannot be opened for reading (nothing is added then).
+    // Appends a row for the file at path (its bytes as the file system holds them) with its
+    // size; raises EFOpenError when the file cannot be opened for reading (nothing is added).
+    void AddEntry(const std::string& path);
     void AddEntry(const QString& path);
 
     // Adds the files in order as a drop does: the first that cannot be opened is shown
     // in the error box and ends the adding; the rows added before it stay.
-    void AddDroppedFiles(const QStringList& paths);
+    void AddDroppedFiles(const std::vector<std::string>& paths);
 
     // The job a run would start with, taken from the controls and the style dialog.
     GalleryJob GatherJob() const;
@@ -67,10 +71,23 @@ protected:
 
 private:
     void CreateControls();
+    void CreateList();
+    void CreateListButtons();
+    void CreateOutputFields();
+    void CreateOptionList();
+    void CreateNumberFields();
+    void FitLabelsAndOrderTabs();
     void ConnectCommands();
     void FormCreate();
     void Command(const std::function<void()>& command);
-    void AddFiles(const QStringList& paths);
+    void AddFiles(const std::vector<std::string>& paths);
+
+    // The size column widens when a size needs more than its 70 px, the name column
+    // giving up the room.
+    void FitListColumns();
+    // After a run stopped on an entry's error: that entry's row, if still listed, becomes
+    // the only selected row and is scrolled into view.
+    void SelectFailedRow();
 
     void Button1Click();  // add through the picture dialog
     void Button2Click();  // delete the selected rows
@@ -90,9 +107,10 @@ private:
     TForm2* m_styleDialog = nullptr;
     TBrowseDialog* m_browseDialog = nullptr;
     QString m_pictureFolder;  // where the last added pictures came from
-    QSize m_pictureDialogSize;  // the picture dialog's size as the user left it
     bool m_running = false;
     bool m_closeRequested = false;
+    quint64 m_nextRowId = 0;               // each row gets its own, kept through moves
+    std::optional<quint64> m_failedRowId;  // the row whose entry stopped the last run
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

@@ -1,10 +1,14 @@
 // TForm2: the style dialog that holds the page's font face, colours and background picture.
 #include "app/Unit2.h"
 
+#include "app/CommandGuard.h"
 #include "app/FitLabel.h"
 #include "app/Fonts.h"
+#include "app/PathText.h"
 #include "app/PictureDialog.h"
-#include "widgets/DialogCompletion.h"
+#include "app/Place.h"
+#include "app/Services.h"
+#include "widgets/FileDialogs.h"
 #include "gallery/DefaultFace.h"
 
 #include <QColorDialog>
@@ -16,6 +20,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextEdit>
+
+#include <memory>
 
 namespace kameola {
 
@@ -30,76 +36,27 @@ Color FromQColor(const QColor& color)
     return MakeColor(rgb.red(), rgb.green(), rgb.blue());
 }
 
-namespace {
-
-std::optional<Color> RunColorDialog(Color start, QWidget* parent)
-{
-    // Qt keeps the custom colours for the whole process.
-    QColorDialog dialog(ToQColor(start), parent);
-    dialog.setOption(QColorDialog::DontUseNativeDialog);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return FromQColor(dialog.selectedColor());
-}
-
-std::optional<QString> RunPictureDialog(QWidget* parent)
-{
-    QFileDialog dialog(parent);
-    dialog.setObjectName(QStringLiteral("OpenPictureDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);  // a typed name is taken as it is
-    SetPictureFilter(dialog, QStringLiteral("画像ファイル(*.JPG;*.GIF)"), QStringLiteral("*.JPG *.GIF"));
-    dialog.setSizeGripEnabled(true);
-    AddPicturePreview(dialog);
-    CloseCompletionWithDialog(dialog);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty())
-        return std::nullopt;
-    return files.first();
-}
-
-} // namespace
-
-StyleChoosers DefaultStyleChoosers()
-{
-    return {RunColorDialog, RunPictureDialog};
-}
-
-TForm2::TForm2(QWidget* parent)
+TForm2::TForm2(Services& services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_choosers(DefaultStyleChoosers())
+      m_services(services)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("HTMLの設定"));
     setFixedSize(376, 151);
     setFont(WindowFont());
     CreateControls();
+    ConnectControls();
     FormCreate();
-}
-
-void TForm2::SetChoosers(StyleChoosers choosers)
-{
-    m_choosers = std::move(choosers);
 }
 
 void TForm2::CreateControls()
 {
-    auto place = [this](QWidget* w, const char* name, int left, int top, int width, int height) {
-        w->setObjectName(QLatin1String(name));
-        w->setGeometry(left, top, width, height);
+    auto label = [this](const QString& text, const char* name, int l, int t, int w, int h) {
+        return Place(new QLabel(text, this), name, l, t, w, h);
     };
-    auto label = [this, &place](const QString& text, const char* name, int l, int t, int w, int h) {
-        auto* lbl = new QLabel(text, this);
-        place(lbl, name, l, t, w, h);
-        return lbl;
-    };
-    auto button = [this, &place](const QString& text, const char* name, int l, int t, int w, int h) {
-        auto* btn = new QPushButton(text, this);
-        place(btn, name, l, t, w, h);
+    auto button = [this](const QString& text, const char* name, int l, int t, int w, int h) {
+        auto* btn = Place(new QPushButton(text, this), name, l, t, w, h);
         // No default button: Enter is handled in keyPressEvent.
         btn->setAutoDefault(false);
         btn->setDefault(false);
@@ -107,12 +64,10 @@ void TForm2::CreateControls()
     };
 
     Label2 = label(QStringLiteral("フォント"), "Label2", 32, 12, 38, 12);
-    FontList = new QComboBox(this);
-    place(FontList, "FontList", 80, 8, 137, 20);
+    FontList = Place(new QComboBox(this), "FontList", 80, 8, 137, 20);
     FontList->setEditable(false);
 
-    Memo1 = new QTextEdit(this);
-    place(Memo1, "Memo1", 224, 8, 145, 73);
+    Memo1 = Place(new QTextEdit(this), "Memo1", 224, 8, 145, 73);
     Memo1->setAcceptRichText(false);
     Memo1->setTabChangesFocus(true);
     QTextOption centred = Memo1->document()->defaultTextOption();
@@ -125,11 +80,13 @@ void TForm2::CreateControls()
     Label1 = label(QStringLiteral("背景の色"), "Label1", 24, 64, 48, 12);
     Button3 = button(QStringLiteral("色を選択"), "Button3", 80, 58, 75, 25);
     Label4 = label(QStringLiteral("背景の画像"), "Label4", 16, 92, 60, 12);
-    Edit1 = new QLineEdit(this);
-    place(Edit1, "Edit1", 80, 88, 249, 20);
+    Edit1 = Place(new QLineEdit(this), "Edit1", 80, 88, 249, 20);
     Button1 = button(QStringLiteral("参照"), "Button1", 336, 86, 33, 25);
     Button2 = button(QStringLiteral("設定完了"), "Button2", 160, 120, 75, 25);
+}
 
+void TForm2::ConnectControls()
+{
     // Each label shows its whole text in whatever Japanese face stands in for the window's.
     FitLabel(*Label2, FontList->x());
     FitLabel(*Label3, Button4->x());
@@ -144,11 +101,19 @@ void TForm2::CreateControls()
     setTabOrder(Button3, Button4);
 
     // activated: only selections made by the user count as a change of style.
-    connect(FontList, &QComboBox::activated, this, &TForm2::FontListChange);
-    connect(Button4, &QPushButton::clicked, this, &TForm2::Button4Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
-    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    connect(FontList, &QComboBox::activated, this, [this](int index) { Command([=, this] { FontListChange(index); }); });
+    const auto wire = [this](QPushButton* button, void (TForm2::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] { Command([this, handler] { (this->*handler)(); }); });
+    };
+    wire(Button4, &TForm2::Button4Click);
+    wire(Button3, &TForm2::Button3Click);
+    wire(Button1, &TForm2::Button1Click);
+    wire(Button2, &TForm2::Button2Click);
+}
+
+void TForm2::Command(const std::function<void()>& command)
+{
+    RunCommand(m_services, this, command);
 }
 
 void TForm2::FormCreate()
@@ -170,7 +135,7 @@ PageStyle TForm2::Style() const
     style.FontFace = FontList->currentIndex() < 0 ? std::string() : FontList->currentText().toStdString();
     style.TextColor = m_textColor;
     style.BackgroundColor = m_backgroundColor;
-    style.BackgroundImage = Edit1->text().toStdString();
+    style.BackgroundImage = PathFromText(Edit1->text());
     style.StyleChanged = m_styleChanged;
     return style;
 }
@@ -179,42 +144,53 @@ void TForm2::FontListChange(int index)
 {
     if (index < 0)
         return;
-    QFont font = Memo1->font();
-    font.setFamily(FontList->itemText(index));
-    Memo1->setFont(font);
+    m_previewFace = FontList->itemText(index);
+    UpdatePreview();
     m_styleChanged = true;
 }
 
 void TForm2::Button4Click()
 {
-    if (!m_choosers.ChooseColor)
-        return;
-    const std::optional<Color> chosen = m_choosers.ChooseColor(m_textColor, this);
+    const std::optional<Color> chosen = ChooseColor(m_textColor);
     if (!chosen)
         return;
     m_textColor = *chosen & 0xFFFFFF;
-    UpdatePreviewColors();
+    m_previewColored = true;
+    UpdatePreview();
     m_styleChanged = true;
 }
 
 void TForm2::Button3Click()
 {
-    if (!m_choosers.ChooseColor)
-        return;
-    const std::optional<Color> chosen = m_choosers.ChooseColor(m_backgroundColor, this);
+    const std::optional<Color> chosen = ChooseColor(m_backgroundColor);
     if (!chosen)
         return;
     m_backgroundColor = *chosen & 0xFFFFFF;
-    UpdatePreviewColors();
+    m_previewColored = true;
+    UpdatePreview();
     m_styleChanged = true;
 }
 
 void TForm2::Button1Click()
 {
-    if (!m_choosers.ChoosePicture)
-        return;
-    if (const std::optional<QString> path = m_choosers.ChoosePicture(this))
-        Edit1->setText(*path);
+    const std::unique_ptr<QFileDialog> dialog(
+        CreatePictureDialog(this, kBackgroundPicture, PictureStartFolder(QString())));
+    const std::optional<QStringList> chosen = m_services.ExecFileDialog(*dialog);
+    if (chosen && !chosen->isEmpty())
+        Edit1->setText(chosen->first());
+}
+
+std::optional<Color> TForm2::ChooseColor(Color start)
+{
+    // Qt keeps the custom colours for the whole process.
+    UseNoSettingsFile();
+    QColorDialog dialog(ToQColor(start), this);
+    dialog.setObjectName(QStringLiteral("ColorDialog"));
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    const std::optional<QColor> chosen = m_services.ExecColorDialog(dialog);
+    if (!chosen)
+        return std::nullopt;
+    return FromQColor(*chosen);
 }
 
 void TForm2::Button2Click()
@@ -222,14 +198,33 @@ void TForm2::Button2Click()
     close();
 }
 
-void TForm2::UpdatePreviewColors()
+void TForm2::UpdatePreview()
 {
-    QPalette palette = Memo1->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Text, ToQColor(m_textColor));
-        palette.setColor(group, QPalette::Base, ToQColor(m_backgroundColor));
+    // A style sheet of the preview's own: it outranks the application's style sheet and
+    // palette, which would otherwise keep their colours and face in the preview.
+    QStringList rules;
+    if (!m_previewFace.isEmpty()) {
+        QString face = m_previewFace;
+        face.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+        rules << QStringLiteral("font-family: \"%1\"").arg(face);
     }
-    Memo1->setPalette(palette);
+    if (m_previewColored) {
+        const QString text = ToQColor(m_textColor).name();
+        const QString background = ToQColor(m_backgroundColor).name();
+        rules << QStringLiteral("color: %1").arg(text) << QStringLiteral("background-color: %1").arg(background);
+        QPalette palette = Memo1->palette();
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Text, ToQColor(m_textColor));
+            palette.setColor(group, QPalette::Base, ToQColor(m_backgroundColor));
+        }
+        Memo1->setPalette(palette);
+    }
+    Memo1->setStyleSheet(QStringLiteral("QTextEdit#Memo1 { %1 }").arg(rules.join(QLatin1String("; "))));
+    if (!m_previewFace.isEmpty()) {
+        QFont font = Memo1->font();
+        font.setFamily(m_previewFace);
+        Memo1->setFont(font);
+    }
 }
 
 void TForm2::setVisible(bool visible)

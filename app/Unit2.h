@@ -21,36 +21,24 @@ namespace kameola {
 QColor ToQColor(Color color);
 Color FromQColor(const QColor& color);
 
-// The choosers the dialog shows on demand; tests replace them to confirm or cancel
-// without a modal loop. An empty optional means the user cancelled.
-struct StyleChoosers {
-    // Colour chooser starting at the given colour.
-    std::function<std::optional<Color>(Color start, QWidget* parent)> ChooseColor;
-    // Picture dialog; returns the full path of the chosen file.
-    std::function<std::optional<QString>(QWidget* parent)> ChoosePicture;
-};
-
-// Qt's own colour dialog and a picture dialog with a preview pane.
-StyleChoosers DefaultStyleChoosers();
+class Services;
 
 class TForm2 : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TForm2(QWidget* parent = nullptr);
-
-    void SetChoosers(StyleChoosers choosers);
+    // The colour and picture dialogs and the handlers' errors are shown through services.
+    explicit TForm2(Services& services, QWidget* parent = nullptr);
 
     // The page style as the dialog holds it at this moment.
     PageStyle Style() const;
-    bool StyleChanged() const { return m_styleChanged; }
 
     // Shows the dialog modally and returns when it closes.
     int ShowModal() { return exec(); }
 
     void setVisible(bool visible) override;
 
-private slots:
+private:
     void FormCreate();
     void FontListChange(int index);
     void Button4Click();  // text colour
@@ -63,8 +51,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void Command(const std::function<void()>& command);
     void CreateControls();
-    void UpdatePreviewColors();
+    void ConnectControls();  // labels fitted, tab order, handlers
+    void UpdatePreview();
+    // The colour dialog starting at start; the colour chosen, or nothing when cancelled.
+    std::optional<Color> ChooseColor(Color start);
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -78,10 +70,12 @@ private:
     QPushButton* Button4 = nullptr;
     QLineEdit* Edit1 = nullptr;
 
-    StyleChoosers m_choosers;
+    Services& m_services;
     Color m_backgroundColor = 0xFFFFFF;  // ColorDialog
     Color m_textColor = 0x000000;        // ColorDialog1
     bool m_styleChanged = false;
+    QString m_previewFace;          // the face chosen by the user; the window's until then
+    bool m_previewColored = false;  // the edit's own colours until a colour is confirmed
     bool m_shownBefore = false;
     QPoint m_lastPos;
 };

@@ -16,8 +16,6 @@ class TUpDown : public QWidget {
 public:
     explicit TUpDown(QWidget* parent = nullptr);
 
-    int Min() const { return m_min; }
-    int Max() const { return m_max; }
     void SetRange(std::int16_t min, std::int16_t max);
 
     int Position() const { return m_position; }
@@ -27,7 +25,6 @@ public:
 
     // The edit the buttons write into; its Up and Down keys step the position too.
     void SetAssociate(QLineEdit* edit);
-    QLineEdit* Associate() const { return m_associate; }
 
     // Steps by delta without wrapping and writes the position as plain digits.
     void Step(int delta);

@@ -1,19 +1,44 @@
-// Start-up of the windows: application title, Japanese Qt texts, the two windows, the loop.
+// Start-up of the windows: the command line, application title, Japanese Qt texts, the icon,
+// the two windows, the loop.
 #include "app/ApplicationTitle.h"
 #include "app/CommandLineFiles.h"
 #include "app/Fonts.h"
+#include "app/ProgramIcon.h"
 #include "app/Services.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
+#include "widgets/FileDialogs.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <cstdio>
+
 int main(int argc, char** argv)
 {
+    // Answered before Qt starts, so that they need no display.
+    switch (kameola::FindEarlyRequest(argc, argv)) {
+    case kameola::EarlyRequest::Help:
+        std::fputs(kameola::CommandLineHelp().c_str(), stdout);
+        return 0;
+    case kameola::EarlyRequest::Version:
+        std::puts("kameola " KAMEOLA_VERSION);
+        return 0;
+    case kameola::EarlyRequest::None:
+        break;
+    }
+
     QApplication app(argc, argv);  // takes its own options out of argc and argv
+    const kameola::CommandLineArgs args = kameola::ParseCommandLine(argc, argv);
+    if (!args.UnknownOption.empty()) {
+        std::fprintf(stderr, "kameola: unknown option '%s'\nTry 'kameola --help' for more information.\n",
+                     args.UnknownOption.c_str());
+        return 2;
+    }
+
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kameola.Kameola"));
+    QApplication::setWindowIcon(kameola::ProgramIcon());
     // No application display name: X11 would append it to every window caption.
     kameola::SetApplicationTitle(
         kameola::ApplicationTitleFor(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString()));
@@ -24,13 +49,14 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&translator);
 
     kameola::RegisterWindowFontSubstitution();
+    kameola::UseNoSettingsFile();  // no stored state, Qt's own included
 
     kameola::QtServices services;
     kameola::TForm1 form1(services);
-    auto* form2 = new kameola::TForm2(&form1);  // hidden until 「HTMLの設定」; owned by form1
+    auto* form2 = new kameola::TForm2(services, &form1);  // hidden until 「HTMLの設定」; owned by form1
     form1.SetStyleDialog(form2);
     form1.show();
     // Files named on the command line ("Open with" passes them) start in the list.
-    form1.AddDroppedFiles(kameola::CommandLineFiles(argc, argv));
+    form1.AddDroppedFiles(args.Files);
     return QApplication::exec();
 }

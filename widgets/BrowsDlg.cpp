@@ -8,7 +8,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
-#include <QSettings>
 #include <QUrl>
 #include <QWidget>
 
@@ -39,42 +38,9 @@ unsigned BrowseFlags(TBrowseOptions options)
     return flags;
 }
 
-namespace {
-
-// Qt writes a file dialog's side bar into the user's file-dialog settings when the dialog
-// goes, also when it never read them. This keeps the saved side bar as it was found: it
-// puts the value back (or removes the key) once the dialog is gone.
-class SavedSidebar {
-public:
-    SavedSidebar() : m_value(Settings().value(kKey)), m_had(Settings().contains(kKey)) {}
-    ~SavedSidebar()
-    {
-        QSettings settings = Settings();
-        if (m_had)
-            settings.setValue(kKey, m_value);
-        else
-            settings.remove(kKey);
-    }
-    SavedSidebar(const SavedSidebar&) = delete;
-    SavedSidebar& operator=(const SavedSidebar&) = delete;
-
-private:
-    static constexpr const char* kKey = "FileDialog/shortcuts";
-    static QSettings Settings() { return QSettings(QSettings::UserScope, QStringLiteral("QtProject")); }
-    QVariant m_value;
-    bool m_had;
-};
-
-} // namespace
-
 TBrowseDialog::TBrowseDialog(QObject* owner)
     : QObject(owner)
 {
-}
-
-void TBrowseDialog::SetDialogRunner(DialogRunner runner)
-{
-    m_runner = std::move(runner);
 }
 
 QString TBrowseDialog::InitialDirectory(const QString& directory)
@@ -84,7 +50,7 @@ QString TBrowseDialog::InitialDirectory(const QString& directory)
     return directory;
 }
 
-bool TBrowseDialog::Execute()
+bool TBrowseDialog::Execute(const FileDialogRunner& run)
 {
     QWidget* ownerWindow = nullptr;
     if (auto* w = qobject_cast<QWidget*>(parent()))
@@ -94,7 +60,7 @@ bool TBrowseDialog::Execute()
     // Re-activated afterwards; the dialog's modal loop disables the other windows meanwhile.
     QPointer<QWidget> wasActive = QApplication::activeWindow();
 
-    const SavedSidebar savedSidebar;  // outlives the dialog
+    UseNoSettingsFile();
     QFileDialog dialog(ownerWindow, m_caption);
     dialog.setObjectName(QStringLiteral("BrowseDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -104,9 +70,11 @@ bool TBrowseDialog::Execute()
     dialog.setWindowModality(Qt::ApplicationModal);
     CloseCompletionWithDialog(dialog);
 
-    // The tree starts at Root when it names a folder: offered in the side bar (only while
-    // this dialog is open, see SavedSidebar) and opened when there is no Directory.
+    // The tree starts at Root when it names a folder: the only place in this dialog's side
+    // bar (the side bar the other dialogs share is left as it was) and opened when there is
+    // no Directory.
     const bool hasRoot = !m_root.isEmpty() && QFileInfo(m_root).isDir();
+    ShareDialogMemory(dialog, hasRoot);
     if (hasRoot) {
         dialog.setSidebarUrls({QUrl::fromLocalFile(QFileInfo(m_root).absoluteFilePath())});
         dialog.setDirectory(m_root);
@@ -115,16 +83,12 @@ bool TBrowseDialog::Execute()
     if (!start.isEmpty())
         dialog.setDirectory(start);
 
-    const bool confirmed = m_runner ? m_runner(dialog) : dialog.exec() == QDialog::Accepted;
+    const std::optional<QStringList> chosen = run(dialog);
     if (wasActive)
         wasActive->activateWindow();
-    if (!confirmed)
+    if (!chosen || chosen->isEmpty())
         return false;
-
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty())
-        return false;
-    const QString path = QDir::cleanPath(chosen.first());
+    const QString path = QDir::cleanPath(chosen->first());
     const QString name = QFileInfo(path).fileName();
     m_directory = path;
     m_displayName = name.isEmpty() ? path : name;  // the root has no name of its own

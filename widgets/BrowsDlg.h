@@ -1,12 +1,11 @@
 // TBrowseDialog: a non-visual component that lets the user pick one folder.
 #pragma once
 
+#include "widgets/FileDialogs.h"
+
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <initializer_list>
-
-class QFileDialog;
 
 namespace kameola {
 
@@ -30,7 +29,6 @@ public:
             m_bits |= Bit(o);
     }
     constexpr bool Contains(TBrowseOption o) const { return (m_bits & Bit(o)) != 0; }
-    constexpr void Include(TBrowseOption o) { m_bits |= Bit(o); }
     constexpr void Exclude(TBrowseOption o) { m_bits &= ~Bit(o); }
     constexpr bool operator==(const TBrowseOptions&) const = default;
 
@@ -51,9 +49,6 @@ class TBrowseDialog : public QObject {
     Q_PROPERTY(QString DisplayName READ DisplayName)
 
 public:
-    // Runs the set-up folder dialog modally; true when the user confirmed a folder.
-    using DialogRunner = std::function<bool(QFileDialog& dialog)>;
-
     explicit TBrowseDialog(QObject* owner = nullptr);
 
     const QString& Directory() const { return m_directory; }
@@ -66,12 +61,10 @@ public:
     void SetOptions(TBrowseOptions options) { m_options = options; }
     const QString& DisplayName() const { return m_displayName; }
 
-    // Replaces the modal run of the dialog (the default calls exec()).
-    void SetDialogRunner(DialogRunner runner);
-
-    // Shows the folder dialog and waits for it to close. True: Directory holds the chosen
-    // folder's path and DisplayName its name. False (cancelled): both keep their values.
-    virtual bool Execute();
+    // Shows the folder dialog and waits for it to close; run shows it (the program passes
+    // its dialog service). True: Directory holds the chosen folder's path and DisplayName
+    // its name. False (cancelled): both keep their values.
+    virtual bool Execute(const FileDialogRunner& run = RunFileDialog);
 
     // The folder the dialog opens on: Directory without one trailing "/" ("/" stays).
     static QString InitialDirectory(const QString& directory);
@@ -82,7 +75,6 @@ private:
     QString m_root;
     TBrowseOptions m_options{TBrowseOption::biReturnOnlyFSDirs};
     QString m_displayName;
-    DialogRunner m_runner;
 };
 
 } // namespace kameola

@@ -117,6 +117,23 @@ void TGauge::SetBackColor(const QColor& color)
 void TGauge::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    const QRect inner = PaintBorder(painter);
+    if (inner.isEmpty())
+        return;
+    painter.fillRect(inner, m_backColor);
+
+    const int percent = PercentDone();
+    const QPainterPath done = DonePath(inner, percent);
+    painter.setRenderHint(QPainter::Antialiasing, m_kind == gkPie);
+    painter.fillPath(done, m_foreColor);
+    if (m_kind == gkNeedle)
+        PaintNeedle(painter, inner, percent);
+    else if (m_showText)
+        PaintPercentText(painter, inner, done, percent);
+}
+
+QRect TGauge::PaintBorder(QPainter& painter) const
+{
     QRect inner = rect();
     if (m_borderStyle == bsSingle) {
         painter.setPen(Qt::black);
@@ -124,20 +141,19 @@ void TGauge::paintEvent(QPaintEvent*)
         painter.drawRect(inner.adjusted(0, 0, -1, -1));
         inner.adjust(1, 1, -1, -1);
     }
-    if (inner.isEmpty())
-        return;
-    painter.fillRect(inner, m_backColor);
+    return inner;
+}
 
-    const int percent = PercentDone();
-    // The part of the inner rectangle that shows progress; the text is drawn in the
-    // back colour over it and in the fore colour elsewhere, so it stays readable.
+QPainterPath TGauge::DonePath(const QRect& inner, int percent) const
+{
+    // The part of the inner rectangle that shows progress.
     QPainterPath done;
     switch (m_kind) {
     case gkText:
+    case gkNeedle:
         break;
     case gkHorizontalBar:
-        done.addRect(QRect(inner.left(), inner.top(), inner.width() * percent / 100,
-                           inner.height()));
+        done.addRect(QRect(inner.left(), inner.top(), inner.width() * percent / 100, inner.height()));
         break;
     case gkVerticalBar: {
         const int height = inner.height() * percent / 100;
@@ -151,24 +167,25 @@ void TGauge::paintEvent(QPaintEvent*)
         done.closeSubpath();
         break;
     }
-    case gkNeedle:
-        break;
     }
-    painter.setRenderHint(QPainter::Antialiasing, m_kind == gkPie);
-    painter.fillPath(done, m_foreColor);
+    return done;
+}
 
-    if (m_kind == gkNeedle) {
-        // A half dial with a needle from its centre at the bottom edge.
-        const QPointF centre(inner.center().x() + 0.5, inner.bottom());
-        const double radius = std::min(inner.width() / 2.0, static_cast<double>(inner.height()));
-        const double angle = M_PI * (1.0 - percent / 100.0);
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.setPen(QPen(m_foreColor, 1));
-        painter.drawLine(centre, centre + QPointF(radius * std::cos(angle), -radius * std::sin(angle)));
-    }
+void TGauge::PaintNeedle(QPainter& painter, const QRect& inner, int percent) const
+{
+    // A half dial with a needle from its centre at the bottom edge.
+    const QPointF centre(inner.center().x() + 0.5, inner.bottom());
+    const double radius = std::min(inner.width() / 2.0, static_cast<double>(inner.height()));
+    const double angle = M_PI * (1.0 - percent / 100.0);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(m_foreColor, 1));
+    painter.drawLine(centre, centre + QPointF(radius * std::cos(angle), -radius * std::sin(angle)));
+}
 
-    if (!m_showText || m_kind == gkNeedle)
-        return;
+void TGauge::PaintPercentText(QPainter& painter, const QRect& inner, const QPainterPath& done, int percent) const
+{
+    // In the fore colour outside the progress and the back colour over it, so that it
+    // stays readable on both.
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setFont(font());
     const QString text = QString::asprintf("%d%%", percent);

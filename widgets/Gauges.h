@@ -2,7 +2,10 @@
 #pragma once
 
 #include <QColor>
+#include <QPainterPath>
 #include <QWidget>
+
+class QPainter;
 
 namespace kameola {
 
@@ -44,6 +47,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QRect PaintBorder(QPainter& painter) const;  // the rectangle inside the border
+    QPainterPath DonePath(const QRect& inner, int percent) const;
+    void PaintNeedle(QPainter& painter, const QRect& inner, int percent) const;
+    void PaintPercentText(QPainter& painter, const QRect& inner, const QPainterPath& done, int percent) const;
+
     static int PercentOf(int minValue, int maxValue, int progress);
 
     int m_minValue = 0;

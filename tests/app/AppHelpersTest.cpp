@@ -4,12 +4,18 @@
 #include "common/Errors.h"
 #include "tests/app/FakeServices.h"
 #include "app/LeadingInteger.h"
+#include "app/ProgramIcon.h"
+#include "app/MessageBoxWidth.h"
 
+#include <QCoreApplication>
+#include <QImage>
+#include <QMessageBox>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 using namespace kameola;
+using kameola::testing::ErrorBoxText;
 using kameola::testing::FakeServices;
 
 TEST(LeadingInteger, ReadsTheNumberAtTheStart)
@@ -92,9 +98,37 @@ TEST(RunCommand, ShowsErrorsWithTheFullStopRuleAndDropsAborts)
 
     EXPECT_TRUE(ran);
     ASSERT_EQ(services.boxes.size(), 3u);
-    EXPECT_EQ(services.boxes[0].text, "ファイル /tmp/x は開けません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EFOpenError("/tmp/x")));
     EXPECT_EQ(services.boxes[0].caption, "Kameola");
     EXPECT_TRUE(services.boxes[0].error);
     EXPECT_EQ(services.boxes[1].text, "ends with a dot.");
     EXPECT_TRUE(services.boxes[2].error);  // even an unknown throw gets a box
+}
+
+TEST(ProgramIcon, ABuiltInCopyStandsInWhenTheThemeLacksIt)
+{
+    QIcon::setThemeSearchPaths({});  // no icon theme installed
+    for (const QIcon& icon : {BuiltInProgramIcon(), ProgramIcon()}) {
+        ASSERT_FALSE(icon.isNull());
+        for (int size : {16, 32, 48, 256})
+            EXPECT_EQ(icon.pixmap(size).size(), QSize(size, size)) << size;
+        const QImage image = icon.pixmap(32).toImage();
+        EXPECT_NE(image.pixelColor(16, 16), image.pixelColor(0, 0)) << "a picture, not a blank";
+    }
+}
+
+TEST(MessageBoxWidth, BoxesLeaveRoomForTheirWholeCaption)
+{
+    const QString longCaption = QStringLiteral("I/O エラー (17) が起きたときの長い見出しの箱");
+    EXPECT_EQ(MessageBoxMinimumWidth(QString()), 220);
+    EXPECT_GT(MessageBoxMinimumWidth(longCaption), 220);
+    for (const QString& caption : {QStringLiteral("結果報告"), longCaption}) {
+        SCOPED_TRACE(caption.toStdString());
+        QMessageBox box(QMessageBox::NoIcon, caption, QStringLiteral("終了しました"), QMessageBox::Ok);
+        WidenForCaption(box);
+        box.show();
+        QCoreApplication::processEvents();
+        EXPECT_GE(box.width(), MessageBoxMinimumWidth(caption));
+        EXPECT_LT(box.width(), MessageBoxMinimumWidth(caption) + 80) << "not wider than it needs";
+    }
 }

@@ -3,38 +3,40 @@
 
 #include "app/ApplicationTitle.h"
 #include "app/Unit1.h"
-#include "tests/app/FakeServices.h"
+#include "tests/app/WindowFixture.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace kameola;
+using kameola::testing::ErrorBoxText;
 using kameola::testing::FakeServices;
+using kameola::testing::WindowFixture;
 
 namespace {
 
-class CommandLine : public ::testing::Test {
+class CommandLine : public WindowFixture {
 protected:
     void SetUp() override
     {
-        SetApplicationTitle(QStringLiteral("Kameola"));
-        ASSERT_TRUE(dir.isValid());
+        WindowFixture::SetUp();
         ASSERT_TRUE(QDir::setCurrent(dir.path()));
         ASSERT_TRUE(QDir().mkdir(QStringLiteral("pics")));
     }
     void TearDown() override { QDir::setCurrent(oldCurrent); }
-
-    void MakeFile(const QString& relative)
-    {
-        QFile file(dir.filePath(relative));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("data");
-    }
 
     // Starts the window's list as main does with these arguments after the program name.
     void Start(std::vector<std::string> args)
@@ -44,22 +46,24 @@ protected:
         for (std::string& arg : args)
             argv.push_back(arg.data());
         argv.push_back(nullptr);
-        form.AddDroppedFiles(CommandLineFiles(static_cast<int>(args.size()), argv.data()));
+        form.AddDroppedFiles(ParseCommandLine(static_cast<int>(args.size()), argv.data()).Files);
     }
 
-    QStringList Rows()
-    {
-        auto* list = form.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
-        QStringList rows;
-        for (int i = 0; list && i < list->topLevelItemCount(); ++i)
-            rows << list->topLevelItem(i)->text(0);
-        return rows;
-    }
+    // The argument vector main is given, program name first.
+    struct Argv {
+        std::vector<std::string> words;
+        std::vector<char*> pointers;
+        explicit Argv(std::vector<std::string> args) : words(std::move(args))
+        {
+            words.insert(words.begin(), "kameola");
+            for (std::string& word : words)
+                pointers.push_back(word.data());
+            pointers.push_back(nullptr);
+        }
+        int argc() { return static_cast<int>(words.size()); }
+    };
 
     QString oldCurrent = QDir::currentPath();
-    QTemporaryDir dir;
-    FakeServices services;
-    TForm1 form{services};
 };
 
 } // namespace
@@ -87,7 +91,105 @@ TEST_F(CommandLine, TheFirstFileThatCannotBeOpenedIsShownAndEndsTheAdding)
     Start({"1.jpg", "pics/2.jpg", "3.jpg", "pics"});
     EXPECT_EQ(Rows(), QStringList{dir.filePath("1.jpg")});
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, "ファイル " + dir.filePath("pics/2.jpg") + " は開けません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EFOpenError(dir.filePath("pics/2.jpg").toStdString())));
     EXPECT_EQ(services.boxes[0].caption, "Kameola");
     EXPECT_TRUE(services.boxes[0].error);
+}
+
+TEST_F(CommandLine, OptionsAreToldApartFromFiles)
+{
+    MakeFile("-dash.jpg");
+    struct Case {
+        std::vector<std::string> args;
+        EarlyRequest early;
+        std::string unknown;
+        std::vector<std::string> files;
+    };
+    const std::string here = dir.path().toStdString() + "/";
+    const Case cases[] = {
+        {{"--help", "a.jpg"}, EarlyRequest::Help, "--help", {here + "a.jpg"}},
+        {{"a.jpg", "-h"}, EarlyRequest::Help, "-h", {here + "a.jpg"}},
+        {{"-V"}, EarlyRequest::Version, "-V", {}},
+        {{"--version"}, EarlyRequest::Version, "--version", {}},
+        {{"-style", "-h", "x"}, EarlyRequest::None, "-style", {here + "x"}},  // -h names a style
+        {{"--", "-h", "-dash.jpg"}, EarlyRequest::None, "", {here + "-h", here + "-dash.jpg"}},
+        {{"-x", "a", "--bogus"}, EarlyRequest::None, "-x", {here + "a"}},
+        {{"-"}, EarlyRequest::None, "-", {}},
+        {{"a", "--", "--"}, EarlyRequest::None, "", {here + "a", here + "--"}},
+    };
+    for (const Case& c : cases) {
+        Argv argv(c.args);
+        SCOPED_TRACE(argv.words.at(1));
+        EXPECT_EQ(FindEarlyRequest(argv.argc(), argv.pointers.data()), c.early);
+        const CommandLineArgs parsed = ParseCommandLine(argv.argc(), argv.pointers.data());
+        EXPECT_EQ(parsed.UnknownOption, c.unknown);
+        EXPECT_EQ(parsed.Files, c.files);
+    }
+}
+
+// --help and --version are answered by the built program with no display at all.
+TEST(CommandLineProgram, HelpAndVersionNeedNoDisplay)
+{
+    struct Case {
+        const char* args;
+        int status;
+        const char* shows;
+    };
+    const Case cases[] = {
+        {"--help", 0, "Usage: kameola [OPTION]... [--] [FILE]...\n"},
+        {"-h", 0, "Usage: kameola"},
+        {"--version", 0, "kameola " KAMEOLA_VERSION "\n"},
+        {"-V", 0, "kameola " KAMEOLA_VERSION "\n"},
+        {"-platform offscreen --no-such-option 2>&1", 2, "kameola: unknown option '--no-such-option'\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const std::string command =
+            std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ") + KAMEOLA_PROGRAM + " " + c.args + " </dev/null";
+        std::FILE* pipe = ::popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string out;
+        char buffer[4096];
+        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+            out.append(buffer, n);
+        const int status = ::pclose(pipe);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), c.status);
+        EXPECT_NE(out.find(c.shows), std::string::npos) << out;
+    }
+    const std::string help = CommandLineHelp();
+    for (const char* part : {"--help", "--version", "-platform", "-style", "FILE"})
+        EXPECT_NE(help.find(part), std::string::npos) << part;
+}
+
+// A name that is not UTF-8 (CP932 bytes from an unpacked archive) is listed with U+FFFD
+// where a byte is not UTF-8, and the run is given its bytes, from the command line or a drop.
+TEST_F(CommandLine, NamesThatAreNotUtf8KeepTheirBytes)
+{
+    const std::string name = "\x83\x65\x83\x58\x83\x67 100%.jpg";  // テスト in CP932
+    const std::string path = dir.path().toStdString() + "/" + name;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "xyz", 3), 3);
+    ::close(fd);
+
+    Start({name});
+    QMimeData data;  // what a file manager puts in a drop
+    data.setData(QStringLiteral("text/uri-list"),
+                 "# a comment line\r\nfile://" + QByteArray::fromStdString(dir.path().toStdString()).toPercentEncoding("/")
+                     + "/%83e%83X%83g%20100%25.jpg\r\n");
+    QDragEnterEvent enter(QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &drop);
+    QCoreApplication::sendPostedEvents();
+
+    EXPECT_TRUE(services.boxes.empty());
+    const QString shown = dir.path() + "/\uFFFDe\uFFFDX\uFFFDg 100%.jpg";
+    EXPECT_EQ(Rows(), (QStringList{shown, shown}));
+    const GalleryJob job = form.GatherJob();
+    ASSERT_EQ(job.Entries.size(), 2u);
+    EXPECT_EQ(job.Entries[0].Path, path);
+    EXPECT_EQ(job.Entries[1].Path, path);
 }

@@ -3,8 +3,11 @@
 
 #include "tests/app/QStringPrinter.h"
 #include "app/Services.h"
+#include "common/Errors.h"
 
+#include <QColorDialog>
 #include <QDialog>
+#include <QFileDialog>
 #include <QString>
 #include <QStringList>
 
@@ -22,14 +25,25 @@ struct Box {
     bool error = false;
 };
 
+// The text of the error box an exception ends in: its message with the full stop the box adds.
+inline QString ErrorBoxText(const Exception& error)
+{
+    return QString::fromStdString(WithFullStop(error.Message()));
+}
+
 class FakeServices : public Services {
 public:
     std::vector<Box> boxes;
     std::deque<MessageAnswer> answers;  // for Yes/No boxes; Yes when empty
-    std::optional<QStringList> pictures;  // what the picture dialog returns; cancelled when empty
+    std::optional<QStringList> pictures;  // what a picture dialog returns; cancelled when empty
     int pictureDialogs = 0;
     std::function<void(QFileDialog&)> onPictureDialog;  // looks at or changes the dialog shown
-    std::function<bool(TBrowseDialog&)> browse = [](TBrowseDialog&) { return false; };
+    // The folder chooser's answer: the chosen folder, or nothing when cancelled.
+    std::function<std::optional<QStringList>(QFileDialog&)> browse = [](QFileDialog&) {
+        return std::optional<QStringList>();
+    };
+    std::deque<std::optional<QColor>> colors;  // colour dialogs' answers; cancelled when empty
+    std::vector<QColor> colorStarts;           // the colour each colour dialog started at
     std::vector<QDialog*> modals;
     int busy = 0;
     int restored = 0;
@@ -58,14 +72,35 @@ public:
             onBusy();
     }
     void RestoreCursor() override { ++restored; }
-    std::optional<QStringList> ExecPictureDialog(QFileDialog& dialog) override
+    // Picture dialogs are told from the folder chooser's by their object name. The dialog
+    // ends as a real one does (the answer selected, finished emitted), without a modal loop.
+    std::optional<QStringList> ExecFileDialog(QFileDialog& dialog) override
     {
-        ++pictureDialogs;
-        if (onPictureDialog)
-            onPictureDialog(dialog);
-        return pictures;
+        std::optional<QStringList> answer;
+        if (dialog.objectName() == QLatin1String("OpenPictureDialog")) {
+            ++pictureDialogs;
+            if (onPictureDialog)
+                onPictureDialog(dialog);
+            answer = pictures;
+        } else {
+            answer = browse(dialog);
+        }
+        if (answer && !answer->isEmpty())
+            dialog.selectFile(answer->first());
+        static_cast<QDialog&>(dialog).done(answer ? QDialog::Accepted : QDialog::Rejected);
+        return answer;
     }
-    bool ExecBrowseDialog(TBrowseDialog& dialog) override { return browse(dialog); }
+    std::optional<QColor> ExecColorDialog(QColorDialog& dialog) override
+    {
+        colorStarts.push_back(dialog.currentColor());
+        std::optional<QColor> answer;
+        if (!colors.empty()) {
+            answer = colors.front();
+            colors.pop_front();
+        }
+        static_cast<QDialog&>(dialog).done(answer ? QDialog::Accepted : QDialog::Rejected);
+        return answer;
+    }
     void ExecModal(QDialog& dialog) override { modals.push_back(&dialog); }
 };
 

@@ -74,7 +74,8 @@ TEST(WindowLayout, MainWindowLabelsShowTheirWholeText)
 
 TEST(WindowLayout, StyleDialogLabelsShowTheirWholeText)
 {
-    TForm2 form;
+    FakeServices services;
+    TForm2 form(services);
     ExpectLabelsFit(form, {{"Label1", 64}, {"Label2", 12}, {"Label3", 36}, {"Label4", 92}});
 }
 

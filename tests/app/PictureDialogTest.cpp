@@ -1,22 +1,31 @@
-// Tests of the main window's picture dialog: a fresh dialog on each 追加 with the folder
-// and size carried over, where it first opens, and its completion list closing with it.
+// Tests of the picture dialogs: one builder for 追加 and 参照, a fresh dialog each time with
+// folder and size carried over, a size that fits the screen with whole columns, where the
+// dialog first opens, no settings file, and the completion list closing with the dialog.
 #include "app/PictureDialog.h"
 
 #include "app/Unit1.h"
+#include "app/Unit2.h"
 #include "tests/app/FakeServices.h"
+#include "widgets/FileDialogs.h"
 
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QCompleter>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -35,68 +44,242 @@ QString MakeFile(const QTemporaryDir& dir, const QString& name)
     return path;
 }
 
+// The names the dialog lists in folder as enabled (matching its filter), sorted; waits
+// until at least `count` are in, as the model lists the folder in the background.
+QStringList Listed(QFileDialog& dialog, const QString& folder, int count)
+{
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    EXPECT_NE(model, nullptr);
+    if (!model)
+        return {};
+    QStringList names;
+    [[maybe_unused]] const bool listed = QTest::qWaitFor([&] {
+        const QModelIndex root = model->index(folder);
+        names.clear();
+        for (int i = 0; i < model->rowCount(root); ++i) {
+            const QModelIndex index = model->index(i, 0, root);
+            if (model->flags(index) & Qt::ItemIsEnabled)
+                names << model->fileName(index);
+        }
+        return names.size() >= count;
+    }, 20000);
+    names.sort();
+    return names;
+}
+
+// Every file under the folder, as paths relative to it.
+QStringList FilesUnder(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
 } // namespace
 
-TEST(PictureDialog, EachAddOpensAFreshDialogInTheLastFolderAtTheLastSize)
+TEST(PictureDialog, EachAddOpensAFreshDialogInTheLastFolderAtTheLastSizeAndSoDoesBrowse)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString first = MakeFile(dir, QStringLiteral("first.jpg"));
     FakeServices services;
     TForm1 form(services);
+    TForm2 style(services, &form);
     auto* add = form.findChild<QPushButton*>(QStringLiteral("Button1"));
+    auto* browse = style.findChild<QPushButton*>(QStringLiteral("Button1"));
     ASSERT_NE(add, nullptr);
+    ASSERT_NE(browse, nullptr);
 
-    QFileDialog* firstDialog = nullptr;
+    const QSize opened = FitToScreen(kPictureDialogSize, form.screen());
+    const QSize resized = FitToScreen(QSize(1000, 640), form.screen()) - QSize(10, 10);
     services.onPictureDialog = [&](QFileDialog& dialog) {
-        firstDialog = &dialog;
-        EXPECT_GE(dialog.width(), kPictureDialogSize.width());
-        EXPECT_GE(dialog.height(), kPictureDialogSize.height());
-        // The user types a name, looks at a preview and makes the dialog larger.
+        EXPECT_EQ(dialog.size(), opened);
+        // The user types a name, looks at a preview and changes the dialog's size.
         dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(first);
         emit dialog.currentChanged(first);
-        dialog.resize(1000, 640);
+        dialog.resize(resized);
     };
     services.pictures = QStringList{first};
     add->click();
-    ASSERT_NE(firstDialog, nullptr);
+    ASSERT_EQ(services.pictureDialogs, 1);
 
     services.onPictureDialog = [&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QString());
         EXPECT_TRUE(dialog.findChild<QLabel*>(QStringLiteral("PicturePreview"))->pixmap().isNull());
         EXPECT_EQ(dialog.directory().absolutePath(), QDir(dir.path()).absolutePath());
-        EXPECT_EQ(dialog.size(), QSize(1000, 640));
-        EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFiles);
+        EXPECT_EQ(dialog.size(), resized);
     };
     services.pictures.reset();  // cancelled: nothing added, the size is still kept
     add->click();
-    EXPECT_EQ(services.pictureDialogs, 2);
+    // 参照 in the style dialog opens at the same size.
+    browse->click();
+    EXPECT_EQ(services.pictureDialogs, 3);
     // Nothing of a closed dialog stays behind.
     EXPECT_TRUE(form.findChildren<QFileDialog*>().isEmpty());
 }
 
-TEST(PictureDialog, FirstOpensWhereQtLastLookedElsePicturesElseHome)
+TEST(PictureDialog, BothKindsShowTheirOneFilterListPicturesInAnyCaseAndPreview)
 {
-    // HOME and the settings folders are this test's own.
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    QSettings qt(QSettings::UserScope, QStringLiteral("QtProject"));
-    qt.remove(QStringLiteral("FileDialog/lastVisited"));
-    qt.sync();
+    for (const char* name : {"a.jpg", "B.GIF", "c.Bmp", "d.JPG", "e.txt", "f.png"})
+        MakeFile(dir, QString::fromLatin1(name));
+    const QString picture = dir.filePath(QStringLiteral("preview.jpg"));
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(picture, "JPEG"));
+
+    const struct {
+        const PictureDialogKind& kind;
+        QFileDialog::FileMode mode;
+        QString filter;
+        QStringList shown;
+    } cases[] = {
+        {kAddPictures, QFileDialog::ExistingFiles, QStringLiteral("画像ファイル(*.JPG;*.GIF;*.BMP)"),
+         {"B.GIF", "a.jpg", "c.Bmp", "d.JPG", "preview.jpg"}},
+        {kBackgroundPicture, QFileDialog::AnyFile, QStringLiteral("画像ファイル(*.JPG;*.GIF)"),
+         {"B.GIF", "a.jpg", "d.JPG", "preview.jpg"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filter.toStdString());
+        std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr, c.kind, dir.path()));
+        EXPECT_EQ(dialog->objectName(), QStringLiteral("OpenPictureDialog"));
+        EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+        EXPECT_EQ(dialog->fileMode(), c.mode);
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_TRUE(dialog->isSizeGripEnabled());
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        ASSERT_EQ(types->count(), 1);
+        EXPECT_EQ(types->itemText(0), c.filter);
+        EXPECT_EQ(Listed(*dialog, dir.path(), int(c.shown.size())), c.shown);
+
+        auto* preview = dialog->findChild<QLabel*>(QStringLiteral("PicturePreview"));
+        ASSERT_NE(preview, nullptr);
+        emit dialog->currentChanged(picture);
+        EXPECT_FALSE(preview->pixmap().isNull());
+        EXPECT_LE(preview->pixmap().width(), 160);
+        emit dialog->currentChanged(dir.filePath(QStringLiteral("e.txt")));
+        EXPECT_TRUE(preview->pixmap().isNull());
+    }
+}
+
+// Run again with a 1920 x 1080 screen at scale 2 (960 x 540 in the windows' units).
+TEST(PictureDialog, OpensInsideTheScreenWithEveryColumnWhole)
+{
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    MakeFile(dir, QStringLiteral("とても長い名前の写真ファイル_2026年12月8日_夕方の海辺.jpg"));
+    MakeFile(dir, QStringLiteral("b.jpg"));
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+
+    QSize firstSize;
+    for (const PictureDialogKind* kind : {&kAddPictures, &kBackgroundPicture}) {
+        std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr, *kind, dir.path()));
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        ASSERT_EQ(Listed(*dialog, dir.path(), 2).size(), 2);
+        QTest::qWait(50);  // the columns are fitted once the list is in
+
+        EXPECT_TRUE(available.contains(dialog->frameGeometry())) << kind->filterText;
+        EXPECT_LE(dialog->width(), kPictureDialogSize.width());
+        if (!firstSize.isValid())
+            firstSize = dialog->size();
+        EXPECT_EQ(dialog->size(), firstSize) << kind->filterText;
+
+        auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        ASSERT_NE(details, nullptr);
+        const QModelIndex root = details->rootIndex();
+        ASSERT_EQ(details->model()->rowCount(root), 2);
+        const QFontMetrics metrics(details->font());
+        for (int column = 0; column < details->header()->count(); ++column) {
+            int widest = details->header()->sectionSizeHint(column);
+            for (int row = 0; row < 2; ++row) {
+                const QModelIndex index = details->model()->index(row, column, root);
+                widest = std::max(widest, metrics.horizontalAdvance(index.data().toString()));
+            }
+            EXPECT_GE(details->header()->sectionSize(column), widest)
+                << kind->filterText << " column " << column;
+        }
+        dialog->reject();
+    }
+}
+
+TEST(PictureDialog, FirstOpensWhereAFileDialogLastLookedThisRunElsePicturesElseHome)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    QDir(pictures).removeRecursively();
-
-    EXPECT_EQ(PictureStartFolder(QString()), QDir::homePath());
-    ASSERT_TRUE(QDir().mkpath(pictures));
-    EXPECT_EQ(PictureStartFolder(QString()), pictures);
-
-    qt.setValue(QStringLiteral("FileDialog/lastVisited"), QUrl::fromLocalFile(dir.path()).toString());
-    qt.sync();
-    EXPECT_EQ(PictureStartFolder(QString()), dir.path());
+    if (LastVisitedFolder().isEmpty()) {  // no dialog was confirmed before in this process
+        QDir(pictures).removeRecursively();
+        EXPECT_EQ(PictureStartFolder(QString()), QDir::homePath());
+        ASSERT_TRUE(QDir().mkpath(pictures));
+        EXPECT_EQ(PictureStartFolder(QString()), pictures);
+    }
+    // A dialog confirmed in a folder; then another one cancelled elsewhere.
+    FakeServices services;
+    for (const QString& folder : {dir.path(), QDir::rootPath()}) {
+        std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr, kAddPictures, folder));
+        if (folder == dir.path())
+            services.pictures = QStringList{dir.filePath(QStringLiteral("x.jpg"))};
+        else
+            services.pictures.reset();
+        services.ExecFileDialog(*dialog);
+    }
+    EXPECT_EQ(PictureStartFolder(QString()), QDir(dir.path()).absolutePath());
     // A folder that has gone since is passed over.
-    EXPECT_EQ(PictureStartFolder(dir.filePath(QStringLiteral("gone"))), dir.path());
+    EXPECT_EQ(PictureStartFolder(dir.filePath(QStringLiteral("gone"))), QDir(dir.path()).absolutePath());
     EXPECT_EQ(PictureStartFolder(QDir::homePath()), QDir::homePath());
     QDir(pictures).removeRecursively();
+}
+
+TEST(PictureDialog, QtsSettingsFileIsNeitherReadNorWrittenAndHistoryStaysInMemory)
+{
+    // HOME and the configuration folder are this test's own.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    ASSERT_TRUE(QDir().mkpath(config));
+    const QByteArray planted = "[FileDialog]\nhistory=file:///planted\nlastVisited=file:///planted\n"
+                               "shortcuts=file:///planted\nviewMode=List\n";
+    {
+        QFile file(config + QStringLiteral("/QtProject.conf"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(planted);
+    }
+    const QStringList homeBefore = FilesUnder(QDir::homePath());
+    const QStringList configBefore = FilesUnder(config);
+
+    FakeServices services;
+    services.pictures.reset();
+    QStringList history;
+    {
+        std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr, kAddPictures, dir.path()));
+        EXPECT_FALSE(dialog->history().contains(QStringLiteral("/planted")));
+        EXPECT_FALSE(dialog->sidebarUrls().contains(QUrl(QStringLiteral("file:///planted"))));
+        EXPECT_EQ(dialog->viewMode(), QFileDialog::Detail);
+        dialog->setDirectory(dir.filePath(QStringLiteral("sub")));
+        dialog->setSidebarUrls({QUrl::fromLocalFile(dir.path())});
+        history = dialog->history();
+        services.ExecFileDialog(*dialog);
+    }
+    ASSERT_TRUE(history.contains(dir.filePath(QStringLiteral("sub"))));
+    // The next dialog, also the folder chooser's, gets what the last one left.
+    std::unique_ptr<QFileDialog> next(CreatePictureDialog(nullptr, kBackgroundPicture));
+    EXPECT_EQ(next->history(), history);
+    EXPECT_EQ(next->sidebarUrls(), QList<QUrl>{QUrl::fromLocalFile(dir.path())});
+    next.reset();
+
+    QFile file(config + QStringLiteral("/QtProject.conf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), planted);
+    EXPECT_EQ(FilesUnder(config), configBefore);
+    EXPECT_EQ(FilesUnder(QDir::homePath()), homeBefore);
 }
 
 TEST(PictureDialog, ClosingTheDialogClosesItsCompletionList)
@@ -108,12 +291,14 @@ TEST(PictureDialog, ClosingTheDialogClosesItsCompletionList)
     // Closing by a typed name is tried on a real X server (tests/window); here Escape and
     // the close box.
     for (bool escape : {true, false}) {
-        std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr, dir.path()));
+        std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr, kAddPictures, dir.path()));
         dialog->show();
-        auto* completer = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->completer();
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* completer = name->completer();
         ASSERT_NE(completer, nullptr);
         // The folder is listed in the background: ask again until the list has names.
-        completer->setCompletionPrefix(dir.filePath(QStringLiteral("al")));
+        name->setText(dir.filePath(QStringLiteral("al")));
+        completer->setCompletionPrefix(name->text());
         for (int tries = 0; tries < 250 && !completer->popup()->isVisible(); ++tries) {
             completer->complete();
             QTest::qWait(20);

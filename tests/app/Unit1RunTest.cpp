@@ -2,53 +2,49 @@
 #include "app/Unit1.h"
 
 #include "app/ApplicationTitle.h"
-#include "tests/app/FakeServices.h"
+#include "tests/app/WindowFixture.h"
 #include "widgets/Gauges.h"
-#include "app/PictureDialog.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QImage>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QDeadlineTimer>
 #include <QTest>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace kameola;
+using kameola::testing::ErrorBoxText;
 using kameola::testing::FakeServices;
+using kameola::testing::WindowFixture;
 
 namespace {
 
-class GalleryRun : public ::testing::Test {
+class GalleryRun : public WindowFixture {
 protected:
     void SetUp() override
     {
-        SetApplicationTitle(QStringLiteral("Kameola"));
-        ASSERT_TRUE(dir.isValid());
+        WindowFixture::SetUp();
         QDir(dir.path()).mkdir("pics");
         QDir(dir.path()).mkdir("out");
         Edit("Edit1")->setText(dir.filePath("out") + "/");
     }
 
-    QLineEdit* Edit(const char* name) { return form.findChild<QLineEdit*>(QString::fromLatin1(name)); }
-    TGauge* Gauge() { return form.findChild<TGauge*>("Gauge1"); }
-    void Create() { form.findChild<QPushButton*>("Button3")->click(); }
+    QLineEdit* Edit(const char* name) { return Control<QLineEdit>(name); }
+    TGauge* Gauge() { return Control<TGauge>("Gauge1"); }
+    void Create() { Click("Button3"); }
 
     QString Picture(const QString& name, const QByteArray& content = "GIF89a")
     {
-        const QString path = dir.filePath("pics/" + name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
+        return MakeFile("pics/" + name, content);
     }
 
     QString Jpeg(const QString& name, int width, int height)
@@ -65,10 +61,6 @@ protected:
         QFile page(dir.filePath("out/index.htm"));
         return page.open(QIODevice::ReadOnly) ? page.readAll() : QByteArray();
     }
-
-    QTemporaryDir dir;
-    FakeServices services;
-    TForm1 form{services};
 };
 
 } // namespace
@@ -129,7 +121,7 @@ TEST_F(GalleryRun, AnEmptyListStopsWithTheRangeError)
 {
     Create();
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, "1 から 2147483647 の間の値でなければなりません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EInvalidOperation(1, 2147483647)));
     EXPECT_EQ(services.boxes[0].caption, "Kameola");
     EXPECT_TRUE(services.boxes[0].error);
     EXPECT_EQ(services.busy, services.restored);
@@ -146,6 +138,68 @@ TEST_F(GalleryRun, AnEmptyOutputFieldIsOnlyWarnedAbout)
     EXPECT_EQ(services.boxes[0].text, "出力先ディレクトリを指定してください");
     EXPECT_EQ(services.boxes[0].caption, "警告");
     EXPECT_EQ(services.busy, 0);
+}
+
+TEST_F(GalleryRun, AStopOnAnEntrySelectsTheRowItCameFromEvenAfterEdits)
+{
+    auto* list = form.findChild<QTreeWidget*>("ListView1");
+    const auto names = [list](bool selectedOnly) {
+        QStringList rows;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (!selectedOnly || list->topLevelItem(i)->isSelected())
+                rows << QFileInfo(list->topLevelItem(i)->text(0)).fileName();
+        return rows;
+    };
+    const auto rowNamed = [list](const QString& name) {
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (list->topLevelItem(i)->text(0).endsWith("/" + name))
+                return list->topLevelItem(i);
+        return static_cast<QTreeWidgetItem*>(nullptr);
+    };
+    struct Case {
+        const char* what;
+        bool broken;                              // bad.jpg stops the run
+        std::function<void()> duringRun;          // edits made while the run goes on
+        QStringList selected;                     // after the error box
+    };
+    const Case cases[] = {
+        {"rows moved and added: the same row, not the same index", true,
+         [&] {
+             delete list->takeTopLevelItem(0);  // bad.jpg moves up to index 0
+             form.AddEntry(Picture("new.gif"));
+             list->insertTopLevelItem(2, list->takeTopLevelItem(list->topLevelItemCount() - 1));
+         },
+         {"bad.jpg"}},
+        {"the row removed: the selection stays", true, [&] { delete rowNamed("bad.jpg"); }, {"ok.gif"}},
+        {"an error from no entry: the selection stays", false, [] {}, {"ok.gif"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        list->clear();
+        services.boxes.clear();
+        Edit("Edit4")->setText(c.broken ? "index.htm" : "no/such/folder/index.htm");
+        form.AddEntry(Picture("first.gif"));
+        if (c.broken)
+            form.AddEntry(Picture("bad.jpg", "not a JPEG at all"));
+        for (int i = 0; i < 40; ++i)
+            form.AddEntry(Picture(QStringLiteral("ok%1.gif").arg(i)));
+        form.AddEntry(Picture("ok.gif"));
+        rowNamed("ok.gif")->setSelected(true);
+        services.onBusy = c.duringRun;
+        form.show();
+        list->scrollToBottom();
+
+        Create();
+
+        ASSERT_EQ(services.boxes.size(), 1u);
+        EXPECT_TRUE(services.boxes[0].error);
+        EXPECT_EQ(names(true), c.selected);
+        if (QTreeWidgetItem* bad = rowNamed("bad.jpg"); bad && c.selected == QStringList{"bad.jpg"}) {
+            EXPECT_EQ(list->currentItem(), bad);
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(bad))) << "scrolled into view";
+        }
+    }
 }
 
 TEST_F(GalleryRun, ASecondClickDuringARunDoesNothingAndClosingStopsIt)
@@ -168,57 +222,4 @@ TEST_F(GalleryRun, ASecondClickDuringARunDoesNothingAndClosingStopsIt)
     EXPECT_FALSE(QFile::exists(dir.filePath("out/e.gif")));
     EXPECT_FALSE(form.RunInProgress());
     EXPECT_FALSE(form.isVisible());  // the window closed once the run had stopped
-}
-
-TEST(PictureDialog, ShowsTheOneFilterAndListsPicturesInAnyLetterCase)
-{
-    QTemporaryDir dir;
-    for (const char* name : {"a.jpg", "B.GIF", "c.Bmp", "d.JPG", "e.txt", "f.png"}) {
-        QFile file(dir.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-
-    std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr));
-    EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
-    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
-    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
-    auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
-    ASSERT_NE(types, nullptr);
-    ASSERT_EQ(types->count(), 1);
-    EXPECT_EQ(types->itemText(0), "画像ファイル(*.JPG;*.GIF;*.BMP)");
-
-    auto* model = dialog->findChild<QFileSystemModel*>();
-    ASSERT_NE(model, nullptr);
-    dialog->setDirectory(dir.path());
-    // The model lists the folder in the background; wait until the four pictures are in
-    // (or give up after a generous while, which fails the test).
-    const auto listed = [&] {
-        const QModelIndex root = model->index(dir.path());
-        QStringList names;
-        for (int i = 0; i < model->rowCount(root); ++i) {
-            const QModelIndex index = model->index(i, 0, root);
-            if (model->flags(index) & Qt::ItemIsEnabled)
-                names << model->fileName(index);
-        }
-        return names;
-    };
-    QDeadlineTimer patience(20000);
-    while (listed().size() < 4 && !patience.hasExpired())
-        QTest::qWait(20);
-    QStringList shown = listed();
-    shown.sort();
-    EXPECT_EQ(shown, (QStringList{"B.GIF", "a.jpg", "c.Bmp", "d.JPG"}));
-
-    // The preview pane shows the current picture.
-    const QString picture = dir.filePath("preview.jpg");
-    QImage image(400, 300, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    ASSERT_TRUE(image.save(picture, "JPEG"));
-    auto* preview = dialog->findChild<QLabel*>("PicturePreview");
-    ASSERT_NE(preview, nullptr);
-    emit dialog->currentChanged(picture);
-    EXPECT_FALSE(preview->pixmap().isNull());
-    EXPECT_LE(preview->pixmap().width(), 160);
-    emit dialog->currentChanged(dir.filePath("e.txt"));
-    EXPECT_TRUE(preview->pixmap().isNull());
 }

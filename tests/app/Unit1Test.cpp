@@ -4,13 +4,15 @@
 #include "app/ApplicationTitle.h"
 #include "widgets/BrowsDlg.h"
 #include "common/Errors.h"
-#include "tests/app/FakeServices.h"
+#include "tests/app/WindowFixture.h"
 #include "widgets/Gauges.h"
 #include "app/Unit2.h"
 #include "app/UpDown.h"
 
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,55 +32,14 @@
 #include <unistd.h>
 
 using namespace kameola;
+using kameola::testing::ErrorBoxText;
 using kameola::testing::FakeServices;
+using kameola::testing::WindowFixture;
 
 namespace {
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public WindowFixture {
 protected:
-    void SetUp() override
-    {
-        SetApplicationTitle(QStringLiteral("Kameola"));
-        ASSERT_TRUE(dir.isValid());
-    }
-
-    template <class W = QWidget>
-    W* Control(const char* name)
-    {
-        W* widget = form.findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-
-    QTreeWidget* List() { return Control<QTreeWidget>("ListView1"); }
-    void Click(const char* button) { Control<QPushButton>(button)->click(); }
-
-    QString MakeFile(const QString& name, const QByteArray& content = "data")
-    {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
-    }
-
-    QStringList Rows(int column = 0)
-    {
-        QStringList rows;
-        for (int i = 0; i < List()->topLevelItemCount(); ++i)
-            rows << List()->topLevelItem(i)->text(column);
-        return rows;
-    }
-
-    QStringList SelectedRows()
-    {
-        QStringList rows;
-        for (int i = 0; i < List()->topLevelItemCount(); ++i)
-            if (List()->topLevelItem(i)->isSelected())
-                rows << List()->topLevelItem(i)->text(0);
-        return rows;
-    }
-
     // Lists files named P, Q, R, S and selects the given ones.
     void ListPQRS(const QStringList& selected)
     {
@@ -97,26 +58,6 @@ protected:
             names << QFileInfo(path).fileName();
         return names;
     }
-
-    void Drop(const QStringList& paths)
-    {
-        QList<QUrl> urls;
-        for (const QString& path : paths)
-            urls << QUrl::fromLocalFile(path);
-        QMimeData data;
-        data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&form, &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&form, &drop);
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-
-    QTemporaryDir dir;
-    FakeServices services;
-    TForm1 form{services};
 };
 
 } // namespace
@@ -252,6 +193,31 @@ TEST_F(MainWindow, AddEntryListsThePathWithItsTrueSize)
     EXPECT_EQ(Rows(1).last(), "3221225472");
 }
 
+TEST_F(MainWindow, ListColumnsShowWholeSizesAndTheNameOfADeepPath)
+{
+    const QString deep = dir.filePath(QString("folder/").repeated(30) + "末尾の名前.jpg");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(deep).path()));
+    QFile file(deep);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(3LL << 30));  // sparse: no disk used
+    file.close();
+    const auto columns = [this] { return std::pair(List()->columnWidth(0), List()->columnWidth(1)); };
+
+    form.AddEntry(MakeFile("small.jpg"));
+    EXPECT_EQ(columns(), std::pair(400, 70)) << "a short size keeps the widths";
+    form.AddEntry(deep);
+    const QFontMetrics metrics(List()->font());
+    const int sizeWidth = metrics.horizontalAdvance(QStringLiteral("3221225472"));
+    EXPECT_GT(List()->columnWidth(1), sizeWidth + 4) << "the size column grows for ten digits";
+    EXPECT_EQ(List()->columnWidth(0) + List()->columnWidth(1), 470) << "taken from the name column";
+    EXPECT_EQ(List()->textElideMode(), Qt::ElideMiddle);  // the file name stays in sight
+    EXPECT_EQ(List()->topLevelItem(1)->toolTip(0), deep);
+
+    List()->topLevelItem(1)->setSelected(true);
+    Click("Button2");
+    EXPECT_EQ(columns(), std::pair(400, 70)) << "back once the long size is gone";
+}
+
 TEST_F(MainWindow, AddEntryRefusesWhatCannotBeReadAsAFile)
 {
     const QString missing = dir.filePath("missing.jpg");
@@ -265,7 +231,7 @@ TEST_F(MainWindow, AddEntryRefusesWhatCannotBeReadAsAFile)
             form.AddEntry(path);
             ADD_FAILURE() << path.toStdString() << " was added";
         } catch (const EFOpenError& e) {
-            EXPECT_EQ(e.Message(), "ファイル " + path.toStdString() + " は開けません");
+            EXPECT_EQ(e.Message(), EFOpenError(path.toStdString()).Message());
         }
     }
     if (lockHolds) {
@@ -288,7 +254,7 @@ TEST_F(MainWindow, AddThroughThePictureDialogStopsAtTheFirstFailure)
     Click("Button1");
     EXPECT_EQ(Rows(), QStringList{a});
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, "ファイル " + missing + " は開けません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EFOpenError(missing.toStdString())));
     EXPECT_EQ(services.boxes[0].caption, "Kameola");
     EXPECT_TRUE(services.boxes[0].error);
 }
@@ -311,7 +277,7 @@ TEST_F(MainWindow, DroppingAFolderShowsTheOpenErrorAndAddsNothing)
     Drop({dir.path()});
     EXPECT_EQ(List()->topLevelItemCount(), 0);
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, "ファイル " + dir.path() + " は開けません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EFOpenError(dir.path().toStdString())));
     EXPECT_EQ(services.boxes[0].caption, "Kameola");
     EXPECT_TRUE(services.boxes[0].error);
 }
@@ -324,7 +290,7 @@ TEST_F(MainWindow, DroppingThreeFilesStopsAtTheOneThatCannotBeOpened)
     Drop({first, second, third});
     EXPECT_EQ(Rows(), QStringList{first});
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].text, "ファイル " + second + " は開けません.");
+    EXPECT_EQ(services.boxes[0].text, ErrorBoxText(EFOpenError(second.toStdString())));
 }
 
 TEST_F(MainWindow, LongDroppedPathsAreNotCut)
@@ -479,23 +445,19 @@ TEST_F(MainWindow, BrowseSetsTheOutputFolderAndEndsItWithASlash)
 {
     auto* output = Control<QLineEdit>("Edit1");
     QString chooserCaption;
-    services.browse = [&](TBrowseDialog& dialog) {
-        chooserCaption = dialog.Caption();
-        dialog.SetDirectory("/srv/web");
-        return true;
+    services.browse = [&](QFileDialog& dialog) {
+        chooserCaption = dialog.windowTitle();
+        return std::optional<QStringList>(QStringList{"/srv/web"});
     };
     Click("Button4");
     EXPECT_EQ(chooserCaption, "出力先ディレクトリの設定");
     EXPECT_EQ(output->text(), "/srv/web/");
 
-    services.browse = [](TBrowseDialog& dialog) {
-        dialog.SetDirectory("/");
-        return true;
-    };
+    services.browse = [](QFileDialog&) { return std::optional<QStringList>(QStringList{"/"}); };
     Click("Button4");
     EXPECT_EQ(output->text(), "/");
 
-    services.browse = [](TBrowseDialog&) { return false; };
+    services.browse = [](QFileDialog&) { return std::optional<QStringList>(); };
     const std::pair<const char*, const char*> cancelled[] = {
         {"", "/"}, {"/out", "/out/"}, {"/out/", "/out/"}, {"/写真/表", "/写真/表/"}, {"/ソ", "/ソ/"}};
     for (const auto& [before, after] : cancelled) {
@@ -507,7 +469,7 @@ TEST_F(MainWindow, BrowseSetsTheOutputFolderAndEndsItWithASlash)
 
 TEST_F(MainWindow, StyleButtonShowsTheStyleDialogModally)
 {
-    TForm2 styleDialog(&form);
+    TForm2 styleDialog(services, &form);
     form.SetStyleDialog(&styleDialog);
     Click("Button7");
     ASSERT_EQ(services.modals.size(), 1u);

@@ -1,7 +1,10 @@
 // Tests of the style dialog: layout, keyboard, colour, font and picture choices, placement.
 #include "app/Unit2.h"
 
+#include "app/ApplicationTitle.h"
 #include "app/Fonts.h"
+#include "common/Errors.h"
+#include "tests/app/FakeServices.h"
 #include "gallery/DefaultFace.h"
 
 #include <QApplication>
@@ -10,6 +13,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,34 +27,15 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "app/Services.h"
 #include "tests/ModalHelper.h"
+#include "tests/app/FakeServices.h"
 
 using namespace kameola;
 using kameola::test::WhenModal;
+using kameola::testing::FakeServices;
 
 namespace {
-
-// Scripted choosers: each call pops the next answer and records the starting colour.
-struct ScriptedChoosers {
-    std::vector<std::optional<Color>> colors;
-    std::vector<std::optional<QString>> pictures;
-    std::vector<Color> starts;
-
-    StyleChoosers Make()
-    {
-        return {[this](Color start, QWidget*) {
-                    starts.push_back(start);
-                    auto answer = colors.front();
-                    colors.erase(colors.begin());
-                    return answer;
-                },
-                [this](QWidget*) {
-                    auto answer = pictures.front();
-                    pictures.erase(pictures.begin());
-                    return answer;
-                }};
-    }
-};
 
 template <class T>
 T* Child(const QWidget& form, const char* name)
@@ -64,7 +49,8 @@ T* Child(const QWidget& form, const char* name)
 
 TEST(Unit2Test, WindowControlsAndTabOrder)
 {
-    TForm2 form;
+    FakeServices services;
+    TForm2 form(services);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("HTMLの設定"));
     EXPECT_EQ(form.minimumSize(), QSize(376, 151));
     EXPECT_EQ(form.maximumSize(), QSize(376, 151));
@@ -91,7 +77,8 @@ TEST(Unit2Test, WindowControlsAndTabOrder)
 
 TEST(Unit2Test, StartsWithDefaultStyleAndTheJapaneseFaces)
 {
-    TForm2 form;
+    FakeServices services;
+    TForm2 form(services);
     auto* fontList = Child<QComboBox>(form, "FontList");
     const QStringList listed = JapaneseTypefaces();
     ASSERT_EQ(fontList->count(), listed.size());
@@ -115,7 +102,8 @@ TEST(Unit2Test, StartsWithDefaultStyleAndTheJapaneseFaces)
 
 TEST(Unit2Test, OnlyUserFontSelectionsChangeTheStyle)
 {
-    TForm2 form;
+    FakeServices services;
+    TForm2 form(services);
     auto* fontList = Child<QComboBox>(form, "FontList");
     if (fontList->count() < 1)
         GTEST_SKIP() << "no Japanese face installed";
@@ -136,28 +124,27 @@ TEST(Unit2Test, OnlyUserFontSelectionsChangeTheStyle)
 
 TEST(Unit2Test, ColourChoicesUpdateStylePreviewAndFlag)
 {
-    TForm2 form;
-    ScriptedChoosers script;
-    form.SetChoosers(script.Make());
+    FakeServices services;
+    TForm2 form(services);
     auto* memo = Child<QTextEdit>(form, "Memo1");
     const QPalette initial = memo->palette();
 
     // Cancelled: nothing changes.
-    script.colors = {std::nullopt, std::nullopt};
+    services.colors = {std::nullopt, std::nullopt};
     QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
     QTest::mouseClick(Child<QPushButton>(form, "Button3"), Qt::LeftButton);
     EXPECT_FALSE(form.Style().StyleChanged);
     EXPECT_EQ(memo->palette(), initial);
-    EXPECT_EQ(script.starts, (std::vector<Color>{0x000000, 0xFFFFFF}));  // black text, white background
+    EXPECT_EQ(services.colorStarts, (std::vector<QColor>{Qt::black, Qt::white}));  // black text, white background
 
     // Confirming black unchanged still counts as a choice.
-    script.colors = {Color{0x000000}};
+    services.colors = {QColor(Qt::black)};
     QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
     EXPECT_TRUE(form.Style().StyleChanged);
     EXPECT_EQ(form.Style().TextColor, 0x000000u);
 
     // Red text, then a blue background: both reach the preview and the style.
-    script.colors = {Color{0x0000FF}, Color{0xFF0000}};
+    services.colors = {QColor(Qt::red), QColor(Qt::blue)};
     QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
     EXPECT_EQ(memo->palette().color(QPalette::Text), QColor(Qt::red));
     QTest::mouseClick(Child<QPushButton>(form, "Button3"), Qt::LeftButton);
@@ -166,20 +153,20 @@ TEST(Unit2Test, ColourChoicesUpdateStylePreviewAndFlag)
     const PageStyle style = form.Style();
     EXPECT_EQ(style.TextColor, 0x0000FFu);
     EXPECT_EQ(style.BackgroundColor, 0xFF0000u);
-    EXPECT_EQ(script.starts.back(), 0xFFFFFFu);  // started from the colour held before
+    EXPECT_EQ(services.colorStarts.back(), QColor(Qt::white));  // started from the colour held before
 }
 
 TEST(Unit2Test, PictureChoiceFillsTheFieldWithoutTouchingTheFlag)
 {
-    TForm2 form;
-    ScriptedChoosers script;
-    form.SetChoosers(script.Make());
+    FakeServices services;
+    TForm2 form(services);
     auto* edit = Child<QLineEdit>(form, "Edit1");
 
-    script.pictures = {QStringLiteral("/pics/背景.JPG"), std::nullopt};
+    services.pictures = QStringList{QStringLiteral("/pics/背景.JPG")};
     QTest::mouseClick(Child<QPushButton>(form, "Button1"), Qt::LeftButton);
     EXPECT_EQ(edit->text(), QStringLiteral("/pics/背景.JPG"));
     EXPECT_FALSE(form.Style().StyleChanged);
+    services.pictures.reset();
     QTest::mouseClick(Child<QPushButton>(form, "Button1"), Qt::LeftButton);  // cancelled
     EXPECT_EQ(form.Style().BackgroundImage, "/pics/背景.JPG");
 
@@ -190,10 +177,9 @@ TEST(Unit2Test, PictureChoiceFillsTheFieldWithoutTouchingTheFlag)
 
 TEST(Unit2Test, ModalShowingFocusKeysAndClosingKeepEverything)
 {
-    TForm2 form;
-    ScriptedChoosers script;
-    form.SetChoosers(script.Make());
-    script.colors = {Color{0x0000FF}};
+    FakeServices services;
+    TForm2 form(services);
+    services.colors = {QColor(Qt::red)};
 
     // Opens with 設定完了 focused; Enter in the picture field clicks nothing; the close box
     // (a close request) keeps the choice made meanwhile.
@@ -239,7 +225,8 @@ TEST(Unit2Test, ModalShowingFocusKeysAndClosingKeepEverything)
 
 TEST(Unit2Test, FirstShownCentredThenWhereItWasLast)
 {
-    TForm2 form;
+    FakeServices services;
+    TForm2 form(services);
     form.show();
     const QRect desk = form.screen()->availableGeometry();
     EXPECT_LE((form.geometry().center() - desk.center()).manhattanLength(), 4);
@@ -251,72 +238,106 @@ TEST(Unit2Test, FirstShownCentredThenWhereItWasLast)
     form.hide();
 }
 
-TEST(Unit2Test, DefaultColourChooserStartsAtTheColourAndConvertsTheAnswer)
+TEST(Unit2Test, RealColourDialogStartsAtTheColourAndConvertsTheAnswer)
 {
-    const StyleChoosers choosers = DefaultStyleChoosers();
-    WhenModal([](QWidget* modal) {
+    QtServices services;
+    TForm2 form(services);
+    form.show();
+    auto* button3 = Child<QPushButton>(form, "Button3");
+    bool checked = false;
+    WhenModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<QColorDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->currentColor(), QColor(0x56, 0x34, 0x12));
-        dialog->setCurrentColor(QColor(0, 0, 255));
+        EXPECT_EQ(dialog->currentColor(), QColor(Qt::white));
+        dialog->setCurrentColor(QColor(0x12, 0x34, 0x56));
         dialog->accept();
+        checked = true;
     });
-    EXPECT_EQ(choosers.ChooseColor(0x123456, nullptr), std::optional<Color>(0xFF0000));
+    QTest::mouseClick(button3, Qt::LeftButton);
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(form.Style().BackgroundColor, 0x563412u);
 
     WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
-    EXPECT_EQ(choosers.ChooseColor(0x123456, nullptr), std::nullopt);
+    QTest::mouseClick(button3, Qt::LeftButton);
+    EXPECT_EQ(form.Style().BackgroundColor, 0x563412u);
+    form.hide();
 }
 
-TEST(Unit2Test, DefaultPictureDialogFiltersJpegAndGifInAnyCaseAndPreviews)
+// The preview follows the chosen face and colours whatever style sheet or palette the
+// application has; until then it shows the edit colours the application gives it.
+TEST(Unit2Test, PreviewFollowsTheChoicesUnderAnyStyle)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QImage image(40, 20, QImage::Format_RGB32);
-    image.fill(Qt::green);
-    for (const char* name : {"a.jpg", "c.Jpg", "d.png"})
-        ASSERT_TRUE(image.save(dir.filePath(QLatin1String(name)), "JPEG"));
-    ASSERT_TRUE(image.save(dir.filePath(QStringLiteral("B.GIF")), "GIF") ||
-                QFile(dir.filePath(QStringLiteral("a.jpg"))).copy(dir.filePath(QStringLiteral("B.GIF"))));
+    struct Case {
+        const char* what;
+        QString styleSheet;
+        QColor editBackground;  // what the preview shows before a colour is confirmed
+    };
+    const Case cases[] = {
+        {"dark style sheet", "QTextEdit { color: #eeeeee; background-color: #202020; font-family: \"Serif\" }",
+         QColor(0x20, 0x20, 0x20)},
+        {"dark palette", QString(), QColor(0x30, 0x30, 0x30)},
+    };
+    const QPalette oldPalette = QApplication::palette();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QPalette dark = oldPalette;
+        dark.setColor(QPalette::Base, QColor(0x30, 0x30, 0x30));
+        dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+        QApplication::setPalette(c.styleSheet.isEmpty() ? dark : oldPalette);
+        qApp->setStyleSheet(c.styleSheet);
+        {
+            FakeServices services;
+            TForm2 form(services);
+            form.show();
+            auto* memo = Child<QTextEdit>(form, "Memo1");
+            const auto background = [memo] {
+                return memo->viewport()->grab().toImage().pixelColor(memo->viewport()->width() - 3,
+                                                                     memo->viewport()->height() - 3);
+            };
+            EXPECT_EQ(background(), c.editBackground);
 
-    const StyleChoosers choosers = DefaultStyleChoosers();
-    QStringList shown;
-    bool previewed = false;
-    WhenModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
-        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-        ASSERT_NE(types, nullptr);
-        EXPECT_EQ(types->count(), 1);
-        EXPECT_EQ(types->currentText(), QStringLiteral("画像ファイル(*.JPG;*.GIF)"));
+            auto* fontList = Child<QComboBox>(form, "FontList");
+            if (fontList->count() > 0) {
+                fontList->setCurrentIndex(-1);
+                fontList->setFocus();
+                QTest::keyClick(fontList, Qt::Key_Down);
+                memo->ensurePolished();
+                EXPECT_EQ(memo->font().family(), fontList->itemText(0));
+                EXPECT_EQ(QFontInfo(memo->font()).family(), QFontInfo(QFont(fontList->itemText(0))).family());
+            }
+            EXPECT_EQ(background(), c.editBackground) << "a face alone keeps the colours";
 
-        auto* model = dialog->findChild<QFileSystemModel*>();
-        ASSERT_NE(model, nullptr);
-        dialog->setDirectory(dir.path());
-        const QModelIndex root = model->index(dir.path());
-        EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(root) >= 3; }));
-        for (int i = 0; i < model->rowCount(root); ++i) {
-            const QModelIndex index = model->index(i, 0, root);
-            // Filtered-out names stay in the model but are disabled or hidden.
-            if (model->flags(index) & Qt::ItemIsEnabled)
-                shown << model->fileName(index);
+            services.colors = {QColor(Qt::red)};  // red text: the white background comes with it
+            QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
+            EXPECT_EQ(background(), QColor(Qt::white));
+            services.colors = {QColor(Qt::blue)};
+            QTest::mouseClick(Child<QPushButton>(form, "Button3"), Qt::LeftButton);
+            EXPECT_EQ(background(), QColor(Qt::blue));
+            const QImage shown = memo->viewport()->grab().toImage();
+            bool redText = false;
+            for (int y = 0; y < shown.height() && !redText; ++y)
+                for (int x = 0; x < shown.width() && !redText; ++x)
+                    redText = shown.pixelColor(x, y).red() > 200 && shown.pixelColor(x, y).blue() < 80;
+            EXPECT_TRUE(redText) << "the text is drawn in the chosen colour";
         }
-        auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
-        ASSERT_NE(list, nullptr);
-        const QModelIndex picture = model->index(dir.filePath(QStringLiteral("a.jpg")));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(picture).center());
-        auto* preview = dialog->findChild<QLabel*>(QStringLiteral("PicturePreview"));
-        ASSERT_NE(preview, nullptr);
-        previewed = !preview->pixmap().isNull();
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    const std::optional<QString> chosen = choosers.ChoosePicture(nullptr);
-    ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(*chosen, dir.filePath(QStringLiteral("a.jpg")));
-    shown.sort();
-    EXPECT_EQ(shown, (QStringList{"B.GIF", "a.jpg", "c.Jpg"}));
-    EXPECT_TRUE(previewed);
+        qApp->setStyleSheet(QString());
+        QApplication::setPalette(oldPalette);
+    }
+}
 
-    WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
-    EXPECT_EQ(choosers.ChoosePicture(nullptr), std::nullopt);
+// An error in a handler ends at the command's edge as the main window's do: one error box.
+TEST(Unit2Test, HandlerErrorsGoToTheErrorBox)
+{
+    SetApplicationTitle(QStringLiteral("Kameola"));
+    struct FailingDialogs : FakeServices {
+        std::optional<QColor> ExecColorDialog(QColorDialog&) override { throw EFOpenError("/x/colours"); }
+        std::optional<QStringList> ExecFileDialog(QFileDialog&) override { throw EAbort(); }
+    } services;
+    TForm2 form(services);
+    QTest::mouseClick(Child<QPushButton>(form, "Button4"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(form, "Button1"), Qt::LeftButton);  // dropped silently
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].text, kameola::testing::ErrorBoxText(EFOpenError("/x/colours")));
+    EXPECT_TRUE(services.boxes[0].error);
+    EXPECT_FALSE(form.Style().StyleChanged);
 }

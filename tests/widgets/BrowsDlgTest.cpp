@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +20,11 @@ using kameola::test::WhenModal;
 namespace {
 
 const QString kCaption = QStringLiteral("出力先ディレクトリの設定");
+
+std::optional<QStringList> Chosen(const QString& folder)
+{
+    return QStringList{folder};
+}
 
 } // namespace
 
@@ -59,28 +63,24 @@ TEST(BrowsDlgTest, ConfirmSetsDirectoryAndNameAndCancelKeepsThem)
     chooser.SetCaption(kCaption);
     chooser.SetDirectory(out + QLatin1Char('/'));
     QString openedOn;
-    chooser.SetDialogRunner([&](QFileDialog& dialog) {
+    ASSERT_TRUE(chooser.Execute([&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), kCaption);
         EXPECT_EQ(dialog.fileMode(), QFileDialog::Directory);
         EXPECT_TRUE(dialog.testOption(QFileDialog::ShowDirsOnly));
         EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
         EXPECT_NE(dialog.windowModality(), Qt::NonModal);
         openedOn = dialog.directory().absolutePath();
-        dialog.setDirectory(out + QStringLiteral("/sub"));
-        return true;
-    });
-    ASSERT_TRUE(chooser.Execute());
+        return Chosen(out + QStringLiteral("/sub/"));
+    }));
     EXPECT_EQ(openedOn, out);
     EXPECT_EQ(chooser.Directory(), out + QStringLiteral("/sub"));
     EXPECT_EQ(chooser.DisplayName(), QStringLiteral("sub"));
 
     // The next use opens on the folder chosen; cancelling keeps both values.
-    chooser.SetDialogRunner([&](QFileDialog& dialog) {
+    EXPECT_FALSE(chooser.Execute([&](QFileDialog& dialog) {
         openedOn = dialog.directory().absolutePath();
-        dialog.setDirectory(tmp.path());
-        return false;
-    });
-    EXPECT_FALSE(chooser.Execute());
+        return std::optional<QStringList>();
+    }));
     EXPECT_EQ(openedOn, out + QStringLiteral("/sub"));
     EXPECT_EQ(chooser.Directory(), out + QStringLiteral("/sub"));
     EXPECT_EQ(chooser.DisplayName(), QStringLiteral("sub"));
@@ -93,48 +93,48 @@ TEST(BrowsDlgTest, RootAndTheFileSystemRoot)
     TBrowseDialog chooser;
     chooser.SetRoot(tmp.path());
     QString openedOn;
-    chooser.SetDialogRunner([&](QFileDialog& dialog) {
+    const auto chooseRoot = [&](QFileDialog& dialog) {
         openedOn = dialog.directory().absolutePath();
-        dialog.setDirectory(QStringLiteral("/"));
-        return true;
-    });
+        return Chosen(QStringLiteral("/"));
+    };
     // Without a Directory the tree starts at Root.
-    ASSERT_TRUE(chooser.Execute());
+    ASSERT_TRUE(chooser.Execute(chooseRoot));
     EXPECT_EQ(openedOn, QDir(tmp.path()).absolutePath());
     // "/" is chosen and reported as itself.
     EXPECT_EQ(chooser.Directory(), QStringLiteral("/"));
     EXPECT_EQ(chooser.DisplayName(), QStringLiteral("/"));
     // "/" stays "/" when opening again; a Root that is no folder is ignored.
     chooser.SetRoot(tmp.filePath(QStringLiteral("missing")));
-    ASSERT_TRUE(chooser.Execute());
+    ASSERT_TRUE(chooser.Execute(chooseRoot));
     EXPECT_EQ(openedOn, QStringLiteral("/"));
 }
 
-TEST(BrowsDlgTest, RootIsInTheSideBarOnlyWhileTheChooserIsOpen)
+TEST(BrowsDlgTest, RootIsTheWholeSideBarOnlyWhileTheChooserIsOpen)
 {
-    // Qt keeps the side bar of the user's file dialogs in its own settings file (under
-    // this test's XDG_CONFIG_HOME).
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
-    const QStringList userSidebar = {QUrl::fromLocalFile(QDir::rootPath()).toString(),
-                                     QUrl::fromLocalFile(tmp.path()).toString()};
-    {
-        QSettings settings(QSettings::UserScope, QStringLiteral("QtProject"));
-        settings.setValue(QStringLiteral("FileDialog/shortcuts"), userSidebar);
-    }
     QDir(tmp.path()).mkpath(QStringLiteral("root"));
+    const QList<QUrl> userSidebar = {QUrl::fromLocalFile(QDir::rootPath()),
+                                     QUrl::fromLocalFile(tmp.path())};
     TBrowseDialog chooser;
+    // The user's side bar, left by an earlier dialog this run.
+    EXPECT_FALSE(chooser.Execute([&](QFileDialog& dialog) {
+        dialog.setSidebarUrls(userSidebar);
+        dialog.reject();
+        return std::optional<QStringList>();
+    }));
     chooser.SetRoot(tmp.filePath(QStringLiteral("root")));
     QList<QUrl> shown;
-    chooser.SetDialogRunner([&](QFileDialog& dialog) {
+    const auto cancel = [&](QFileDialog& dialog) {
         shown = dialog.sidebarUrls();
-        return false;
-    });
-    EXPECT_FALSE(chooser.Execute());
+        dialog.reject();
+        return std::optional<QStringList>();
+    };
+    EXPECT_FALSE(chooser.Execute(cancel));
     EXPECT_EQ(shown, QList<QUrl>{QUrl::fromLocalFile(tmp.filePath(QStringLiteral("root")))});
-
-    QSettings settings(QSettings::UserScope, QStringLiteral("QtProject"));
-    EXPECT_EQ(settings.value(QStringLiteral("FileDialog/shortcuts")).toStringList(), userSidebar);
+    chooser.SetRoot(QString());
+    EXPECT_FALSE(chooser.Execute(cancel));
+    EXPECT_EQ(shown, userSidebar);
 }
 
 TEST(BrowsDlgTest, RealDialogIsModalClosesOnEscapeAndConfirms)

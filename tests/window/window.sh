@@ -63,12 +63,31 @@ alive() {
   kill -0 "$pid" 2>/dev/null || fail "the program ended $1"
 }
 
+# Types a folder's path and Return in the open picture dialog: the folder opens, the dialog
+# stays and no completion list is left over it.
+open_typed_folder() {
+  xdotool type --delay 20 "$1"
+  sleep 1
+  [ -n "$("$bindir/x11_shown_popups")" ] || fail "no completion list opened while typing $1"
+  xdotool key Return
+  sleep 1
+  [ -n "$(xdotool search --onlyvisible --name '^開く$' 2>/dev/null)" ] || fail "the picture dialog closed on the folder $1"
+  no_popups "opening the typed folder $1"
+}
+
+# Adds $1 through 追加 by its typed name ($3: the folder to open first by its typed path,
+# after which the name is typed alone).
 add_by_typing() {
   click "$main" 117 220                                   # 追加
   dialog=$(wait_window '^開く$') || fail "追加 showed no dialog"
   sleep 1
   import -window root "$shot-picture-dialog-$2.png"
-  xdotool type --delay 20 "$1"
+  if [ -n "${3:-}" ]; then
+    open_typed_folder "$3"
+    xdotool type --delay 20 "$(basename "$1")"
+  else
+    xdotool type --delay 20 "$1"
+  fi
   sleep 1
   # The completion list must be up, or the check after closing would prove nothing.
   [ -n "$("$bindir/x11_shown_popups")" ] || fail "no completion list opened while typing $1"
@@ -89,7 +108,8 @@ scenario_add_by_typing() {
   click "$main" 290 254                                   # 出力先ディレクトリ
   xdotool type --delay 10 "$out"
 
-  add_by_typing "$pics/first.jpg" 1
+  convert -size 64x48 xc:green "$pics/firsts.jpg"          # so that the name completes
+  add_by_typing "$pics/first.jpg" 1 "$pics"
   import -window root "$shot-after-adding.png"
   no_popups "adding by a typed name"
 
@@ -104,7 +124,12 @@ scenario_add_by_typing() {
   click "$main" 469 220
   wait_window '^確認$' >/dev/null || fail "作成 asked nothing the second time"
   xdotool key Return                                      # Yes: create the folder
-  wait_window '^結果報告$' >/dev/null || fail "the run did not report completion"
+  report=$(wait_window '^結果報告$') || fail "the run did not report completion"
+  sleep 0.5
+  import -window root "$shot-report.png"
+  # Wide enough that the frame's buttons leave the caption whole.
+  report_width=$(xdotool getwindowgeometry "$report" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+  [ "${report_width:-0}" -ge 220 ] || fail "the 結果報告 box is ${report_width}px wide"
   xdotool key Return
   wait_gone '^結果報告$' || fail "the completion notice stayed"
 
@@ -129,6 +154,24 @@ scenario_add_by_typing() {
     alive "after 参照 with the output field $round"
     no_popups "the folder chooser ($round)"
   done
+
+  # A folder typed into the folder chooser and taken with Return.
+  mkdir -p "$HOME/web/typed"
+  click "$main" 484 254
+  wait_window '出力先ディレクトリの設定' >/dev/null || fail "参照 showed no folder chooser (typed)"
+  sleep 0.5
+  xdotool type --delay 20 "$HOME/web/typ"
+  sleep 1
+  [ -n "$("$bindir/x11_shown_popups")" ] || fail "no completion list opened in the folder chooser"
+  xdotool type --delay 20 "ed"
+  xdotool key Return
+  sleep 0.5
+  if xdotool search --onlyvisible --name '出力先ディレクトリの設定' >/dev/null 2>&1; then
+    no_popups "opening the folder typed into the folder chooser"
+    xdotool key Return                                    # the folder shown is chosen
+  fi
+  wait_gone '出力先ディレクトリの設定' || fail "the folder chooser stayed after a typed folder"
+  no_popups "choosing the folder typed into the folder chooser"
 }
 
 scenario_style_dialog() {
@@ -163,6 +206,9 @@ inner() {
   status=$?
   [ -n "${wmpid:-}" ] && kill "$wmpid" 2>/dev/null
   [ "$status" -eq 0 ] || fail "the program ended with status $status"
+  # No stored state: no settings file of Qt's dialogs anywhere under home or config.
+  leftovers=$(find "$HOME" "${XDG_CONFIG_HOME:-$HOME/.config}" -name 'QtProject.conf' 2>/dev/null)
+  [ -z "$leftovers" ] || fail "Qt's settings file was written: $leftovers"
   echo "passed; pictures in $outdir"
 }
 
