@@ -17,8 +17,8 @@ const char* const UsageText =
     "                   [--width N] [--small] [--names] [--numbers] [--link]\n"
     "                   [--font FACE] [--text-color RRGGBB]\n"
     "                   [--background-color RRGGBB] [--background-image PATH]\n"
-    "                   [--jobs N] [--keep-going] [--quiet] [--files-from LIST]\n"
-    "                   [FILE...]\n"
+    "                   [--jobs N] [--keep-going] [--update] [--quiet]\n"
+    "                   [--files-from LIST] [FILE...]\n"
     "       kameola-cli --help | --version\n";
 
 const char* const TryHelpText = "Try 'kameola-cli --help' for more information.";
@@ -58,6 +58,7 @@ std::vector<OptionHelp> OptionHelps()
         {"-j, --jobs N", "Number of threads that read and shrink pictures, " + RangeText(kJobsRange) +
                              "; the files written are the same for any number (default: one per CPU the program may use, within its cgroup's CPU quota)."},
         {"-k, --keep-going", "Leave a file that fails out of the page, report it and go on with the rest; the exit status is 1 at the end, and when every file fails no page is written (default: off, the first failure stops the run)."},
+        {"-u, --update", "Redo only what changed: a small image or BMP conversion already in the output folder is kept when it is not older than its FILE and its JPEG header shows the size this run would write (for a small image also the FILE's progressive or baseline form); a copy is replaced, whole, when its FILE is newer; everything else is done as without --update and the page is always written. A file whose outputs are all kept is not decoded, only its header is read, so a damaged stream whose outputs are up to date goes unnoticed (default: off)."},
         {"-q, --quiet", "Print errors only: no progress bar, no summary, no warning about a copy skipped because its target exists (default: off)."},
         {"--files-from LIST", "Also read FILEs from LIST, one path a line, after those given as arguments; - reads standard input (default: none)."},
         {"-h, --help", "Print this help and exit."},
@@ -190,6 +191,7 @@ const option kLongOptions[] = {
     {"background-image", required_argument, nullptr, kBackgroundImage},
     {"jobs", required_argument, nullptr, 'j'},
     {"keep-going", no_argument, nullptr, 'k'},
+    {"update", no_argument, nullptr, 'u'},
     {"quiet", no_argument, nullptr, 'q'},
     {"files-from", required_argument, nullptr, kFilesFrom},
     {"help", no_argument, nullptr, 'h'},
@@ -199,7 +201,7 @@ const option kLongOptions[] = {
 
 // Leading ":" reports a missing value apart from an unknown option; "+" would stop at
 // the first FILE, so options may follow FILEs as with other tools.
-const char* const kShortOptions = ":o:j:kqhV";
+const char* const kShortOptions = ":o:j:kuqhV";
 
 // The name an option was given by, for messages: "--jobs" or "-j".
 std::string OptionName(int code, const char* given)
@@ -236,6 +238,91 @@ std::string HelpText()
     return text;
 }
 
+namespace {
+
+// Settles an option that shapes the page; false when code is another option.
+bool ApplyPageOption(int code, const std::string& value, GalleryJob& job, bool& faceGiven)
+{
+    switch (code) {
+    case 'o': job.OutputDir = value; break;
+    case kPage: job.PageName = value; break;
+    case kTitle: job.Title = value; break;
+    case kColumns: job.Columns = ParseNumber("--columns", value, kColumnsRange); break;
+    case kWidth: job.ThumbWidth = ParseNumber("--width", value, kThumbWidthRange); break;
+    case kSmall: job.MakeSmallImages = true; break;
+    case kNames: job.ShowFileNames = true; break;
+    case kNumbers: job.NumberEntries = true; break;
+    case kLink: job.LinkInPlace = true; break;
+    case kBackgroundImage: job.Style.BackgroundImage = value; break;
+    case kFont:
+        job.Style.FontFace = value;
+        job.Style.StyleChanged = true;
+        faceGiven = true;
+        break;
+    case kTextColor:
+        job.Style.TextColor = ParseColor("--text-color", value);
+        job.Style.StyleChanged = true;
+        break;
+    case kBackgroundColor:
+        job.Style.BackgroundColor = ParseColor("--background-color", value);
+        job.Style.StyleChanged = true;
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The usage error for what getopt_long refused: code '?' or ':'.
+[[noreturn]] void ThrowRefused(int code, const char* given)
+{
+    if (code == ':')
+        throw UsageError("option " + OptionName(::optopt, given) + " needs a value");
+    if (::optopt != 0) {
+        const std::string name = OptionName(::optopt, given);
+        if (name.rfind("--", 0) == 0)
+            throw UsageError("option " + name + " takes no value");
+        throw UsageError("unknown option " + name);
+    }
+    const std::string_view word(given ? given : "");
+    throw UsageError("unknown option " + std::string(word.substr(0, word.find('='))));
+}
+
+// Settles an option of the run or the program; raises a usage error for any other code.
+void ApplyRunOption(int code, const std::string& value, const char* given, CliOptions& options,
+                    std::vector<std::string>& lists)
+{
+    switch (code) {
+    case 'j': options.Run.Jobs = ParseNumber("--jobs", value, kJobsRange); break;
+    case 'k': options.Run.KeepGoing = true; break;
+    case 'u': options.Run.Update = true; break;
+    case 'q': options.Quiet = true; break;
+    case kFilesFrom: lists.push_back(value); break;
+    case 'h': options.Help = true; break;
+    case 'V': options.Version = true; break;
+    case '?':
+    case ':': ThrowRefused(code, given);
+    default: throw UsageError("unknown option " + std::string(given ? given : ""));
+    }
+}
+
+// The arguments as getopt_long wants them: it reorders argv, so it gets its own copies.
+struct ArgumentVector {
+    explicit ArgumentVector(const std::vector<std::string>& args) : words{"kameola-cli"}
+    {
+        words.insert(words.end(), args.begin(), args.end());
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+    }
+    int Count() const { return static_cast<int>(words.size()); }
+
+    std::vector<std::string> words;
+    std::vector<char*> argv;
+};
+
+} // namespace
+
 CliOptions ParseOptions(const std::vector<std::string>& args)
 {
     CliOptions options;
@@ -243,111 +330,25 @@ CliOptions ParseOptions(const std::vector<std::string>& args)
     bool outputGiven = false;
     bool faceGiven = false;
     std::vector<std::string> lists;
-
-    // getopt_long reorders argv, so it gets its own copies.
-    std::vector<std::string> words;
-    words.reserve(args.size() + 1);
-    words.push_back("kameola-cli");
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const int argc = static_cast<int>(words.size());
+    ArgumentVector arguments(args);
+    const int argc = arguments.Count();
+    char** const argv = arguments.argv.data();
 
     ::opterr = 0;
     ::optind = 0;  // starts a fresh scan, also after an earlier call
-    for (;;) {
-        const int code = ::getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
-        if (code == -1)
-            break;
-        const char* given = argv[static_cast<std::size_t>(::optind - 1)];
+    for (int code; (code = ::getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1;) {
+        const char* given = argv[::optind - 1];
         const std::string value = ::optarg ? ::optarg : "";
-        switch (code) {
-        case '?': {
-            if (::optopt != 0) {
-                const std::string name = OptionName(::optopt, given);
-                if (name.rfind("--", 0) == 0)
-                    throw UsageError("option " + name + " takes no value");
-                throw UsageError("unknown option " + name);
-            }
-            const std::string_view word(given ? given : "");
-            throw UsageError("unknown option " + std::string(word.substr(0, word.find('='))));
-        }
-        case ':':
-            throw UsageError("option " + OptionName(::optopt, given) + " needs a value");
-        case 'o':
-            job.OutputDir = value;
-            outputGiven = true;
-            break;
-        case kPage:
-            job.PageName = value;
-            break;
-        case kTitle:
-            job.Title = value;
-            break;
-        case kColumns:
-            job.Columns = ParseNumber("--columns", value, kColumnsRange);
-            break;
-        case kWidth:
-            job.ThumbWidth = ParseNumber("--width", value, kThumbWidthRange);
-            break;
-        case kSmall:
-            job.MakeSmallImages = true;
-            break;
-        case kNames:
-            job.ShowFileNames = true;
-            break;
-        case kNumbers:
-            job.NumberEntries = true;
-            break;
-        case kLink:
-            job.LinkInPlace = true;
-            break;
-        case kFont:
-            job.Style.FontFace = value;
-            job.Style.StyleChanged = true;
-            faceGiven = true;
-            break;
-        case kTextColor:
-            job.Style.TextColor = ParseColor("--text-color", value);
-            job.Style.StyleChanged = true;
-            break;
-        case kBackgroundColor:
-            job.Style.BackgroundColor = ParseColor("--background-color", value);
-            job.Style.StyleChanged = true;
-            break;
-        case kBackgroundImage:
-            job.Style.BackgroundImage = value;
-            break;
-        case 'j':
-            options.Run.Jobs = ParseNumber("--jobs", value, kJobsRange);
-            break;
-        case 'k':
-            options.Run.KeepGoing = true;
-            break;
-        case 'q':
-            options.Quiet = true;
-            break;
-        case kFilesFrom:
-            lists.push_back(value);
-            break;
-        case 'h':
-            options.Help = true;
-            break;
-        case 'V':
-            options.Version = true;
-            break;
-        default:
-            throw UsageError("unknown option " + std::string(given ? given : ""));
-        }
+        outputGiven = outputGiven || code == 'o';
+        if (!ApplyPageOption(code, value, job, faceGiven))
+            ApplyRunOption(code, value, given, options, lists);
     }
     if (options.Help || options.Version)
         return options;
     if (!outputGiven)
         throw UsageError("-o DIR is required");
     for (int i = ::optind; i < argc; ++i)
-        options.Files.push_back(argv[static_cast<std::size_t>(i)]);
+        options.Files.push_back(argv[i]);
     for (const std::string& list : lists)
         ReadFileList(list, options.Files);
     if (options.Files.empty())

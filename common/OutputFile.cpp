@@ -349,8 +349,10 @@ bool CopyFileNoReplace(const std::string& source, const std::string& target, std
     return CopyFileNoReplace(in.Get(), target, reason, between);
 }
 
-bool CopyFileNoReplace(int sourceFd, const std::string& target, std::string* reason,
-                       const std::function<void()>& between)
+namespace {
+
+bool CopyFromOpen(int sourceFd, const std::string& target, bool replace, std::string* reason,
+                  const std::function<void()>& between)
 {
     // An error raised between pieces (a closed window) stops the copy as a failed write
     // does, leaving nothing under the target's name, and then goes on to the caller.
@@ -381,7 +383,7 @@ bool CopyFileNoReplace(int sourceFd, const std::string& target, std::string* rea
         }
         return true;
     };
-    const int err = PutFile(target, false, fill);
+    const int err = PutFile(target, replace, fill);
     if (stopped)
         std::rethrow_exception(stopped);
     if (err != 0 && reason) {
@@ -390,6 +392,20 @@ bool CopyFileNoReplace(int sourceFd, const std::string& target, std::string* rea
                                      : EInOutError::FromErrno(err).Message();
     }
     return err == 0;
+}
+
+} // namespace
+
+bool CopyFileNoReplace(int sourceFd, const std::string& target, std::string* reason,
+                       const std::function<void()>& between)
+{
+    return CopyFromOpen(sourceFd, target, false, reason, between);
+}
+
+bool CopyFileReplacing(int sourceFd, const std::string& target, std::string* reason,
+                       const std::function<void()>& between)
+{
+    return CopyFromOpen(sourceFd, target, true, reason, between);
 }
 
 bool IsTemporaryName(std::string_view name)

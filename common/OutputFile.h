@@ -38,6 +38,10 @@ bool CopyFileNoReplace(const std::string& source, const std::string& target,
 bool CopyFileNoReplace(int sourceFd, const std::string& target, std::string* reason = nullptr,
                        const std::function<void()>& between = {});
 
+// The same, but an existing target is replaced, whole or not at all.
+bool CopyFileReplacing(int sourceFd, const std::string& target, std::string* reason = nullptr,
+                       const std::function<void()>& between = {});
+
 // Removes from the directory the temporary files that earlier runs left behind, when
 // they were killed while writing: only files that are certainly such leftovers (see
 // OutputFile.cpp). Files that a running writer holds stay, and so do the files in keep.

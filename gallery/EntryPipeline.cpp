@@ -1,20 +1,27 @@
 // The entries' preparations in list order.
 #include "gallery/detail/EntryPipeline.h"
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <system_error>
+#include <utility>
 
 namespace kameola {
 
-EntryPipeline::EntryPipeline(const GalleryJob& job, const RunPlan& plan, int jobs)
-    : m_job(job), m_plan(plan)
+EntryPipeline::EntryPipeline(const GalleryJob& job, const RunPlan& plan, int jobs,
+                             std::string updateFolder)
+    : m_job(job), m_plan(plan), m_updateFolder(std::move(updateFolder))
 {
     for (std::size_t i = 0; i < plan.Entries.size(); ++i) {
         if (plan.Entries[i].Clash.empty())
             m_kept.push_back(i);
     }
     if (jobs > 1) {
+        // Entries in flight hold their file open when copied: at most about 256 of them.
+        m_batchEntries = std::clamp<std::size_t>(256 / static_cast<std::size_t>(jobs + 1), 1, 32);
         m_workers = std::make_unique<Workers>(jobs);
-        while (m_submitted < m_kept.size() && m_submitted < static_cast<std::size_t>(jobs) + 1)
+        for (int batch = 0; batch < jobs + 1; ++batch)
             SubmitNext();
     }
 }
@@ -25,26 +32,55 @@ PreparedEntry EntryPipeline::Next(RunHost& host)
     ++m_taken;
     if (!m_workers)
         return Prepare(index);
-    std::future<PreparedEntry> result = std::move(m_pending.front());
-    m_pending.pop_front();
-    SubmitNext();
-    while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-        host.KeepResponsive();
-    return result.get();
+    if (m_inBatch == m_batch.size()) {
+        std::future<Batch> result = std::move(m_pending.front());
+        m_pending.pop_front();
+        SubmitNext();
+        while (result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+            host.KeepResponsive();
+        m_batch = result.get();
+        m_inBatch = 0;
+    }
+    Outcome& outcome = m_batch.at(m_inBatch++);
+    if (outcome.Error)
+        std::rethrow_exception(outcome.Error);
+    return std::move(*outcome.Entry);
 }
 
 PreparedEntry EntryPipeline::Prepare(std::size_t index) const
 {
-    return PrepareEntry(m_job.Entries[index].Path, m_plan.Entries[index], m_job.ThumbWidth);
+    return PrepareEntry(m_job.Entries[index].Path, m_plan.Entries[index], m_job.ThumbWidth,
+                        m_updateFolder);
 }
 
 void EntryPipeline::SubmitNext()
 {
-    if (m_submitted >= m_kept.size())
+    // Consecutive entries while their files stay under kBatchBytes together.
+    std::vector<std::size_t> indexes;
+    std::uintmax_t bytes = 0;
+    while (m_submitted < m_kept.size() && indexes.size() < m_batchEntries && bytes < kBatchBytes) {
+        const std::size_t index = m_kept[m_submitted];
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(m_job.Entries[index].Path, error);
+        bytes += error ? 0 : size;
+        if (!indexes.empty() && bytes >= kBatchBytes)
+            break;
+        indexes.push_back(index);
+        ++m_submitted;
+    }
+    if (indexes.empty())
         return;
-    const std::size_t index = m_kept[m_submitted];
-    m_pending.push_back(m_workers->Submit([this, index] { return Prepare(index); }));
-    ++m_submitted;
+    m_pending.push_back(m_workers->Submit([this, indexes = std::move(indexes)] {
+        Batch batch(indexes.size());
+        for (std::size_t i = 0; i < indexes.size(); ++i) {
+            try {
+                batch[i].Entry = Prepare(indexes[i]);
+            } catch (...) {
+                batch[i].Error = std::current_exception();
+            }
+        }
+        return batch;
+    }));
 }
 
 } // namespace kameola

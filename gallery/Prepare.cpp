@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -45,76 +46,187 @@ std::vector<std::uint8_t> Encode(TJPEGImage& jpeg, const TBitmap& picture,
     return jpeg.Data().Bytes;
 }
 
+// Whether a file holds what the entry would write there: not older than the source, a
+// JPEG stream of the given size and, when given, progressive or baseline as asked.
+bool UpToDate(const std::string& output, const struct stat& source, int width, int height,
+              std::optional<bool> progressive = std::nullopt)
+{
+    struct stat info {};
+    if (::stat(output.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || Older(info, source))
+        return false;
+    try {
+        TJPEGImage jpeg;
+        jpeg.LoadJpegFile(output);
+        return jpeg.Width() == width && jpeg.Height() == height &&
+               (!progressive || jpeg.Settings().ProgressiveOutput == *progressive);
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+// The entry's file, the folder an update keeps outputs in (empty when not updating) and
+// the plan: what the preparation of one kind of picture needs.
+struct EntrySource {
+    const PlannedEntry& Plan;
+    int Fd;
+    const struct stat& Info;
+    const std::string& UpdateFolder;
+
+    bool Updating() const { return !UpdateFolder.empty(); }
+    std::string Output(const std::string& name) const { return JoinOutputPath(UpdateFolder, name); }
+    // With no small image nor conversion the entry has nothing to keep: a copy alone does
+    // not spare the check of the stream unless it is there and not older.
+    bool CopyKept() const
+    {
+        struct stat info {};
+        return !Plan.CopyTarget.empty() && ::stat(Output(Plan.CopyTarget).c_str(), &info) == 0 &&
+               !Older(info, Info);
+    }
+};
+
+void PrepareBmp(const EntrySource& source, PreparedEntry& result)
+{
+    const bool small = !source.Plan.SmallImage.empty();
+    const bool converted = !source.Plan.Conversion.empty();
+    if (source.Updating() && (small || converted || source.CopyKept())) {
+        const auto [width, height] = ReadBmpFileSize(source.Fd);
+        result.Height = ThumbHeight(result.Width, height, width);
+        const bool progressive = DefaultJpegSettings().ProgressiveOutput;
+        result.OutputsKept =
+            (!small || UpToDate(source.Output(source.Plan.SmallImage), source.Info, result.Width,
+                                result.Height, progressive)) &&
+            (!converted ||
+             UpToDate(source.Output(source.Plan.Conversion), source.Info, width, height));
+        if (result.OutputsKept)
+            return;
+    }
+    MemoryBudget::Reservation memory;
+    TBitmap picture;
+    picture.LoadBmpFile(source.Fd, [&memory](std::size_t bytes) {
+        memory = PictureMemoryBudget().Reserve(bytes);
+    });
+    result.Height = ThumbHeight(result.Width, picture.Height(), picture.Width());
+    if (small) {
+        TJPEGImage jpeg;
+        result.SmallImage = Encode(jpeg, StretchPicture(picture, result.Width, result.Height));
+    }
+    if (converted) {
+        // The conversion encodes the picture already read: the same bytes as reading
+        // the file again, without decoding it twice.
+        try {
+            TJPEGImage jpeg;
+            result.Conversion = Encode(jpeg, picture);
+        } catch (...) {
+            result.ConversionError = std::current_exception();
+        }
+    }
+}
+
+// The thumbnail's height for the picture as shown upright (Exif orientation).
+int UprightHeight(const TJPEGImage& jpeg, int thumbWidth)
+{
+    return SwapsSides(jpeg.Orientation()) ? ThumbHeight(thumbWidth, jpeg.Width(), jpeg.Height())
+                                          : ThumbHeight(thumbWidth, jpeg.Height(), jpeg.Width());
+}
+
+// Reads the stream's header from its first bytes only; false when they do not hold it
+// (a large colour profile, a damaged file), for the caller to read the whole stream.
+bool ReadJpegHeader(int fd, TJPEGImage& jpeg)
+{
+    constexpr std::size_t kHeadBytes = 64 * 1024;
+    std::vector<std::uint8_t> head(kHeadBytes);
+    std::size_t got = 0;
+    if (!ReadAt(fd, 0, head.data(), head.size(), &got) || got == 0)
+        return false;
+    head.resize(got);
+    try {
+        jpeg.LoadJpegData(std::move(head));
+    } catch (const Exception&) {
+        return false;
+    }
+    return jpeg.Width() > 0 && jpeg.Height() > 0;
+}
+
+// Under --update: whether the small image (or, without one, the copy) is up to date, read
+// from the headers alone; sets the cell's height when it is.
+bool JpegOutputsKept(const EntrySource& source, PreparedEntry& result)
+{
+    TJPEGImage head;
+    if (!ReadJpegHeader(source.Fd, head))
+        return false;
+    const int height = UprightHeight(head, result.Width);
+    const bool kept = source.Plan.SmallImage.empty()
+                          ? source.CopyKept()
+                          : UpToDate(source.Output(source.Plan.SmallImage), source.Info,
+                                     result.Width, height, head.Settings().ProgressiveOutput);
+    if (kept)
+        result.Height = height;
+    return kept;
+}
+
+void PrepareJpeg(const EntrySource& source, PreparedEntry& result)
+{
+    if (source.Updating()) {
+        result.OutputsKept = JpegOutputsKept(source, result);
+        if (result.OutputsKept)
+            return;
+    }
+    // The stream is held whole; the sampled rows take little beside it.
+    MemoryBudget::Reservation memory = PictureMemoryBudget().Reserve(static_cast<std::size_t>(
+        std::clamp<off_t>(source.Info.st_size, 0, static_cast<off_t>(PictureStorageLimit()))));
+    TJPEGImage jpeg;
+    jpeg.LoadJpegFile(source.Fd);
+    // The whole stream is decoded, so a damaged file stops the run, but only the rows a
+    // nearest-neighbour stretch samples are made into pixels: with the same errors and
+    // the same small image as a full decode. The header gives the size. Without small
+    // images a 1 × 1 stretch checks the stream without keeping a large picture. An
+    // empty stream has no header, so it is decoded (and refused) first.
+    if (jpeg.Data().Bytes.empty())
+        jpeg.DecodeJpeg();
+    // Size and small image follow the picture as shown upright: the small image is
+    // sampled from the stored picture at the stored-orientation size, then turned; it is
+    // encoded without Exif.
+    result.Height = UprightHeight(jpeg, result.Width);
+    if (source.Plan.SmallImage.empty()) {
+        StretchPicture(jpeg, 1, 1);
+        return;
+    }
+    const int orientation = jpeg.Orientation();
+    const TBitmap stretched = SwapsSides(orientation)
+                                  ? StretchPicture(jpeg, result.Height, result.Width)
+                                  : StretchPicture(jpeg, result.Width, result.Height);
+    // The same JPEG picture encodes it, so a progressive source stays progressive; it
+    // carries the source's RGB colour profile and nothing else of its metadata.
+    result.SmallImage = Encode(jpeg, OrientUpright(stretched, orientation), jpeg.Data().IccProfile);
+}
+
 } // namespace
 
-PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, int thumbWidth)
+bool Older(const struct stat& file, const struct stat& than)
+{
+    return file.st_mtim.tv_sec != than.st_mtim.tv_sec ? file.st_mtim.tv_sec < than.st_mtim.tv_sec
+                                                      : file.st_mtim.tv_nsec < than.st_mtim.tv_nsec;
+}
+
+PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, int thumbWidth,
+                           const std::string& updateFolder)
 {
     PreparedEntry result;
     result.Width = thumbWidth;
     result.Height = static_cast<int>(std::nearbyint(thumbWidth * 0.75));
-    const FileClass fileClass = plan.Class;
-    const bool small = !plan.SmallImage.empty();
     const bool copied = !plan.CopyTarget.empty();
     struct stat info {};
     FileHandle file(-1);
-    if (fileClass != FileClass::Other || copied) {
+    if (plan.Class != FileClass::Other || copied) {
         file = OpenRegularFile(path, &info);
-        if (!file.Valid() && fileClass != FileClass::Other)
+        if (!file.Valid() && plan.Class != FileClass::Other)
             throw EFOpenError(path);
     }
-    MemoryBudget::Reservation memory;
-
-    if (fileClass == FileClass::Bmp) {
-        TBitmap picture;
-        picture.LoadBmpFile(file.Get(), [&memory](std::size_t bytes) {
-            memory = PictureMemoryBudget().Reserve(bytes);
-        });
-        result.Height = ThumbHeight(thumbWidth, picture.Height(), picture.Width());
-        if (small) {
-            TJPEGImage jpeg;
-            result.SmallImage = Encode(jpeg, StretchPicture(picture, result.Width, result.Height));
-        }
-        if (!plan.Conversion.empty()) {
-            // The conversion encodes the picture already read: the same bytes as reading
-            // the file again, without decoding it twice.
-            try {
-                TJPEGImage jpeg;
-                result.Conversion = Encode(jpeg, picture);
-            } catch (...) {
-                result.ConversionError = std::current_exception();
-            }
-        }
-    } else if (fileClass == FileClass::Jpeg) {
-        // The stream is held whole; the sampled rows take little beside it.
-        memory = PictureMemoryBudget().Reserve(static_cast<std::size_t>(
-            std::clamp<off_t>(info.st_size, 0, static_cast<off_t>(PictureStorageLimit()))));
-        TJPEGImage jpeg;
-        jpeg.LoadJpegFile(file.Get());
-        // The whole stream is decoded, so a damaged file stops the run, but only the rows a
-        // nearest-neighbour stretch samples are made into pixels: with the same errors and
-        // the same small image as a full decode. The header gives the size. Without small
-        // images a 1 × 1 stretch checks the stream without keeping a large picture. An
-        // empty stream has no header, so it is decoded (and refused) first.
-        if (jpeg.Data().Bytes.empty())
-            jpeg.DecodeJpeg();
-        // Size and small image follow the picture as shown upright (Exif orientation): the
-        // small image is sampled from the stored picture at the stored-orientation size,
-        // then turned; it is encoded without Exif.
-        const int orientation = jpeg.Orientation();
-        const bool swap = SwapsSides(orientation);
-        result.Height = swap ? ThumbHeight(thumbWidth, jpeg.Width(), jpeg.Height())
-                             : ThumbHeight(thumbWidth, jpeg.Height(), jpeg.Width());
-        if (!small) {
-            StretchPicture(jpeg, 1, 1);
-        } else {
-            const TBitmap stretched = swap ? StretchPicture(jpeg, result.Height, result.Width)
-                                           : StretchPicture(jpeg, result.Width, result.Height);
-            // The same JPEG picture encodes it, so a progressive source stays progressive;
-            // it carries the source's RGB colour profile and nothing else of its metadata.
-            result.SmallImage =
-                Encode(jpeg, OrientUpright(stretched, orientation), jpeg.Data().IccProfile);
-        }
-    }
+    const EntrySource source{plan, file.Get(), info, updateFolder};
+    if (plan.Class == FileClass::Bmp)
+        PrepareBmp(source, result);
+    else if (plan.Class == FileClass::Jpeg)
+        PrepareJpeg(source, result);
     if (copied)
         result.Source = std::move(file);
     return result;

@@ -4,6 +4,7 @@
 #include "gallery/Run.h"
 
 #include "common/Errors.h"
+#include "common/FileIo.h"
 #include "common/OutputFile.h"
 #include "gallery/FileSystem.h"
 #include "gallery/Naming.h"
@@ -15,6 +16,8 @@
 #include <cstdint>
 #include <new>
 #include <optional>
+#include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -33,6 +36,29 @@ void CopyByRule(const std::string& source, const std::string& target, RunHost& h
     const auto between = [&host] { host.KeepResponsive(); };
     if (!(opened.Valid() ? CopyFileNoReplace(opened.Get(), target, &reason, between)
                          : CopyFileNoReplace(source, target, &reason, between))) {
+        ++stats.SkippedCopies;
+        host.CopySkipped(source, target, reason);
+    }
+}
+
+// Under --update: copies when the target is missing, replaces a target older than its
+// source whole, and keeps one that is not older.
+void CopyUpdating(const std::string& source, const std::string& target, RunHost& host,
+                  RunStats& stats, const FileHandle& opened = FileHandle(-1))
+{
+    struct stat targetInfo {}, sourceInfo {};
+    if (::lstat(target.c_str(), &targetInfo) != 0)
+        return CopyByRule(source, target, host, stats, opened);
+    FileHandle reopened(-1);
+    if (!opened.Valid())
+        reopened = OpenRegularFile(source, &sourceInfo);
+    const int fd = opened.Valid() ? opened.Get() : reopened.Get();
+    if (fd < 0 || ::fstat(fd, &sourceInfo) != 0)
+        return CopyByRule(source, target, host, stats, opened);
+    if (!Older(targetInfo, sourceInfo))
+        return;
+    std::string reason;
+    if (!CopyFileReplacing(fd, target, &reason, [&host] { host.KeepResponsive(); })) {
         ++stats.SkippedCopies;
         host.CopySkipped(source, target, reason);
     }
@@ -92,11 +118,12 @@ private:
 // copy. Returns the size its cell shows.
 std::pair<int, int> CommitEntry(const std::string& path, const PlannedEntry& planned,
                                 EntryPipeline& entries, const GalleryJob& job, RunHost& host,
-                                RunStats& stats, EntryFiles& files)
+                                RunStats& stats, EntryFiles& files, bool decidesCopy)
 {
     if (!planned.Clash.empty())
         throw EFCreateError(planned.Clash);
     const PreparedEntry prepared = entries.Next(host);
+    // Kept outputs stay as they are; every other output is written as in a full run.
     if (prepared.SmallImage) {
         files.Write(JoinOutputPath(job.OutputDir, planned.SmallImage), *prepared.SmallImage);
         ++stats.SmallImages;
@@ -107,9 +134,13 @@ std::pair<int, int> CommitEntry(const std::string& path, const PlannedEntry& pla
         files.Write(JoinOutputPath(job.OutputDir, planned.Conversion), *prepared.Conversion);
         ++stats.Conversions;
     }
-    if (!planned.CopyTarget.empty())
-        CopyByRule(path, JoinOutputPath(job.OutputDir, planned.CopyTarget), host, stats,
-                   prepared.Source);
+    if (!planned.CopyTarget.empty()) {
+        const std::string target = JoinOutputPath(job.OutputDir, planned.CopyTarget);
+        if (decidesCopy)
+            CopyUpdating(path, target, host, stats, prepared.Source);
+        else
+            CopyByRule(path, target, host, stats, prepared.Source);
+    }
     return {prepared.Width, prepared.Height};
 }
 
@@ -146,11 +177,16 @@ std::optional<RunOutcome> CheckOutputFolder(const GalleryJob& job, RunHost& host
     return std::nullopt;
 }
 
-void CopyBackground(const GalleryJob& job, const RunPlan& plan, RunHost& host, RunStats& stats)
+void CopyBackground(const GalleryJob& job, const RunPlan& plan, const RunOptions& options,
+                    RunHost& host, RunStats& stats)
 {
-    if (!plan.BackgroundCopy.empty())
-        CopyByRule(job.Style.BackgroundImage, JoinOutputPath(job.OutputDir, plan.BackgroundCopy),
-                   host, stats);
+    if (plan.BackgroundCopy.empty())
+        return;
+    const std::string target = JoinOutputPath(job.OutputDir, plan.BackgroundCopy);
+    if (options.Update)
+        CopyUpdating(job.Style.BackgroundImage, target, host, stats);
+    else
+        CopyByRule(job.Style.BackgroundImage, target, host, stats);
 }
 
 // Commits every entry in list order and adds its cell. An entry's error is tagged with
@@ -159,9 +195,13 @@ void CopyBackground(const GalleryJob& job, const RunPlan& plan, RunHost& host, R
 void CommitEntries(const GalleryJob& job, const RunPlan& plan, const RunOptions& options,
                    RunHost& host, PageWriter& page, RunStats& stats)
 {
-    EntryPipeline entries(job, plan, WorkerCount(options));
+    EntryPipeline entries(job, plan, WorkerCount(options), options.Update ? job.OutputDir : "");
+    // Under --update a copy target that same-named entries share is decided by the first.
+    std::set<std::string> copyTargets;
     for (std::size_t i = 0; i < plan.Entries.size(); ++i) {
         const std::string& path = job.Entries[i].Path;
+        const bool decidesCopy = options.Update && plan.Entries[i].Clash.empty() &&
+                                 copyTargets.insert(plan.Entries[i].CopyTarget).second;
         host.SetProgress(static_cast<int>(i));
         host.ProcessEvents();
         EntryFiles files;
@@ -169,7 +209,8 @@ void CommitEntries(const GalleryJob& job, const RunPlan& plan, const RunOptions&
         std::string failure;
         try {
             const auto [width, height] = TranslatingAllocationFailure([&] {
-                return CommitEntry(path, plan.Entries[i], entries, job, host, entryStats, files);
+                return CommitEntry(path, plan.Entries[i], entries, job, host, entryStats, files,
+                                   decidesCopy);
             });
             page.AddCell(plan.Entries[i], width, height);
         } catch (const EAbort&) {
@@ -211,7 +252,7 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
     const RunPlan plan = PlanRun(job, options.KeepGoing);
     RemoveStaleTemporaries(job.OutputDir, ListedPaths(job));
     RunStats stats;
-    CopyBackground(job, plan, host, stats);
+    CopyBackground(job, plan, options, host, stats);
     PageWriter page(job, plan.BackgroundAddress);
     CommitEntries(job, plan, options, host, page, stats);
     // Kept going past every entry: a page without pictures would only hide that.

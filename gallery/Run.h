@@ -24,6 +24,11 @@ struct RunOptions {
     bool KeepGoing = false;
     // Make a missing output folder without asking the host.
     bool CreateMissingFolder = false;
+    // Keep the small images and conversions already in the output folder that are not
+    // older than their source and of the size this run would write (a small image also
+    // progressive or baseline as its source), and replace copies whose source is newer.
+    // Entries whose outputs are all kept are sized from their headers, not decoded.
+    bool Update = false;
 };
 
 // Writes the page, copies, BMP conversions and small images into the job's output

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kameola {
@@ -38,6 +39,10 @@ public:
     virtual int Width() const = 0;
     virtual int Height() const = 0;
 };
+
+// The width and height of a BMP file as LoadBmpFile would read it (0 × 0 for an empty
+// file), from its checked headers only. Raises EReadError or EInvalidGraphic.
+std::pair<int, int> ReadBmpFileSize(int fd);
 
 class TBitmap : public TGraphic {
 public:

@@ -432,6 +432,20 @@ void TBitmap::LoadBmpFile(int fd, const std::function<void(std::size_t bytes)>& 
     *this = std::move(picture);
 }
 
+std::pair<int, int> ReadBmpFileSize(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        throw EReadError();
+    const std::vector<std::uint8_t> head =
+        ReadBytesAt(fd, 0, std::min<std::size_t>(static_cast<std::size_t>(info.st_size), kHeaderBytes));
+    const std::size_t size = head.size() < kHeaderBytes ? head.size() : static_cast<std::size_t>(info.st_size);
+    if (size == 0)
+        return {0, 0};
+    const BmpLayout layout = ValidateBmp(head.data(), size);
+    return {layout.width, layout.height};
+}
+
 void TBitmap::LoadBmpData(const std::uint8_t* data, std::size_t size)
 {
     LoadBmp(data, size);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+struct stat;
+
 namespace kameola {
 
 struct PreparedEntry {
@@ -18,6 +20,9 @@ struct PreparedEntry {
     int Height = 0;
     // The encoded small image, when the job makes them and the entry is a JPEG or BMP.
     std::optional<std::vector<std::uint8_t>> SmallImage;
+    // True when the entry's small image and conversion were up to date in the output
+    // folder (an update run): neither is made and the picture was not decoded.
+    bool OutputsKept = false;
     // A BMP entry's full-size JPEG conversion in copy mode.
     std::optional<std::vector<std::uint8_t>> Conversion;
     // Why the conversion could not be made. Raised only after the small image has been
@@ -33,6 +38,14 @@ struct PreparedEntry {
 // the plan names them. Raises what reading or decoding the entry raises (open, read,
 // codec and height errors). Before a picture is allocated its bytes are reserved in
 // PictureMemoryBudget(), so entries prepared at once share it.
-PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, int thumbWidth);
+//
+// With an update folder, an entry whose small image and conversion are there, not older
+// than the file and of the size (and, for a small image, the progressive or baseline
+// form) that would be written is sized from its headers only and gets OutputsKept.
+// Whether file was last modified before than.
+bool Older(const struct stat& file, const struct stat& than);
+
+PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, int thumbWidth,
+                           const std::string& updateFolder = {});
 
 } // namespace kameola

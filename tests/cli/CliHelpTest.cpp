@@ -64,7 +64,7 @@ TEST(CliHelp, HelpNamesEveryOptionWithASentenceAndItsDefault)
         {"--numbers", true}, {"--link", true}, {"--font FACE", true},
         {"--text-color RRGGBB", true}, {"--background-color RRGGBB", true},
         {"--background-image PATH", true}, {"-j, --jobs N", true}, {"-k, --keep-going", true},
-        {"-q, --quiet", true}, {"--files-from LIST", true}, {"-h, --help", false},
+        {"-u, --update", true}, {"-q, --quiet", true}, {"--files-from LIST", true}, {"-h, --help", false},
         {"-V, --version", false}, {"--", false}};
     for (const auto& [heading, hasDefault] : options) {
         const std::size_t at = r.Out.find("\n  " + heading + "\n");

@@ -52,24 +52,24 @@ TEST(CliOptions, EveryOption)
 TEST(CliOptions, ValueAndShortForms)
 {
     for (auto args : std::vector<std::vector<std::string>>{
-             {"-o", "out", "--jobs", "3", "-k", "-q", "a"},
-             {"--output=out", "--jobs=3", "--keep-going", "--quiet", "a"},
-             {"-oout", "-j3", "-kq", "a"},
-             {"-kqj", "3", "-o", "out", "a"},
-             {"a", "-o", "out", "-j", "3", "-qk"},  // options after a FILE
-             {"--out=out", "--jo", "3", "--keep", "--qu", "a"},  // unique abbreviations
+             {"-o", "out", "--jobs", "3", "-k", "-q", "-u", "a"},
+             {"--output=out", "--jobs=3", "--keep-going", "--quiet", "--update", "a"},
+             {"-oout", "-j3", "-kqu", "a"},
+             {"-kuqj", "3", "-o", "out", "a"},
+             {"a", "-o", "out", "-j", "3", "-qku"},  // options after a FILE
+             {"--out=out", "--jo", "3", "--keep", "--qu", "--up", "a"},  // unique abbreviations
          }) {
         const CliOptions o = ParseOptions(args);
         EXPECT_EQ(o.Job.OutputDir, "out") << args[0];
         EXPECT_EQ(o.Run.Jobs, 3) << args[0];
-        EXPECT_TRUE(o.Run.KeepGoing && o.Quiet) << args[0];
+        EXPECT_TRUE(o.Run.KeepGoing && o.Quiet && o.Run.Update) << args[0];
         EXPECT_EQ(o.Files, std::vector<std::string>{"a"}) << args[0];
     }
     // After --, and as the value of an option, a word beginning with a dash is no option.
     const CliOptions o = ParseOptions({"--title", "-k", "-o", "-", "--", "-q", "--jobs=2"});
     EXPECT_EQ(o.Job.Title, "-k");
     EXPECT_EQ(o.Job.OutputDir, "-");
-    EXPECT_FALSE(o.Run.KeepGoing || o.Quiet);
+    EXPECT_FALSE(o.Run.KeepGoing || o.Quiet || o.Run.Update);
     EXPECT_EQ(o.Files, (std::vector<std::string>{"-q", "--jobs=2"}));
 }
 
@@ -101,7 +101,6 @@ TEST(CliOptions, UsageErrorsSayWhatIsWrong)
         {{"-o", "d", "a", "--jobs"}, "option --jobs needs a value"},
         {{"-o", "d", "a", "-j"}, "option -j needs a value"},
         {{"-o", "d", "-x", "a"}, "unknown option -x"},
-        {{"-o", "d", "-u", "a"}, "unknown option -u"},
         {{"-o", "d", "--bogus=1", "a"}, "unknown option --bogus"},
         {{"-o", "d", "--small=yes", "a"}, "option --small takes no value"},
         {{"-o", "d", "--columns=0", "a"}, "--columns must be a number from 1 to 100"},
