@@ -1,8 +1,8 @@
 // RunCommand: the edge of every window command, where errors become the error box.
 #include "app/CommandGuard.h"
 
-#include "app/ApplicationTitle.h"
 #include "common/Errors.h"
+#include "app/ApplicationTitle.h"
 #include "app/Services.h"
 
 #include <QString>

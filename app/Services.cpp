@@ -1,8 +1,8 @@
 // QtServices: the message boxes, cursor and dialogs as Qt shows them.
 #include "app/Services.h"
 
-#include "app/MessageBoxWidth.h"
 #include "widgets/FileDialogs.h"
+#include "app/MessageBoxWidth.h"
 
 #include <QApplication>
 #include <QColorDialog>

@@ -1,7 +1,6 @@
 // TForm1's controls: where each sits, its caption and its tab order.
-#include "app/Unit1.h"
-
 #include "widgets/Gauges.h"
+#include "app/Unit1.h"
 #include "app/FitLabel.h"
 #include "app/OptionListStyle.h"
 #include "app/Place.h"

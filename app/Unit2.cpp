@@ -1,6 +1,8 @@
 // TForm2: the style dialog that holds the page's font face, colours and background picture.
 #include "app/Unit2.h"
 
+#include "gallery/DefaultFace.h"
+#include "widgets/FileDialogs.h"
 #include "app/CommandGuard.h"
 #include "app/FitLabel.h"
 #include "app/Fonts.h"
@@ -8,8 +10,6 @@
 #include "app/PictureDialog.h"
 #include "app/Place.h"
 #include "app/Services.h"
-#include "widgets/FileDialogs.h"
-#include "gallery/DefaultFace.h"
 
 #include <QColorDialog>
 #include <QComboBox>

@@ -1,13 +1,14 @@
 // TForm2: the style dialog that holds the page's font face, colours and background picture.
 #pragma once
 
+#include "gallery/Job.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <QString>
+
 #include <functional>
 #include <optional>
-
-#include "gallery/Job.h"
 
 class QComboBox;
 class QLabel;

@@ -1,5 +1,6 @@
 // Start-up of the windows: the command line, application title, Japanese Qt texts, the icon,
 // the two windows, the loop.
+#include "widgets/FileDialogs.h"
 #include "app/ApplicationTitle.h"
 #include "app/CommandLineFiles.h"
 #include "app/Fonts.h"
@@ -7,7 +8,6 @@
 #include "app/Services.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
-#include "widgets/FileDialogs.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -15,7 +15,6 @@
 #include "imaging/Jpeg.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,7 +25,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
 #include <jpeglib.h>
 #include <unistd.h>
 

@@ -1,6 +1,6 @@
 // libFuzzer target: the BMP reader, then rows as RGB and a stretch to a small size.
-#include "imaging/Bitmap.h"
 #include "common/Errors.h"
+#include "imaging/Bitmap.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -9,8 +9,8 @@
 //   plus the tall streams of ../shared/testdata/jpeg-fast-path (luminance 1 × 4, 2 × 4).
 // Run: fuzz_jpeg -jobs=1 -max_len=65536 -rss_limit_mb=2048 CORPUS SEEDS
 // Any difference between the sampled-rows stretch and a full decode traps.
-#include "imaging/Bitmap.h"
 #include "common/Errors.h"
+#include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
 #include "imaging/Orientation.h"
 

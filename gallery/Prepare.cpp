@@ -3,11 +3,11 @@
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
-#include "gallery/detail/MemoryBudget.h"
-#include "gallery/Naming.h"
 #include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
 #include "imaging/Orientation.h"
+#include "gallery/detail/MemoryBudget.h"
+#include "gallery/Naming.h"
 
 #include <algorithm>
 #include <cmath>

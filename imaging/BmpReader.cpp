@@ -1,16 +1,14 @@
 // LoadBmpFile: reads a BMP file (core, 40-byte and extended headers; uncompressed, bit
 // fields, RLE8 and RLE4) into a TBitmap.
-#include "imaging/Bitmap.h"
-
 #include "common/Errors.h"
 #include "common/FileIo.h"
+#include "imaging/Bitmap.h"
 #include "imaging/detail/PixelOps.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>

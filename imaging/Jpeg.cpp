@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <new>
 #include <sys/stat.h>
-
 #include <jerror.h>
 
 namespace kameola {

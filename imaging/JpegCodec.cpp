@@ -1,13 +1,12 @@
 // The libjpeg error manager, in-memory source and destination, and the codec state owners.
 #include "imaging/detail/JpegCodec.h"
 
-#include "imaging/Bitmap.h"
 #include "common/Errors.h"
+#include "imaging/Bitmap.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
-
 #include <jerror.h>
 
 namespace kameola::jpeg {

@@ -1,6 +1,5 @@
 // Stretching a JPEG picture, decoding only the rows a nearest-neighbour stretch samples.
 #include "imaging/Jpeg.h"
-
 #include "imaging/detail/JpegCodec.h"
 #include "imaging/detail/JpegDecode.h"
 

@@ -1,7 +1,6 @@
 // StretchPicture for TBitmap: nearest neighbour, or black prevailing for monochrome sources.
-#include "imaging/Bitmap.h"
-
 #include "common/Errors.h"
+#include "imaging/Bitmap.h"
 #include "imaging/detail/PixelOps.h"
 
 #include <algorithm>

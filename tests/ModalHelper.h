@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QTimer>
 #include <QWidget>
+
 #include <functional>
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // Entry point of the GUI tests: a QApplication on the offscreen platform, then GoogleTest.
 #include <QApplication>
+
 #include <cstring>
 #include <gtest/gtest.h>
 

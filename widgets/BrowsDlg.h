@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+
 #include <initializer_list>
 
 namespace kameola {

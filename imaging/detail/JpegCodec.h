@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <type_traits>
 #include <vector>
-
 #include <jpeglib.h>
 
 namespace kameola::jpeg {

@@ -1,17 +1,17 @@
 // Tests of the window helpers: LeadingInteger, the application title and the command edge.
+#include "common/Errors.h"
 #include "app/ApplicationTitle.h"
 #include "app/CommandGuard.h"
-#include "common/Errors.h"
-#include "tests/app/FakeServices.h"
 #include "app/LeadingInteger.h"
 #include "app/ProgramIcon.h"
 #include "app/MessageBoxWidth.h"
+#include "tests/app/FakeServices.h"
 
 #include <QCoreApplication>
 #include <QImage>
 #include <QMessageBox>
-#include <gtest/gtest.h>
 
+#include <gtest/gtest.h>
 #include <stdexcept>
 
 using namespace kameola;

@@ -1,6 +1,5 @@
 // Files named on the window's command line start in the list, as main hands them over.
 #include "app/CommandLineFiles.h"
-
 #include "app/ApplicationTitle.h"
 #include "app/Unit1.h"
 #include "tests/app/WindowFixture.h"
@@ -13,8 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
+#include <gtest/gtest.h>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/wait.h>

@@ -1,9 +1,9 @@
 // FakeServices: answers the main window's boxes and dialogs in tests and records what it was asked.
 #pragma once
 
-#include "tests/app/QStringPrinter.h"
-#include "app/Services.h"
 #include "common/Errors.h"
+#include "app/Services.h"
+#include "tests/app/QStringPrinter.h"
 
 #include <QColorDialog>
 #include <QDialog>

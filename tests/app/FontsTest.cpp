@@ -2,6 +2,7 @@
 #include "app/Fonts.h"
 
 #include <QFontInfo>
+
 #include <gtest/gtest.h>
 
 using namespace kameola;

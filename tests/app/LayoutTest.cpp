@@ -13,8 +13,8 @@
 #include <QListWidget>
 #include <QScrollBar>
 #include <QStyleOptionViewItem>
-#include <gtest/gtest.h>
 
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 

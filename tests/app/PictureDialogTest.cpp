@@ -1,12 +1,11 @@
 // Tests of the picture dialogs: one builder for 追加 and 参照, a fresh dialog each time with
 // folder and size carried over, a size that fits the screen with whole columns, where the
 // dialog first opens, no settings file, and the completion list closing with the dialog.
+#include "widgets/FileDialogs.h"
 #include "app/PictureDialog.h"
-
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "tests/app/FakeServices.h"
-#include "widgets/FileDialogs.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -27,8 +26,8 @@
 #include <QTest>
 #include <QTreeView>
 #include <QUrl>
-#include <gtest/gtest.h>
 
+#include <gtest/gtest.h>
 #include <memory>
 
 using namespace kameola;

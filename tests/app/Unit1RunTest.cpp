@@ -1,9 +1,8 @@
 // Tests of the main window starting gallery runs, and of its picture dialog.
+#include "widgets/Gauges.h"
 #include "app/Unit1.h"
-
 #include "app/ApplicationTitle.h"
 #include "tests/app/WindowFixture.h"
-#include "widgets/Gauges.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,8 +16,8 @@
 #include <QTest>
 #include <QTemporaryDir>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
+#include <gtest/gtest.h>
 #include <functional>
 
 using namespace kameola;

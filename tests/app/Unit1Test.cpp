@@ -1,13 +1,12 @@
 // Tests of the main window: layout, keys, the file list commands, drops and the output fields.
-#include "app/Unit1.h"
-
-#include "app/ApplicationTitle.h"
-#include "widgets/BrowsDlg.h"
 #include "common/Errors.h"
-#include "tests/app/WindowFixture.h"
+#include "widgets/BrowsDlg.h"
 #include "widgets/Gauges.h"
+#include "app/Unit1.h"
+#include "app/ApplicationTitle.h"
 #include "app/Unit2.h"
 #include "app/UpDown.h"
+#include "tests/app/WindowFixture.h"
 
 #include <QDragEnterEvent>
 #include <QDir>
@@ -25,8 +24,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
-#include <gtest/gtest.h>
 
+#include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,11 +1,13 @@
 // Tests of the style dialog: layout, keyboard, colour, font and picture choices, placement.
+#include "common/Errors.h"
+#include "gallery/DefaultFace.h"
 #include "app/Unit2.h"
-
 #include "app/ApplicationTitle.h"
 #include "app/Fonts.h"
-#include "common/Errors.h"
+#include "app/Services.h"
 #include "tests/app/FakeServices.h"
-#include "gallery/DefaultFace.h"
+#include "tests/ModalHelper.h"
+#include "tests/app/FakeServices.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -25,11 +27,8 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
-#include <gtest/gtest.h>
 
-#include "app/Services.h"
-#include "tests/ModalHelper.h"
-#include "tests/app/FakeServices.h"
+#include <gtest/gtest.h>
 
 using namespace kameola;
 using kameola::test::WhenModal;

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QUrl>
+
 #include <gtest/gtest.h>
 
 namespace kameola::test {

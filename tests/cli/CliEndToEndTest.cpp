@@ -1,9 +1,9 @@
 // Runs the built kameola-cli on generated files and checks what it writes and returns.
-#include "tests/gallery/FontConfigFiles.h"
-#include "tests/gallery/TestFiles.h"
-#include "cli/Terminal.h"
 #include "common/Errors.h"
 #include "gallery/TextEncoding.h"
+#include "cli/Terminal.h"
+#include "tests/gallery/FontConfigFiles.h"
+#include "tests/gallery/TestFiles.h"
 
 #include <array>
 #include <cerrno>

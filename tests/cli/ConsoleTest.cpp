@@ -1,9 +1,9 @@
 // Terminal text and the console host: harmless names, widths in display columns, the bar
 // and the summary.
-#include "cli/ConsoleHost.h"
-#include "cli/Terminal.h"
 #include "common/Errors.h"
 #include "gallery/Run.h"
+#include "cli/ConsoleHost.h"
+#include "cli/Terminal.h"
 #include "tests/gallery/TestFiles.h"
 
 #include <cstdio>

@@ -1,5 +1,5 @@
-#include "cli/Options.h"
 #include "common/Errors.h"
+#include "cli/Options.h"
 #include "tests/gallery/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,6 @@
 
 #include <cerrno>
 #include <gtest/gtest.h>
-
 #include <string>
 #include <utility>
 #include <vector>

@@ -1,15 +1,13 @@
 // Entries in flight: their pictures share one memory budget (a reservation that does not
 // fit waits for room, one larger than the whole budget goes ahead alone), and each keeps
 // the file it read for its copy.
-#include "gallery/detail/MemoryBudget.h"
-
 #include "common/OutputFile.h"
+#include "gallery/detail/MemoryBudget.h"
 #include "gallery/Plan.h"
 #include "gallery/detail/Prepare.h"
 #include "tests/gallery/TestFiles.h"
 
 #include <gtest/gtest.h>
-
 #include <atomic>
 #include <filesystem>
 #include <thread>

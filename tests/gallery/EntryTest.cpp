@@ -1,5 +1,5 @@
-#include "gallery/Entry.h"
 #include "common/Errors.h"
+#include "gallery/Entry.h"
 #include "tests/gallery/TestFiles.h"
 
 #include <gtest/gtest.h>

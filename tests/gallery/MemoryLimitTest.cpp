@@ -6,14 +6,11 @@
 #include "tests/support/Bmp.h"
 
 #include <gtest/gtest.h>
-
 #include <jpeglib.h>
 #include <jerror.h>
-
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <filesystem>
 #include <string>
 

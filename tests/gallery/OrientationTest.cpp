@@ -1,13 +1,12 @@
 // JPEG entries with an Exif orientation: the page size and the small image follow the
 // picture as shown upright.
-#include "gallery/Run.h"
 #include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
+#include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
 #include "tests/support/Jpeg.h"
 
 #include <gtest/gtest.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,7 +1,6 @@
 // Output files: whole or absent, never through a link, copies never replacing, on every
 // combination of what a file system may lack.
 #include "common/OutputFile.h"
-
 #include "common/Errors.h"
 #include "common/FileIo.h"
 #include "common/detail/FileSystemCalls.h"

@@ -1,8 +1,8 @@
 #include "common/Errors.h"
 #include "imaging/Jpeg.h"
 #include "gallery/Run.h"
-#include "tests/gallery/TestFiles.h"
 #include "gallery/TextEncoding.h"
+#include "tests/gallery/TestFiles.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Helpers for the gallery tests.
 #include "tests/gallery/TestFiles.h"
 
-#include "imaging/Bitmap.h"
 #include "common/Errors.h"
 #include "common/OutputFile.h"
+#include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
 
 #include <gtest/gtest.h>

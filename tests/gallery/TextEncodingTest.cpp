@@ -1,7 +1,6 @@
 #include "gallery/TextEncoding.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 using namespace kameola;

@@ -1,9 +1,8 @@
 // TBitmap: storage, copy-on-write, size changes and conversion to 24-bit rows.
-#include "imaging/Bitmap.h"
 #include "common/Errors.h"
+#include "imaging/Bitmap.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 using namespace kameola;

@@ -1,12 +1,11 @@
 // The BMP reader: headers, depths, masks, colour tables, row order, RLE and failures, built
 // as bytes in the test; plus the BMP suite as a corpus.
-#include "imaging/Bitmap.h"
 #include "common/Errors.h"
+#include "imaging/Bitmap.h"
 #include "tests/support/Bmp.h"
 #include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

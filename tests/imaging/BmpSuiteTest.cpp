@@ -1,10 +1,9 @@
 // The BMP suite as a corpus: good files load with known colours, the rest load or are
 // refused with a reader error, never worse.
-#include "imaging/Bitmap.h"
 #include "common/Errors.h"
+#include "imaging/Bitmap.h"
 
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>

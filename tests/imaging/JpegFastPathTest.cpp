@@ -4,7 +4,6 @@
 #include "tests/support/Jpeg.h"
 
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>

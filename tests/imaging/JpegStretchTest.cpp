@@ -4,9 +4,7 @@
 #include "tests/support/Jpeg.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
-
 #include <jerror.h>
 
 namespace kameola {

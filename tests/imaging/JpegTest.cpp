@@ -5,11 +5,9 @@
 #include "tests/support/Jpeg.h"
 
 #include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
 #include <jerror.h>
 
 namespace kameola {

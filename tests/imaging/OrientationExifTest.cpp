@@ -3,7 +3,6 @@
 #include "imaging/detail/Exif.h"
 
 #include <gtest/gtest.h>
-
 #include <cstdint>
 #include <vector>
 

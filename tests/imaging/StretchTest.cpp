@@ -1,9 +1,8 @@
 // StretchPicture for TBitmap and the size changes it builds on.
-#include "imaging/Bitmap.h"
 #include "common/Errors.h"
+#include "imaging/Bitmap.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 using namespace kameola;

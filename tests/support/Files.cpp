@@ -3,7 +3,6 @@
 #include "tests/support/Bmp.h"
 
 #include <unistd.h>
-
 #include <atomic>
 #include <fstream>
 #include <iterator>

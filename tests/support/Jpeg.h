@@ -9,7 +9,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
 #include <jpeglib.h>
 
 namespace kameola::test {

@@ -1,5 +1,6 @@
 // Tests of the folder chooser: options, opening folder, confirm, cancel and modality.
 #include "widgets/BrowsDlg.h"
+#include "tests/ModalHelper.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -10,9 +11,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
-#include <gtest/gtest.h>
 
-#include "tests/ModalHelper.h"
+#include <gtest/gtest.h>
 
 using namespace kameola;
 using kameola::test::WhenModal;

@@ -1,13 +1,12 @@
 // Tests of TGauge: percentages, range errors, clamping, repaints and the painted bar.
-#include "widgets/Gauges.h"
-
 #include "common/Errors.h"
+#include "widgets/Gauges.h"
 
 #include <QImage>
 #include <QPaintEvent>
 #include <QTest>
-#include <gtest/gtest.h>
 
+#include <gtest/gtest.h>
 #include <climits>
 
 using namespace kameola;
