@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # make run: install what is missing, build, start the program.
 # make test: install what is missing, build, run every test.
 # make deb: install what is missing, build the Debian packages in build-deb/.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application title: shown as the caption of error boxes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RunCommand: the edge of every window command, where errors become the error box.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's command line: --help and --version, files to add, unknown options.
 #include "app/CommandLineFiles.h"
 

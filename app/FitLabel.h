@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fitting a label's text into the room before the control to its right.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windows' own font and the list of Japanese typefaces offered for the page.
 #pragma once
 

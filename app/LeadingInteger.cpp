@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LeadingInteger: the number at the start of a text, as the spin fields read it.
 #include "app/LeadingInteger.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Message boxes wide enough for a window manager to show their whole caption.
 #include "app/MessageBoxWidth.h"
 

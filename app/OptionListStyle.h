@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The option list's look: check boxes that fit its 13-pixel rows whole and apart.
 #pragma once
 

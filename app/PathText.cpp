@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one conversion between the windows' Qt strings and the file system's path bytes.
 #include "app/PathText.h"
 

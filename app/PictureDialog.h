@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Picture dialogs: Qt's own file dialog with a picture filter and a preview pane.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Place: names a control and puts it at its position in its window.
 #pragma once
 

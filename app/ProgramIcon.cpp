@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's icon for its windows.
 #include "app/ProgramIcon.h"
 

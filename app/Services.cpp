@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // QtServices: the message boxes, cursor and dialogs as Qt shows them.
 #include "app/Services.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Services: the message boxes, cursor and dialogs the main window reaches the user through.
 #pragma once
 

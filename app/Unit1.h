@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TForm1: the main window with the file list, the run settings, the gauge and the commands.
 #pragma once
 

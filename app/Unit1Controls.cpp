@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TForm1's controls: where each sits, its caption and its tab order.
 #include "widgets/Gauges.h"
 #include "app/Unit1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TForm2: the style dialog that holds the page's font face, colours and background picture.
 #pragma once
 

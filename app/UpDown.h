@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TUpDown: spin buttons attached to the right of an edit, holding a 16-bit position.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up of the windows: the command line, application title, Japanese Qt texts, the icon,
 // the two windows, the loop.
 #include "widgets/FileDialogs.h"

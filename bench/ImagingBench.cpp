@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Imaging benchmark: the JPEG entry of a run against a plain decode, BMP loading against a read.
 //
 //   imaging_bench [benchmark flags]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Peak memory of a run over 16 tiny BMPs that each declare a picture just under the picture
 # storage limit (16384 × 21845, 24-bit: 1,073,725,440 bytes in a 58-byte file), at
 # --jobs 1, 8 and 64. The pictures in flight share one budget, so the peak stays near one

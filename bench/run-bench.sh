@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times kameola-cli --small over a photo-like corpus against the floor: djpeg decoding every
 # JPEG plus reading every other file. Prints images per second, peak memory and the ratio,
 # an --update re-run over the unchanged corpus against the full run, and 10,000 tiny JPEGs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run's services on a terminal.
 #include "cli/ConsoleHost.h"
 

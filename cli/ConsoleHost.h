@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run's services on a terminal: messages, warnings, progress bar and summary on stderr.
 #pragma once
 

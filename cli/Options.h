@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command-line options of kameola-cli and their parsing into a gallery job.
 #pragma once
 

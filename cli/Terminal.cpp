@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text on a terminal.
 #include "cli/Terminal.h"
 

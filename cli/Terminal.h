@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text on a terminal: names that cannot drive it, measured in display columns.
 #pragma once
 

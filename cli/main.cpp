@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kameola-cli: makes a gallery page from files named on the command line.
 #include "common/Errors.h"
 #include "gallery/Entry.h"

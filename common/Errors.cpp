@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Messages of the error classes.
 #include "common/Errors.h"
 

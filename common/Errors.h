@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The error classes that reach the user, each with its fixed message.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plain file I/O on a FileHandle.
 #include "common/FileIo.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plain file I/O on a FileHandle: the one way to open a listed file, whole reads and
 // writes that retry interrupted and short transfers, and the one retry of interrupted calls.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Output files written beside their final name and put in place in one step.
 //
 // The bytes go to an unnamed file (O_TMPFILE) when the file system has them: a killed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files the run writes: each appears whole under its final name or not at all, even when
 // the process is killed while writing it.
 #pragma once

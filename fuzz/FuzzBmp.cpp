@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: the BMP reader, then rows as RGB and a stretch to a small size.
 #include "common/Errors.h"
 #include "imaging/Bitmap.h"

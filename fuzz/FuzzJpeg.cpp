@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: JPEG load (with the Exif orientation), decode, stretch (both paths,
 // compared), turning upright, assign and compress.
 //

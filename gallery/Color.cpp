@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colours written and read as red, green, blue hex digits.
 #include "gallery/Color.h"
 

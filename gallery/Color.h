@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colours as the style dialog and the page hold them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading cgroup CPU quotas.
 #include "gallery/CpuQuota.h"
 

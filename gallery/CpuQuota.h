@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The number of CPUs a cgroup CPU quota leaves this process.
 #pragma once
 

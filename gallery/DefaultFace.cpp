@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page's default font face, looked up through fontconfig.
 #include "gallery/DefaultFace.h"
 

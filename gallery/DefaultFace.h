@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The page's default font face, the same for both front ends.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Making list entries from file paths.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The entries' preparations in list order.
 #include "gallery/detail/EntryPipeline.h"
 

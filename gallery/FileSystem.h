@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Folders of the file system: whether one exists, making a chain of them, absolute paths.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GalleryJob: everything one gallery run needs, gathered from the windows when it starts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The memory shared by the pictures being prepared at once.
 #include "gallery/detail/MemoryBudget.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Naming rules. Text is UTF-8, so no byte of a multi-byte character can be taken for a
 // separator, a colon or a dot: plain byte searches are safe.
 #include "gallery/Naming.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Naming rules: taking paths apart and naming output files.
 #pragma once
 

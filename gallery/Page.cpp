@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The gallery page's markup.
 #include "gallery/Page.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The gallery page: its markup, built in memory and written once at the end.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run's plan: output names, addresses and clashes, worked out before anything is written.
 #include "gallery/Plan.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run's plan: every output name of every entry, worked out once before anything is
 // written, so that one output file serves one picture.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Preparing one entry: sizes, small image and conversion, encoded in memory.
 #include "gallery/detail/Prepare.h"
 

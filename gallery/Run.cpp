@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The gallery run: checks the output folder, plans every output name, copies the
 // background picture, has the workers prepare the entries, commits them in list order and
 // writes the page.

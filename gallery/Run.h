@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RunGallery: writes the gallery page and its companion files for one job.
 #pragma once
 

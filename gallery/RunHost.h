@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RunHost: the window services a gallery run is given. The windows, the batch front end
 // and the tests each supply their own.
 #pragma once

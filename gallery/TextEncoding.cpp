@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UTF-8 to CP932. iconv gives each character's CP932 bytes; a character keeps them only when
 // they read back as the same character, since CP932 writes some characters as bytes that a
 // browser reads as others (¥ as 0x5C, a backslash; 〜 U+301C as 0x8160, read as ～ U+FF5E).

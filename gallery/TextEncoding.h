@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversion of the program's UTF-8 text into the Shift_JIS code page of the page file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Worker threads for the run.
 #include "gallery/detail/Workers.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TBitmap: pixel storage, size changes and the conversion of any format to 24-bit rows.
 #include "imaging/Bitmap.h"
 

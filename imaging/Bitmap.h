@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TBitmap: an uncompressed picture with shared, copy-on-write pixel storage.
 #pragma once
 

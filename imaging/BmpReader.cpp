@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoadBmpFile: reads a BMP file (core, 40-byte and extended headers; uncompressed, bit
 // fields, RLE8 and RLE4) into a TBitmap.
 #include "common/Errors.h"

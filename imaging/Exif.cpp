@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the orientation tag of an Exif block (a TIFF structure after "Exif\0\0").
 #include "imaging/detail/Exif.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TJPEGImage: a JPEG picture held as its stream and, once decoded, its pixels.
 #include "imaging/Jpeg.h"
 

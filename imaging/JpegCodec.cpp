@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The libjpeg error manager, in-memory source and destination, and the codec state owners.
 #include "imaging/detail/JpegCodec.h"
 

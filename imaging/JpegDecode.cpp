@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding a JPEG stream into a TBitmap: codec parameters from the settings, pixel layout.
 #include "imaging/detail/JpegDecode.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Stretching a JPEG picture, decoding only the rows a nearest-neighbour stretch samples.
 #include "imaging/Jpeg.h"
 #include "imaging/detail/JpegCodec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Turning and mirroring a picture upright for an Exif orientation.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StretchPicture for TBitmap: nearest neighbour, or black prevailing for monochrome sources.
 #include "common/Errors.h"
 #include "imaging/Bitmap.h"

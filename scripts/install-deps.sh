@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that building, running and testing need, when any is missing.
 # As root it uses apt-get; otherwise it prints the command to run and stops.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WhenModal: lets a GUI test act on a modal window from inside its modal loop.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry point of the GUI tests: a QApplication on the offscreen platform, then GoogleTest.
 #include <QApplication>
 

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs one test with its own HOME and XDG folders under the build tree, made fresh for
 # every run, so that no test reads or writes the user's files and settings.
 # Usage: isolated.sh HOMES-DIR [NAME] PROGRAM ARGS...

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the real-window tests: start_xvfb starts a private Xvfb and exports DISPLAY;
 # its process id is in xpid. The server must answer before the test goes on, and it runs
 # with -noreset: otherwise it resets whenever its last client leaves (such as the probe

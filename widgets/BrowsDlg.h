@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TBrowseDialog: a non-visual component that lets the user pick one folder.
 #pragma once
 

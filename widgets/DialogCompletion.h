@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The completion list of a file dialog's name box.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the program's file dialogs share: no settings file, a memory for this run only,
 // and the modal run itself.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TGauge: range checks, percentage and painting of the progress gauge.
 #include "widgets/Gauges.h"
 

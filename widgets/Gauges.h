@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TGauge: a progress gauge that shows how far a range has been worked through.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The system calls that put an output file in place, in one table so that tests can take
 // away what some file systems lack: unnamed temporary files, RENAME_NOREPLACE, hard links,
 // or make a close fail as on a network file system, or a source change while it is copied.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders the PNG sizes of the icon from its SVG (needs rsvg-convert from librsvg2-bin).
 # The PNGs are kept in the repository, so the build does not need this.
 set -euo pipefail

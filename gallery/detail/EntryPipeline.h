@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hands out the entries' preparations in list order, prepared ahead on worker threads.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The memory that the pictures being prepared at once may share. An entry reserves its
 // picture's bytes before allocating them and waits while the pictures in flight leave no
 // room; a picture larger than the whole budget waits until it is alone.

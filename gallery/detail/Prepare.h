@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Preparing one entry: everything of it that does not touch the output folder. Runs on a
 // worker thread, so the result holds only plain sizes and encoded bytes, no pictures.
 #pragma once

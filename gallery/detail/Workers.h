@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Worker threads for the run: tasks start in the order they are submitted and each hands
 // its result back through a future, so the run can take results strictly in list order.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The orientation tag of an Exif block, read with every offset checked against its bounds.
 #pragma once
 

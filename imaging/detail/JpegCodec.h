@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RAII owners of libjpeg's decompression and compression state over in-memory streams.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pixel-level helpers shared by the picture model, the BMP reader and stretching.
 #pragma once
 

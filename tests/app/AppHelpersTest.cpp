@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the window helpers: LeadingInteger, the application title and the command edge.
 #include "common/Errors.h"
 #include "app/ApplicationTitle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files named on the window's command line start in the list, as main hands them over.
 #include "app/CommandLineFiles.h"
 #include "app/ApplicationTitle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FakeServices: answers the main window's boxes and dialogs in tests and records what it was asked.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the windows' font and the Japanese typeface filter.
 #include "app/Fonts.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests that both windows' labels show their whole text apart from their neighbours, and
 // that the option list shows its four check boxes whole. The suite also runs with the
 // fixed-width IPAGothic as the only Japanese face (KAMEOLA_WIDE_FACE set).

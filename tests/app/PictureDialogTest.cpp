@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the picture dialogs: one builder for 追加 and 参照, a fresh dialog each time with
 // folder and size carried over, a size that fits the screen with whole columns, where the
 // dialog first opens, no settings file, and the completion list closing with the dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lets GoogleTest print QString values as their text in failure messages.
 #pragma once
 

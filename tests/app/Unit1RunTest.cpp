@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the main window starting gallery runs, and of its picture dialog.
 #include "widgets/Gauges.h"
 #include "app/Unit1.h"

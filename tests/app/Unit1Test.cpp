@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the main window: layout, keys, the file list commands, drops and the output fields.
 #include "common/Errors.h"
 #include "widgets/BrowsDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the style dialog: layout, keyboard, colour, font and picture choices, placement.
 #include "common/Errors.h"
 #include "gallery/DefaultFace.h"

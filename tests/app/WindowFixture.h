@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WindowFixture: a main window over FakeServices, a scratch folder and the helpers the window tests share.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the built kameola-cli on generated files and checks what it writes and returns.
 #include "common/Errors.h"
 #include "gallery/TextEncoding.h"

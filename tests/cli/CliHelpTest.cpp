@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // --help and --version of the built kameola-cli: what they print and how they exit.
 #include "cli/Options.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Terminal text and the console host: harmless names, widths in display columns, the bar
 // and the summary.
 #include "common/Errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/Errors.h"
 #include "cli/Options.h"
 #include "tests/gallery/TestFiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every error class's text, byte for byte, once; other tests compare through the classes.
 #include "common/Errors.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Link and picture addresses name the file they point to, for any Linux file name.
 #include "gallery/Page.h"
 #include "gallery/Run.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The cgroup CPU quota read from given /proc texts and cgroup files.
 #include "gallery/CpuQuota.h"
 

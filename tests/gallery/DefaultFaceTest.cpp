@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gallery/DefaultFace.h"
 #include "tests/gallery/FontConfigFiles.h"
 #include "tests/gallery/TestFiles.h"

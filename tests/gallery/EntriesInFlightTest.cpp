@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entries in flight: their pictures share one memory budget (a reservation that does not
 // fit waits for room, one larger than the whole budget goes ahead alone), and each keeps
 // the file it read for its copy.

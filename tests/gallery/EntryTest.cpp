@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/Errors.h"
 #include "gallery/Entry.h"
 #include "tests/gallery/TestFiles.h"

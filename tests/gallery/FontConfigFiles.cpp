@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/gallery/FontConfigFiles.h"
 
 #include "tests/gallery/TestFiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // fontconfig configurations for tests, written into a scratch folder.
 #pragma once
 

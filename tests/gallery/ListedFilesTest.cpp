@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A run never writes a small image, conversion or page over a file it was given.
 #include "common/Errors.h"
 #include "gallery/Run.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A tiny BMP with a huge width: the run fails with the codec's error before allocating
 // rows of that width, and keeps what it wrote before.
 #include "common/Errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gallery/Color.h"
 #include "gallery/Naming.h"
 

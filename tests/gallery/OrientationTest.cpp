@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JPEG entries with an Exif orientation: the page size and the small image follow the
 // picture as shown upright.
 #include "imaging/Bitmap.h"

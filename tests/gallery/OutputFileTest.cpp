@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Output files: whole or absent, never through a link, copies never replacing, on every
 // combination of what a file system may lack.
 #include "common/OutputFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run with several workers: the same files and the same first error as one at a time,
 // results committed in list order, an abort that leaves nothing of later entries.
 #include "common/Errors.h"

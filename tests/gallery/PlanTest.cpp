@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One output file serves one picture: outputs of different files that would share a name
 // stop the run before anything is written, or leave the later entry out with keep-going.
 #include "common/Errors.h"

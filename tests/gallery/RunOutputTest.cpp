@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the run writes its files: never through a planted link, never cut short, no
 // leftovers, and entries that stopped being regular files.
 #include "common/Errors.h"

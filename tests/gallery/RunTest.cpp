@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/Errors.h"
 #include "imaging/Jpeg.h"
 #include "gallery/Run.h"

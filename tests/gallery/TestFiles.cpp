@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the gallery tests.
 #include "tests/gallery/TestFiles.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the gallery tests: picture files through the program's encoder, a child
 // process with a file size limit, a scripted host.
 #pragma once

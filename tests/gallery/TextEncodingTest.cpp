@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gallery/TextEncoding.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // In copy mode a thumbnail names a file the run writes: the small image only for JPEG files.
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TBitmap: storage, copy-on-write, size changes and conversion to 24-bit rows.
 #include "common/Errors.h"
 #include "imaging/Bitmap.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BMP reader: headers, depths, masks, colour tables, row order, RLE and failures, built
 // as bytes in the test; plus the BMP suite as a corpus.
 #include "common/Errors.h"

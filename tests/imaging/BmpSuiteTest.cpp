@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The BMP suite as a corpus: good files load with known colours, the rest load or are
 // refused with a reader error, never worse.
 #include "common/Errors.h"

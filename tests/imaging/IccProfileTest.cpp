@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ICC colour profile: read from a stream's APP2 chunks when it describes RGB data,
 // written after APP0.
 #include "imaging/Jpeg.h"

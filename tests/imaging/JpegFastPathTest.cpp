@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sampled-rows stretch is used only for stream layouts where it is exact; every other
 // stream decodes all rows and still gives the full decode's small picture.
 #include "imaging/Jpeg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests that stretching an undecoded JPEG picture equals a full decode followed by stretching.
 #include "common/Errors.h"
 #include "imaging/Jpeg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of TJPEGImage: loading, decoding, encoding and saving.
 #include "common/Errors.h"
 #include "imaging/Jpeg.h"

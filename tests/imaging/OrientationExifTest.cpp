@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Exif orientation reader and turning pictures upright.
 #include "imaging/Orientation.h"
 #include "imaging/detail/Exif.h"

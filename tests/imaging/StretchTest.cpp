@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // StretchPicture for TBitmap and the size changes it builds on.
 #include "common/Errors.h"
 #include "imaging/Bitmap.h"

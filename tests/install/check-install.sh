@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the build into a temporary prefix and checks what lands there: the two
 # programs, the desktop entry, the icons, the AppStream metainfo and the man pages, and
 # nothing else.

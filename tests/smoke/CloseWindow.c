@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Asks an X11 window to close as a window manager would, by sending it WM_DELETE_WINDOW. */
 #include <X11/Xlib.h>
 #include <stdio.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Starts the real program under Xvfb, waits for its main window, takes a screenshot,
 # checks the window's size, closes it as a window manager would and checks the exit.
 # Usage: smoke.sh PROGRAM CLOSE-HELPER OUTPUT-DIR

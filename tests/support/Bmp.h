@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BMP files built from header fields, for the reader's tests and as inputs of the run.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scratch folders and whole-file reads and writes for tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/Jpeg.h"
 
 #include <cstdlib>

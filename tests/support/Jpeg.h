@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JPEG streams made and read with libjpeg directly, independently of TJPEGImage, and
 // looks at a stream's segments.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the folder chooser: options, opening folder, confirm, cancel and modality.
 #include "widgets/BrowsDlg.h"
 #include "tests/ModalHelper.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of TGauge: percentages, range errors, clamping, repaints and the painted bar.
 #include "common/Errors.h"
 #include "widgets/Gauges.h"

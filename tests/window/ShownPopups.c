@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Lists the popup windows (override-redirect top-level windows: menus, completion lists,
    tool tips) that are shown on the X display, one "ID WIDTHxHEIGHT+X+Y" per line. */
 #include <X11/Xlib.h>

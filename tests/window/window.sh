@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Real-window tests: the program on its own Xvfb, with or without a window manager,
 # driven with xdotool as a user would, keyboard and mouse.
 # Usage: window.sh PROGRAM BIN-DIR OUTPUT-DIR SCENARIO WM
