@@ -4,6 +4,7 @@
 
 #include "common/Errors.h"
 #include "imaging/detail/Exif.h"
+#include "imaging/detail/PixelOps.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -211,7 +212,7 @@ std::vector<PaletteEntry> ColormapPalette(const jpeg_decompress_struct& info)
     std::vector<PaletteEntry> palette;
     if (!info.colormap)
         return palette;
-    const int count = std::min(info.actual_number_of_colors, 256);
+    const int count = std::min(info.actual_number_of_colors, static_cast<int>(pixel::kPaletteCap));
     palette.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         PaletteEntry& e = palette[static_cast<std::size_t>(i)];
