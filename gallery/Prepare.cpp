@@ -47,22 +47,37 @@ std::vector<std::uint8_t> Encode(TJPEGImage& jpeg, const TBitmap& picture,
     return jpeg.Data().Bytes;
 }
 
+// Reads the stream's header from its first bytes only; false when they do not hold it
+// (a large colour profile, a damaged file), for the caller to read the whole stream.
+bool ReadJpegHeader(int fd, TJPEGImage& jpeg)
+{
+    constexpr std::size_t kHeadBytes = 64 * 1024;
+    std::vector<std::uint8_t> head(kHeadBytes);
+    std::size_t got = 0;
+    if (!ReadAt(fd, 0, head.data(), head.size(), &got) || got == 0)
+        return false;
+    head.resize(got);
+    try {
+        jpeg.LoadJpegData(std::move(head));
+    } catch (const Exception&) {
+        return false;
+    }
+    return jpeg.Width() > 0 && jpeg.Height() > 0;
+}
+
 // Whether a file holds what the entry would write there: not older than the source, a
-// JPEG stream of the given size and, when given, progressive or baseline as asked.
+// JPEG stream of the given size and, when given, progressive or baseline as asked. Only
+// the output's header is read.
 bool UpToDate(const std::string& output, const struct stat& source, int width, int height,
               std::optional<bool> progressive = std::nullopt)
 {
     struct stat info {};
-    if (::stat(output.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || Older(info, source))
+    FileHandle file = OpenRegularFile(output, &info);
+    if (!file.Valid() || Older(info, source))
         return false;
-    try {
-        TJPEGImage jpeg;
-        jpeg.LoadJpegFile(output);
-        return jpeg.Width() == width && jpeg.Height() == height &&
-               (!progressive || jpeg.Settings().ProgressiveOutput == *progressive);
-    } catch (const Exception&) {
-        return false;
-    }
+    TJPEGImage jpeg;
+    return ReadJpegHeader(file.Get(), jpeg) && jpeg.Width() == width && jpeg.Height() == height &&
+           (!progressive || jpeg.Settings().ProgressiveOutput == *progressive);
 }
 
 // The entry's file, the folder an update keeps outputs in (empty when not updating) and
@@ -128,24 +143,6 @@ int UprightHeight(const TJPEGImage& jpeg, int thumbWidth)
 {
     return SwapsSides(jpeg.Orientation()) ? ThumbHeight(thumbWidth, jpeg.Width(), jpeg.Height())
                                           : ThumbHeight(thumbWidth, jpeg.Height(), jpeg.Width());
-}
-
-// Reads the stream's header from its first bytes only; false when they do not hold it
-// (a large colour profile, a damaged file), for the caller to read the whole stream.
-bool ReadJpegHeader(int fd, TJPEGImage& jpeg)
-{
-    constexpr std::size_t kHeadBytes = 64 * 1024;
-    std::vector<std::uint8_t> head(kHeadBytes);
-    std::size_t got = 0;
-    if (!ReadAt(fd, 0, head.data(), head.size(), &got) || got == 0)
-        return false;
-    head.resize(got);
-    try {
-        jpeg.LoadJpegData(std::move(head));
-    } catch (const Exception&) {
-        return false;
-    }
-    return jpeg.Width() > 0 && jpeg.Height() > 0;
 }
 
 // Under --update: whether the small image (or, without one, the copy) is up to date, read

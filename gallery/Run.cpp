@@ -27,6 +27,14 @@ namespace kameola {
 
 namespace {
 
+// Counts a copy that was not made and tells the host why.
+void ReportSkipped(const std::string& source, const std::string& target,
+                   const std::string& reason, RunHost& host, RunStats& stats)
+{
+    ++stats.SkippedCopies;
+    host.CopySkipped(source, target, reason);
+}
+
 // Copies a file by the copy rule: never over an existing file, failures only reported to
 // the host, which may tell the user but does not stop the run. With an open source the
 // copy reads from it, else it opens source.
@@ -36,10 +44,8 @@ void CopyByRule(const std::string& source, const std::string& target, RunHost& h
     std::string reason;
     const auto between = [&host] { host.KeepResponsive(); };
     if (!(opened.Valid() ? CopyFileNoReplace(opened.Get(), target, &reason, between)
-                         : CopyFileNoReplace(source, target, &reason, between))) {
-        ++stats.SkippedCopies;
-        host.CopySkipped(source, target, reason);
-    }
+                         : CopyFileNoReplace(source, target, &reason, between)))
+        ReportSkipped(source, target, reason, host, stats);
 }
 
 // Under --update: copies when the target is missing, replaces a target older than its
@@ -50,19 +56,15 @@ void CopyUpdating(const std::string& source, const std::string& target, RunHost&
     struct stat targetInfo {}, sourceInfo {};
     if (::lstat(target.c_str(), &targetInfo) != 0)
         return CopyByRule(source, target, host, stats, opened);
-    FileHandle reopened(-1);
-    if (!opened.Valid())
-        reopened = OpenRegularFile(source, &sourceInfo);
+    const FileHandle reopened = opened.Valid() ? FileHandle(-1) : OpenRegularFile(source);
     const int fd = opened.Valid() ? opened.Get() : reopened.Get();
     if (fd < 0 || ::fstat(fd, &sourceInfo) != 0)
         return CopyByRule(source, target, host, stats, opened);
     if (!Older(targetInfo, sourceInfo))
         return;
     std::string reason;
-    if (!CopyFileReplacing(fd, target, &reason, [&host] { host.KeepResponsive(); })) {
-        ++stats.SkippedCopies;
-        host.CopySkipped(source, target, reason);
-    }
+    if (!CopyFileReplacing(fd, target, &reason, [&host] { host.KeepResponsive(); }))
+        ReportSkipped(source, target, reason, host, stats);
 }
 
 // Restores the host's cursor when the run leaves its busy part, normally or by an error.

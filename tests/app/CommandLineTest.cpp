@@ -176,12 +176,7 @@ TEST_F(CommandLine, NamesThatAreNotUtf8KeepTheirBytes)
     data.setData(QStringLiteral("text/uri-list"),
                  "# a comment line\r\nfile://" + QByteArray::fromStdString(dir.path().toStdString()).toPercentEncoding("/")
                      + "/%83e%83X%83g%20100%25.jpg\r\n");
-    QDragEnterEvent enter(QPoint(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(9, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &drop);
-    QCoreApplication::sendPostedEvents();
+    Drop(data);
 
     EXPECT_TRUE(services.boxes.empty());
     const QString shown = dir.path() + "/\uFFFDe\uFFFDX\uFFFDg 100%.jpg";

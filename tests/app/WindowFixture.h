@@ -74,6 +74,12 @@ protected:
             urls << QUrl::fromLocalFile(path);
         QMimeData data;
         data.setUrls(urls);
+        Drop(data);
+    }
+
+    // Drops what a file manager would put in a drop.
+    void Drop(const QMimeData& data)
+    {
         QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&form, &enter);
         ASSERT_TRUE(enter.isAccepted());
