@@ -48,11 +48,13 @@ struct Output {
 // The outputs claimed so far, by name, and the files the job lists.
 class Claims {
 public:
-    Claims(const GalleryJob& job) : m_dir(job.OutputDir)
+    // The listed files are the entries and the background picture, identified once.
+    Claims(const std::string& directory, const std::vector<FileId>& listed) : m_dir(directory)
     {
-        for (const GalleryEntry& entry : job.Entries)
-            AddListed(entry.Path);
-        AddListed(job.Style.BackgroundImage);
+        for (const FileId& id : listed) {
+            if (id.Found)
+                m_listed.insert({id.Device, id.Inode});
+        }
     }
 
     // The output's path when it clashes with an output claimed earlier or would replace a
@@ -85,13 +87,6 @@ public:
     }
 
 private:
-    void AddListed(const std::string& path)
-    {
-        const FileId id = Identify(path);
-        if (id.Found)
-            m_listed.insert({id.Device, id.Inode});
-    }
-
     const std::string& m_dir;
     std::set<std::pair<dev_t, ino_t>> m_listed;
     std::map<std::string, std::pair<FileId, OutputKind>> m_claims;
@@ -129,7 +124,13 @@ PlannedEntry NameEntry(const std::string& path, const GalleryJob& job)
 RunPlan PlanRun(const GalleryJob& job, bool keepGoing)
 {
     RunPlan plan;
-    Claims claims(job);
+    // Each listed file is looked up once: the last one is the background picture.
+    std::vector<FileId> listed;
+    listed.reserve(job.Entries.size() + 1);
+    for (const GalleryEntry& entry : job.Entries)
+        listed.push_back(Identify(entry.Path));
+    listed.push_back(Identify(job.Style.BackgroundImage));
+    Claims claims(job.OutputDir, listed);
     const std::string& image = job.Style.BackgroundImage;
     if (!image.empty()) {
         if (job.LinkInPlace) {
@@ -137,7 +138,7 @@ RunPlan PlanRun(const GalleryJob& job, bool keepGoing)
         } else {
             plan.BackgroundCopy = BaseName(image);
             plan.BackgroundAddress = NameAddress(plan.BackgroundCopy);
-            claims.Claim({&plan.BackgroundCopy, OutputKind::Copy}, Identify(image));
+            claims.Claim({&plan.BackgroundCopy, OutputKind::Copy}, listed.back());
         }
     }
     // An empty page name is refused only when the page is written, at the end.
@@ -155,7 +156,7 @@ RunPlan PlanRun(const GalleryJob& job, bool keepGoing)
     for (std::size_t i = 0; i < job.Entries.size(); ++i) {
         const std::string& path = job.Entries[i].Path;
         PlannedEntry entry = NameEntry(path, job);
-        const FileId source = Identify(path);
+        const FileId& source = listed[i];
         const Output outputs[] = {{&entry.SmallImage, OutputKind::SmallImage},
                                   {&entry.Conversion, OutputKind::Conversion},
                                   {&entry.CopyTarget, OutputKind::Copy}};
