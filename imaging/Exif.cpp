@@ -45,9 +45,21 @@ bool IsExif(const std::uint8_t* payload, std::size_t size) noexcept
 
 int Orientation(const std::uint8_t* payload, std::size_t size) noexcept
 {
-    if (!IsExif(payload, size) || size < sizeof kSignature + 8)
+    if (!IsExif(payload, size))
         return 1;
-    Tiff tiff{payload + sizeof kSignature, size - sizeof kSignature, true};
+    return TiffOrientation(payload + sizeof kSignature, size - sizeof kSignature);
+}
+
+int BlockOrientation(const std::uint8_t* block, std::size_t size) noexcept
+{
+    return IsExif(block, size) ? Orientation(block, size) : TiffOrientation(block, size);
+}
+
+int TiffOrientation(const std::uint8_t* block, std::size_t size) noexcept
+{
+    if (!block || size < 8)
+        return 1;
+    Tiff tiff{block, size, true};
     if (tiff.data[0] == 'I' && tiff.data[1] == 'I')
         tiff.little = true;
     else if (tiff.data[0] == 'M' && tiff.data[1] == 'M')
