@@ -14,6 +14,8 @@
 
 namespace kameola {
 
+enum class WebFormat { Png, Webp, Gif, Avif };
+
 struct DecodedPicture {
     TBitmap Picture;                        // 24-bit, as stored
     int Orientation = 1;                    // Exif orientation (1..8) that turns it upright
@@ -38,5 +40,9 @@ DecodedPicture DecodeGif(const std::uint8_t* data, std::size_t size, const Reser
 // AVIF: the primary image with its rotation and mirroring applied (orientation 1), the ICC
 // profile of its colour box.
 DecodedPicture DecodeAvif(const std::uint8_t* data, std::size_t size, const ReserveMemory& reserve = {});
+
+// The reader of the format.
+DecodedPicture DecodeWebPicture(WebFormat format, const std::uint8_t* data, std::size_t size,
+                                const ReserveMemory& reserve = {});
 
 } // namespace kameola
