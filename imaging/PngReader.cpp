@@ -19,6 +19,7 @@ namespace kameola {
 namespace {
 
 const std::string kFormat = "PNG";
+constexpr png_alloc_size_t kChunkLimit = 32u << 20;
 
 // The stream being read and libpng's last error. Plain data: libpng's errors longjmp over it.
 struct Source {
@@ -71,6 +72,9 @@ public:
             throw EOutOfResources();
         }
         png_set_read_fn(m_png, &source, ReadSource);
+        // An ancillary chunk is allocated at the length its header claims: a few bytes
+        // could otherwise ask for gigabytes. Colour profiles stay far below this.
+        png_set_chunk_malloc_max(m_png, kChunkLimit);
     }
     ~Decoder() { png_destroy_read_struct(&m_png, &m_info, nullptr); }
     Decoder(const Decoder&) = delete;
