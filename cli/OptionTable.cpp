@@ -69,6 +69,8 @@ const std::vector<CliOption> kTable = {
      UsageForm::Optional},
     {"small", 0, nullptr, "Write a reduced JPEG copy of each JPEG and BMP file, at the thumbnail width, and show it as the thumbnail (default: off).",
      nullptr, [](OptionContext& c, const std::string&) { Job(c).MakeSmallImages = true; }, UsageForm::Optional},
+    {"small-web", 0, nullptr, "Also write a reduced JPEG copy of each PNG, WebP, GIF and AVIF file, whether or not --small is given: NAME.png gives NAMEs.png.jpg, upright, transparency over white, an animation's first frame. It shows as the thumbnail at the picture's proportions and links the file itself, copied or in place, so animation and transparency stay there (default: off, such files are shown at 4:3 as other files are).",
+     nullptr, [](OptionContext& c, const std::string&) { Job(c).SmallWebImages = true; }, UsageForm::Optional},
     {"names", 0, nullptr, "Show each file's name under its thumbnail (default: off).", nullptr,
      [](OptionContext& c, const std::string&) { Job(c).ShowFileNames = true; }, UsageForm::Optional},
     {"numbers", 0, nullptr, "Number the thumbnails #1, #2, ... on the page (default: off).", nullptr,
