@@ -27,6 +27,7 @@ struct Source {
     std::size_t size;
     std::size_t pos;
     char message[200];
+    int orientation;  // from an eXIf chunk before or after the image data
 };
 
 void ReadSource(png_structp png, png_bytep out, std::size_t count)
@@ -46,6 +47,17 @@ void OnError(png_structp png, png_const_charp message)
 }
 
 void OnWarning(png_structp, png_const_charp) {}
+
+// The eXIf chunk, read as an unknown chunk: libpng's own handler allocates whatever length
+// the chunk's header claims, while unknown chunks keep to the chunk allocation limit.
+int OnUnknownChunk(png_structp png, png_unknown_chunkp chunk)
+{
+    if (std::memcmp(chunk->name, "eXIf", 4) != 0)
+        return 0;
+    auto* source = static_cast<Source*>(png_get_user_chunk_ptr(png));
+    source->orientation = exif::TiffOrientation(chunk->data, chunk->size);
+    return 1;
+}
 
 // Runs step(args), or returns false when libpng raised an error inside it. The longjmp skips
 // every destructor between the two points: steps hold nothing that owns a resource.
@@ -75,6 +87,9 @@ public:
         // An ancillary chunk is allocated at the length its header claims: a few bytes
         // could otherwise ask for gigabytes. Colour profiles stay far below this.
         png_set_chunk_malloc_max(m_png, kChunkLimit);
+        static const png_byte kExif[] = "eXIf";
+        png_set_keep_unknown_chunks(m_png, PNG_HANDLE_CHUNK_NEVER, kExif, 1);
+        png_set_read_user_chunk_fn(m_png, &source, OnUnknownChunk);
     }
     ~Decoder() { png_destroy_read_struct(&m_png, &m_info, nullptr); }
     Decoder(const Decoder&) = delete;
@@ -163,7 +178,7 @@ DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size, const Reser
 {
     if (size < 8 || png_sig_cmp(data, 0, 8) != 0)
         throw EPictureError(kFormat, "not a PNG file");
-    Source source{data, size, 0, "unknown error"};
+    Source source{data, size, 0, "unknown error", 1};
     Decoder decoder(source);
     HeaderStep header{decoder.Png(), decoder.Info(), 0, 0, 0, 0, 0, 0};
     decoder.Run(ReadHeader, header);
@@ -184,10 +199,7 @@ DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size, const Reser
     EndStep end{decoder.Png(), decoder.Info()};
     Guarded(decoder.Png(), ReadEnd, end);  // a damaged tail leaves the picture whole
 
-    png_bytep exif = nullptr;
-    png_uint_32 exifSize = 0;
-    if (png_get_eXIf_1(decoder.Png(), decoder.Info(), &exifSize, &exif) && exif)
-        result.Orientation = exif::TiffOrientation(exif, exifSize);
+    result.Orientation = source.orientation;
     png_charp name = nullptr;
     png_bytep profile = nullptr;
     png_uint_32 profileSize = 0;

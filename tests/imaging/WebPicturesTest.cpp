@@ -181,6 +181,10 @@ TEST(WebPicturesTest, Png)
     PngShape palette = Png(2, 1, 3, 8, {0, 1});
     palette.Palette = {kRed, {0, 0, 255, 0}};
     const Bytes big = EncodePng(RgbPng(32, 32, Bytes(32 * 32 * 3, 90)));
+    // An eXIf chunk whose header claims 1.7 GB right after the header chunk: refused as cut
+    // short, without allocating what it claims.
+    Bytes hugeExif = CutShort(big, 33);
+    hugeExif.insert(hugeExif.end(), {0x69, 0, 0, 0x1A, 'e', 'X', 'I', 'f', 'M', 'M', 0, 42});
     Bytes damaged = big;
     damaged[damaged.size() - 20] ^= 0x55;  // inside the image data
     CheckRows(DecodePng, {
@@ -207,6 +211,7 @@ TEST(WebPicturesTest, Png)
         Good("one pixel", EncodePng(RgbPng(1, 1, {9, 8, 7})), 1, 1, {{0, 0, {9, 8, 7}}}),
         Bad("cut short", CutShort(big, big.size() / 2), "PNG エラー ("),
         Bad("damaged image data", damaged, "PNG エラー ("),
+        Bad("eXIf longer than the file", hugeExif, "PNG エラー ("),
         Bad("not a PNG", Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0}, "PNG エラー (not a PNG file)"),
         Bad("over the storage limit, checked before the data", CutShort(big, big.size() / 2), "resources", 1024),
     });
