@@ -3,7 +3,6 @@
 // separator, a colon or a dot: plain byte searches are safe.
 #include "gallery/Naming.h"
 
-
 namespace kameola {
 
 namespace {
@@ -69,6 +68,19 @@ FileClass ClassifyExtension(std::string_view path, PathSyntax syntax)
     if (ext == ".JPG" || ext == ".JPEG")
         return FileClass::Jpeg;
     return FileClass::Other;
+}
+
+bool IsPictureName(std::string_view path, PathSyntax syntax)
+{
+    static constexpr std::string_view kExtensions[] = {
+        ".JPG", ".JPEG", ".JPE", ".BMP", ".GIF", ".PNG", ".WEBP",
+        ".AVIF", ".HEIC", ".HEIF", ".HIF", ".TIF", ".TIFF",
+    };
+    const std::string ext = UpperAscii(ExtensionOf(path, syntax));
+    for (std::string_view known : kExtensions)
+        if (ext == known)
+            return true;
+    return false;
 }
 
 std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern,
