@@ -7,9 +7,10 @@ set -euo pipefail
 packages=(build-essential cmake ccache qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev libjpeg-dev
           libjpeg-turbo-progs libfontconfig-dev libgtest-dev libbenchmark-dev fonts-ipafont-gothic
           libx11-dev xvfb xauth xdotool imagemagick openbox time
-          pkgconf libpng-dev libwebp-dev libgif-dev libheif-dev
+          libpng-dev libwebp-dev libgif-dev
           desktop-file-utils man-db groff-base dpkg-dev
-          debhelper lintian appstream libxml2-utils)
+          debhelper lintian appstream libxml2-utils
+          libheif-dev libtiff-dev pkgconf bash-completion)
 
 missing=()
 for p in "${packages[@]}"; do

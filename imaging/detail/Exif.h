@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The orientation tag of an Exif block, read with every offset checked against its bounds.
+// The orientation and the date taken in an Exif block, read with every offset checked
+// against its bounds.
 #pragma once
+
+#include "imaging/DateTaken.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace kameola::exif {
 
@@ -25,5 +29,10 @@ int TiffOrientation(const std::uint8_t* block, std::size_t size) noexcept;
 // The orientation of an Exif block with or without the "Exif\0\0" signature, as WebP's
 // EXIF chunk holds it in either form; 1 as above.
 int BlockOrientation(const std::uint8_t* block, std::size_t size) noexcept;
+
+// The date taken (DateTimeOriginal, with OffsetTimeOriginal when it is there) of a TIFF
+// structure: the payload of an APP1 segment after "Exif\0\0", or a HEIF file's Exif item
+// after its offset field. None when there is no valid date.
+std::optional<DateTaken> DateTakenIn(const std::uint8_t* tiff, std::size_t size) noexcept;
 
 } // namespace kameola::exif
