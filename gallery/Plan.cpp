@@ -3,6 +3,7 @@
 #include "gallery/Plan.h"
 
 #include "common/Errors.h"
+#include "common/OutputFile.h"
 #include "gallery/Page.h"
 
 #include <map>
@@ -63,6 +64,9 @@ public:
     std::string ClashOf(const Output& output, const FileId& source) const
     {
         const std::string path = JoinOutputPath(m_dir, *output.Name);
+        // A later run would take a file so named for a leftover and remove it.
+        if (IsTemporaryName(*output.Name))
+            return path;
         const auto claimed = m_claims.find(*output.Name);
         if (claimed != m_claims.end()) {
             const bool bothCopies =
@@ -137,6 +141,8 @@ RunPlan PlanRun(const GalleryJob& job, bool keepGoing)
             plan.BackgroundAddress = FileAddress(image);
         } else {
             plan.BackgroundCopy = BaseName(image);
+            if (IsTemporaryName(plan.BackgroundCopy))
+                throw EFCreateError(JoinOutputPath(job.OutputDir, plan.BackgroundCopy));
             plan.BackgroundAddress = NameAddress(plan.BackgroundCopy);
             claims.Claim({&plan.BackgroundCopy, OutputKind::Copy}, listed.back());
         }
