@@ -134,12 +134,3 @@ TEST(FolderInputTest, TimeOrderTakesTheDateTakenElseTheModificationTime)
     SortFiles(files, SortKey::Time);
     EXPECT_EQ(Relative(dir, files), "plain.gif b.jpg a.tif zero.jpg tie2.jpg tie10.jpg");
 }
-
-TEST(FolderInputTest, SortWords)
-{
-    EXPECT_EQ(ParseSortKey("name"), SortKey::Name);
-    EXPECT_EQ(ParseSortKey("time"), SortKey::Time);
-    EXPECT_EQ(ParseSortKey("none"), SortKey::None);
-    EXPECT_EQ(ParseSortKey("Name"), std::nullopt);
-    EXPECT_EQ(ParseSortKey(""), std::nullopt);
-}
