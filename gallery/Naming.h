@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -39,9 +40,12 @@ std::optional<WebFormat> WebFormatOf(std::string_view path, PathSyntax syntax = 
 // as.png.jpg and never meets the name of a.jpg's small image.
 std::string WebSmallImageName(std::string_view baseName, PathSyntax syntax = PathSyntax::Native);
 
-// Whether the extension, compared as ClassifyExtension compares, is one of the pictures
-// a folder is searched for: .jpg .jpeg .jpe .bmp .gif .png .webp .avif .heic .heif .hif
-// .tif .tiff.
+// The extensions of the pictures a folder is searched for, in small letters: .jpg .jpeg
+// .jpe .bmp .gif .png .webp .avif .heic .heif .hif .tif .tiff.
+std::span<const std::string_view> PictureExtensions();
+
+// Whether the extension, compared as ClassifyExtension compares, is one of
+// PictureExtensions.
 bool IsPictureName(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
 // Replaces every match of pattern, compared without regard to ASCII case, from the left,
