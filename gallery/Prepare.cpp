@@ -4,11 +4,11 @@
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
+#include "common/FileState.h"
 #include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
 #include "imaging/Orientation.h"
 #include "gallery/detail/MemoryBudget.h"
-#include "gallery/Naming.h"
 
 #include <algorithm>
 #include <cmath>
@@ -80,23 +80,19 @@ bool UpToDate(const std::string& output, const struct stat& source, int width, i
            (!progressive || jpeg.Settings().ProgressiveOutput == *progressive);
 }
 
-// The entry's file, the folder an update keeps outputs in (empty when not updating) and
-// the plan: what the preparation of one kind of picture needs.
+// The entry's file, whether the run updates and the plan: what the preparation of one
+// kind of picture needs.
 struct EntrySource {
     const PlannedEntry& Plan;
     int Fd;
     const struct stat& Info;
-    const std::string& UpdateFolder;
+    bool Update;
 
-    bool Updating() const { return !UpdateFolder.empty(); }
-    std::string Output(const std::string& name) const { return JoinOutputPath(UpdateFolder, name); }
     // With no small image nor conversion the entry has nothing to keep: a copy alone does
-    // not spare the check of the stream unless it is there and not older.
+    // not spare the check of the stream unless it is up to date.
     bool CopyKept() const
     {
-        struct stat info {};
-        return !Plan.CopyTarget.empty() && ::stat(Output(Plan.CopyTarget).c_str(), &info) == 0 &&
-               !Older(info, Info);
+        return !Plan.CopyTarget.empty() && CopyStateOf(Plan.CopyTarget, Info) == CopyState::Current;
     }
 };
 
@@ -104,15 +100,15 @@ void PrepareBmp(const EntrySource& source, PreparedEntry& result)
 {
     const bool small = !source.Plan.SmallImage.empty();
     const bool converted = !source.Plan.Conversion.empty();
-    if (source.Updating() && (small || converted || source.CopyKept())) {
+    if (source.Update && (small || converted || source.CopyKept())) {
         const auto [width, height] = ReadBmpFileSize(source.Fd);
         result.Height = ThumbHeight(result.Width, height, width);
         const bool progressive = DefaultJpegSettings().ProgressiveOutput;
         result.OutputsKept =
-            (!small || UpToDate(source.Output(source.Plan.SmallImage), source.Info, result.Width,
+            (!small || UpToDate(source.Plan.SmallImage, source.Info, result.Width,
                                 result.Height, progressive)) &&
             (!converted ||
-             UpToDate(source.Output(source.Plan.Conversion), source.Info, width, height));
+             UpToDate(source.Plan.Conversion, source.Info, width, height));
         if (result.OutputsKept)
             return;
     }
@@ -155,7 +151,7 @@ bool JpegOutputsKept(const EntrySource& source, PreparedEntry& result)
     const int height = UprightHeight(head, result.Width);
     const bool kept = source.Plan.SmallImage.empty()
                           ? source.CopyKept()
-                          : UpToDate(source.Output(source.Plan.SmallImage), source.Info,
+                          : UpToDate(source.Plan.SmallImage, source.Info,
                                      result.Width, height, head.Settings().ProgressiveOutput);
     if (kept)
         result.Height = height;
@@ -164,7 +160,7 @@ bool JpegOutputsKept(const EntrySource& source, PreparedEntry& result)
 
 void PrepareJpeg(const EntrySource& source, PreparedEntry& result)
 {
-    if (source.Updating()) {
+    if (source.Update) {
         result.OutputsKept = JpegOutputsKept(source, result);
         if (result.OutputsKept)
             return;
@@ -200,15 +196,9 @@ void PrepareJpeg(const EntrySource& source, PreparedEntry& result)
 
 } // namespace
 
-bool Older(const struct stat& file, const struct stat& than)
+PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update)
 {
-    return file.st_mtim.tv_sec != than.st_mtim.tv_sec ? file.st_mtim.tv_sec < than.st_mtim.tv_sec
-                                                      : file.st_mtim.tv_nsec < than.st_mtim.tv_nsec;
-}
-
-PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, int thumbWidth,
-                           const std::string& updateFolder)
-{
+    const std::string& path = plan.Source;
     PreparedEntry result;
     result.Width = thumbWidth;
     result.Height = static_cast<int>(std::nearbyint(thumbWidth * 0.75));
@@ -220,7 +210,7 @@ PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, in
         if (!file.Valid() && plan.Class != FileClass::Other)
             throw EFOpenError(path);
     }
-    const EntrySource source{plan, file.Get(), info, updateFolder};
+    const EntrySource source{plan, file.Get(), info, update};
     if (plan.Class == FileClass::Bmp)
         PrepareBmp(source, result);
     else if (plan.Class == FileClass::Jpeg)
