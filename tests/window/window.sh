@@ -68,12 +68,24 @@ alive() {
   kill -0 "$pid" 2>/dev/null || fail "the program ended $1"
 }
 
+# Waits for the completion list that typing opens. The list opens only on a key typed into
+# the box, so when the folder was read only after the last key ($1), that key is typed
+# again until the list comes.
+await_completion() {
+  for _ in 1 2 3 4 5 6 7 8; do
+    sleep 0.5
+    [ -n "$("$bindir/x11_shown_popups")" ] && return 0
+    xdotool key BackSpace
+    xdotool type --delay 20 "$1"
+  done
+  return 1
+}
+
 # Types a folder's path and Return in the open picture dialog: the folder opens, the dialog
 # stays and no completion list is left over it.
 open_typed_folder() {
   xdotool type --delay 20 "$1"
-  sleep 1
-  [ -n "$("$bindir/x11_shown_popups")" ] || fail "no completion list opened while typing $1"
+  await_completion "${1: -1}" || fail "no completion list opened while typing $1"
   xdotool key Return
   sleep 1
   [ -n "$(xdotool search --onlyvisible --name '^開く$' 2>/dev/null)" ] || fail "the picture dialog closed on the folder $1"
@@ -93,9 +105,8 @@ add_by_typing() {
   else
     xdotool type --delay 20 "$1"
   fi
-  sleep 1
   # The completion list must be up, or the check after closing would prove nothing.
-  [ -n "$("$bindir/x11_shown_popups")" ] || fail "no completion list opened while typing $1"
+  await_completion "${1: -1}" || fail "no completion list opened while typing $1"
   import -window root "$shot-typing-$2.png"
   xdotool key Return
   wait_gone '^開く$' || fail "the picture dialog stayed after adding $1"
@@ -166,8 +177,7 @@ scenario_add_by_typing() {
   wait_window '出力先ディレクトリの設定' >/dev/null || fail "参照 showed no folder chooser (typed)"
   sleep 0.5
   xdotool type --delay 20 "$HOME/web/typ"
-  sleep 1
-  [ -n "$("$bindir/x11_shown_popups")" ] || fail "no completion list opened in the folder chooser"
+  await_completion p || fail "no completion list opened in the folder chooser"
   xdotool type --delay 20 "ed"
   xdotool key Return
   sleep 0.5
