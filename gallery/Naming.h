@@ -12,8 +12,6 @@ namespace kameola {
 // Windows: "\" and "/" separate, ":" ends a drive prefix.
 enum class PathSyntax { Native, Windows };
 
-enum class FileClass { Bmp, Jpeg, Other };
-
 // The text after the last separator (or drive colon); the whole text if there is none.
 std::string BaseName(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
@@ -27,16 +25,10 @@ std::string ChangeExtension(std::string_view name, std::string_view extension,
 // ASCII letters to capitals; every other byte unchanged.
 std::string UpperAscii(std::string_view text);
 
-// ".BMP" is Bmp; ".JPG" and ".JPEG" are Jpeg (any case); everything else Other.
-FileClass ClassifyExtension(std::string_view path, PathSyntax syntax = PathSyntax::Native);
-
 // Replaces every match of pattern, compared without regard to ASCII case, from the left,
 // without overlaps; the text between matches keeps its own case.
 std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern,
                              std::string_view replacement);
-
-// The small image's name: ".jp" to "s.jp" for JPEG files, ".bmp" to "s.jpg" for BMP files.
-std::string SmallImageName(std::string_view baseName, FileClass fileClass);
 
 // The directory text and the name, with one separator between them when needed.
 std::string JoinOutputPath(std::string_view directory, std::string_view name,

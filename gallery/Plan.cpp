@@ -98,24 +98,27 @@ PlannedEntry NameEntry(const std::string& path, const GalleryJob& job)
     PlannedEntry entry;
     entry.Class = ClassifyExtension(path);
     entry.BaseName = BaseName(path);
-    const bool small = job.MakeSmallImages && entry.Class != FileClass::Other;
+    const ClassRules& rules = RulesOf(entry.Class);
+    if (rules.Decoded)
+        entry.Reader = ReaderOf(path);
+    const bool small = job.MakeSmallImages && rules.SmallImageName;
     if (small)
-        entry.SmallImage = SmallImageName(entry.BaseName, entry.Class);
+        entry.SmallImage = rules.SmallImageName(entry.BaseName);
     if (job.LinkInPlace) {
         entry.Link = FileAddress(path);
         entry.Picture = small ? NameAddress(entry.SmallImage) : entry.Link;
-    } else if (entry.Class == FileClass::Bmp) {
-        // The cell shows the full-size conversion, the small image is written beside it.
+        return entry;
+    }
+    if (rules.Converted) {
+        // The full-size conversion stands in for the file; no copy is made.
         entry.Conversion = ChangeExtension(entry.BaseName, ".jpg");
         entry.Link = NameAddress(entry.Conversion);
-        entry.Picture = entry.Link;
     } else {
-        // Only JPEG files have a small image under this name in copy mode.
         entry.CopyTarget = entry.BaseName;
         entry.Link = NameAddress(entry.BaseName);
-        entry.Picture = entry.Class == FileClass::Jpeg && small ? NameAddress(entry.SmallImage)
-                                                                : entry.Link;
     }
+    // A BMP cell shows its conversion even beside a small image.
+    entry.Picture = small && rules.CellShowsSmall ? NameAddress(entry.SmallImage) : entry.Link;
     return entry;
 }
 

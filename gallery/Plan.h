@@ -4,6 +4,7 @@
 #pragma once
 
 #include "gallery/Job.h"
+#include "gallery/Formats.h"
 #include "gallery/Naming.h"
 
 #include <string>
@@ -14,6 +15,7 @@ namespace kameola {
 // What one entry writes and how its cell names it. Names are of files in the output folder.
 struct PlannedEntry {
     FileClass Class = FileClass::Other;
+    const PictureReader* Reader = nullptr;  // decodes the file; null when it is not read
     std::string BaseName;
     std::string SmallImage;   // empty when the entry gets none
     std::string Conversion;   // a BMP's full-size JPEG in copy mode; else empty

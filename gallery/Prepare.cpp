@@ -4,15 +4,14 @@
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
-#include "imaging/Bitmap.h"
-#include "imaging/Jpeg.h"
-#include "imaging/Orientation.h"
+#include "imaging/PictureReader.h"
 #include "gallery/detail/MemoryBudget.h"
 #include "gallery/Naming.h"
+#include "gallery/Plan.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <utility>
@@ -37,34 +36,6 @@ int ThumbHeight(int thumbWidth, int h, int w)
     return static_cast<int>(std::nearbyint(static_cast<double>(product) / w));
 }
 
-// Encodes the picture with the colour profile given (none when empty).
-std::vector<std::uint8_t> Encode(TJPEGImage& jpeg, const TBitmap& picture,
-                                 std::vector<std::uint8_t> iccProfile = {})
-{
-    jpeg.AssignBitmap(picture);
-    jpeg.SetIccProfile(std::move(iccProfile));
-    jpeg.CompressJpeg();
-    return jpeg.Data().Bytes;
-}
-
-// Reads the stream's header from its first bytes only; false when they do not hold it
-// (a large colour profile, a damaged file), for the caller to read the whole stream.
-bool ReadJpegHeader(int fd, TJPEGImage& jpeg)
-{
-    constexpr std::size_t kHeadBytes = 64 * 1024;
-    std::vector<std::uint8_t> head(kHeadBytes);
-    std::size_t got = 0;
-    if (!ReadAt(fd, 0, head.data(), head.size(), &got) || got == 0)
-        return false;
-    head.resize(got);
-    try {
-        jpeg.LoadJpegData(std::move(head));
-    } catch (const Exception&) {
-        return false;
-    }
-    return jpeg.Width() > 0 && jpeg.Height() > 0;
-}
-
 // Whether a file holds what the entry would write there: not older than the source, a
 // JPEG stream of the given size and, when given, progressive or baseline as asked. Only
 // the output's header is read.
@@ -75,9 +46,9 @@ bool UpToDate(const std::string& output, const struct stat& source, int width, i
     FileHandle file = OpenRegularFile(output, &info);
     if (!file.Valid() || Older(info, source))
         return false;
-    TJPEGImage jpeg;
-    return ReadJpegHeader(file.Get(), jpeg) && jpeg.Width() == width && jpeg.Height() == height &&
-           (!progressive || jpeg.Settings().ProgressiveOutput == *progressive);
+    const std::optional<PictureHeader> header = JpegReader().ReadHeader(file.Get());
+    return header && header->Width == width && header->Height == height &&
+           (!progressive || header->Encoding.ProgressiveOutput == *progressive);
 }
 
 // The entry's file, the folder an update keeps outputs in (empty when not updating) and
@@ -100,102 +71,57 @@ struct EntrySource {
     }
 };
 
-void PrepareBmp(const EntrySource& source, PreparedEntry& result)
+// Under --update: whether the small image and the conversion the plan names are up to
+// date, the size read from the file's header alone; without either, whether the copy is.
+// Sets the cell's height when they are.
+bool OutputsKept(const EntrySource& source, const PictureReader& reader, PreparedEntry& result)
 {
-    const bool small = !source.Plan.SmallImage.empty();
-    const bool converted = !source.Plan.Conversion.empty();
-    if (source.Updating() && (small || converted || source.CopyKept())) {
-        const auto [width, height] = ReadBmpFileSize(source.Fd);
-        result.Height = ThumbHeight(result.Width, height, width);
-        const bool progressive = DefaultJpegSettings().ProgressiveOutput;
-        result.OutputsKept =
-            (!small || UpToDate(source.Output(source.Plan.SmallImage), source.Info, result.Width,
-                                result.Height, progressive)) &&
-            (!converted ||
-             UpToDate(source.Output(source.Plan.Conversion), source.Info, width, height));
-        if (result.OutputsKept)
-            return;
-    }
-    MemoryBudget::Reservation memory;
-    TBitmap picture;
-    picture.LoadBmpFile(source.Fd, [&memory](std::size_t bytes) {
-        memory = PictureMemoryBudget().Reserve(bytes);
-    });
-    result.Height = ThumbHeight(result.Width, picture.Height(), picture.Width());
-    if (small) {
-        TJPEGImage jpeg;
-        result.SmallImage = Encode(jpeg, StretchPicture(picture, result.Width, result.Height));
-    }
-    if (converted) {
-        // The conversion encodes the picture already read: the same bytes as reading
-        // the file again, without decoding it twice.
-        try {
-            TJPEGImage jpeg;
-            result.Conversion = Encode(jpeg, picture);
-        } catch (...) {
-            result.ConversionError = std::current_exception();
-        }
-    }
-}
-
-// The thumbnail's height for the picture as shown upright (Exif orientation).
-int UprightHeight(const TJPEGImage& jpeg, int thumbWidth)
-{
-    return SwapsSides(jpeg.Orientation()) ? ThumbHeight(thumbWidth, jpeg.Width(), jpeg.Height())
-                                          : ThumbHeight(thumbWidth, jpeg.Height(), jpeg.Width());
-}
-
-// Under --update: whether the small image (or, without one, the copy) is up to date, read
-// from the headers alone; sets the cell's height when it is.
-bool JpegOutputsKept(const EntrySource& source, PreparedEntry& result)
-{
-    TJPEGImage head;
-    if (!ReadJpegHeader(source.Fd, head))
+    const std::string& small = source.Plan.SmallImage;
+    const std::string& converted = source.Plan.Conversion;
+    if (small.empty() && converted.empty() && !source.CopyKept())
         return false;
-    const int height = UprightHeight(head, result.Width);
-    const bool kept = source.Plan.SmallImage.empty()
-                          ? source.CopyKept()
-                          : UpToDate(source.Output(source.Plan.SmallImage), source.Info,
-                                     result.Width, height, head.Settings().ProgressiveOutput);
+    const std::optional<PictureHeader> header = reader.ReadHeader(source.Fd);
+    if (!header)
+        return false;
+    const int height = ThumbHeight(result.Width, header->Height, header->Width);
+    const bool kept =
+        (small.empty() || UpToDate(source.Output(small), source.Info, result.Width, height,
+                                   header->Encoding.ProgressiveOutput)) &&
+        (converted.empty() ||
+         UpToDate(source.Output(converted), source.Info, header->Width, header->Height));
     if (kept)
         result.Height = height;
     return kept;
 }
 
-void PrepareJpeg(const EntrySource& source, PreparedEntry& result)
+void PreparePicture(const EntrySource& source, const PictureReader& reader, PreparedEntry& result)
 {
     if (source.Updating()) {
-        result.OutputsKept = JpegOutputsKept(source, result);
+        result.OutputsKept = OutputsKept(source, reader, result);
         if (result.OutputsKept)
             return;
     }
-    // The stream is held whole; the sampled rows take little beside it.
-    MemoryBudget::Reservation memory = PictureMemoryBudget().Reserve(static_cast<std::size_t>(
-        std::clamp<off_t>(source.Info.st_size, 0, static_cast<off_t>(PictureStorageLimit()))));
-    TJPEGImage jpeg;
-    jpeg.LoadJpegFile(source.Fd);
-    // The whole stream is decoded, so a damaged file stops the run, but only the rows a
-    // nearest-neighbour stretch samples are made into pixels: with the same errors and
-    // the same small image as a full decode. The header gives the size. Without small
-    // images a 1 × 1 stretch checks the stream without keeping a large picture. An
-    // empty stream has no header, so it is decoded (and refused) first.
-    if (jpeg.Data().Bytes.empty())
-        jpeg.DecodeJpeg();
-    // Size and small image follow the picture as shown upright: the small image is
-    // sampled from the stored picture at the stored-orientation size, then turned; it is
-    // encoded without Exif.
-    result.Height = UprightHeight(jpeg, result.Width);
-    if (source.Plan.SmallImage.empty()) {
-        StretchPicture(jpeg, 1, 1);
-        return;
+    MemoryBudget::Reservation memory;
+    const std::unique_ptr<SourcePicture> picture =
+        reader.Open(source.Fd, [&memory](std::size_t bytes) {
+            memory = PictureMemoryBudget().Reserve(bytes);
+        });
+    // Size and small image follow the picture as shown upright; outputs carry its colour
+    // profile and nothing else of its metadata.
+    result.Height = ThumbHeight(result.Width, picture->Height(), picture->Width());
+    const bool converted = !source.Plan.Conversion.empty();
+    if (!source.Plan.SmallImage.empty())
+        result.SmallImage = EncodeOutput(*picture, picture->Stretch(result.Width, result.Height));
+    else if (!converted)
+        picture->Stretch(1, 1);  // a damaged file stops the run without a large picture
+    if (converted) {
+        // Raised only after the small image is written, where a one-at-a-time run meets it.
+        try {
+            result.Conversion = EncodeOutput(*picture, picture->Decode());
+        } catch (...) {
+            result.ConversionError = std::current_exception();
+        }
     }
-    const int orientation = jpeg.Orientation();
-    const TBitmap stretched = SwapsSides(orientation)
-                                  ? StretchPicture(jpeg, result.Height, result.Width)
-                                  : StretchPicture(jpeg, result.Width, result.Height);
-    // The same JPEG picture encodes it, so a progressive source stays progressive; it
-    // carries the source's RGB colour profile and nothing else of its metadata.
-    result.SmallImage = Encode(jpeg, OrientUpright(stretched, orientation), jpeg.Data().IccProfile);
 }
 
 } // namespace
@@ -215,16 +141,13 @@ PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, in
     const bool copied = !plan.CopyTarget.empty();
     struct stat info {};
     FileHandle file(-1);
-    if (plan.Class != FileClass::Other || copied) {
+    if (plan.Reader || copied) {
         file = OpenRegularFile(path, &info);
-        if (!file.Valid() && plan.Class != FileClass::Other)
+        if (!file.Valid() && plan.Reader)
             throw EFOpenError(path);
     }
-    const EntrySource source{plan, file.Get(), info, updateFolder};
-    if (plan.Class == FileClass::Bmp)
-        PrepareBmp(source, result);
-    else if (plan.Class == FileClass::Jpeg)
-        PrepareJpeg(source, result);
+    if (plan.Reader)
+        PreparePicture({plan, file.Get(), info, updateFolder}, *plan.Reader, result);
     if (copied)
         result.Source = std::move(file);
     return result;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "gallery/Color.h"
+#include "gallery/Formats.h"
 #include "gallery/Naming.h"
+#include "imaging/PictureReader.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +53,15 @@ TEST(Naming, Classify)
     EXPECT_EQ(ClassifyExtension("x"), FileClass::Other);
     EXPECT_EQ(ClassifyExtension("x.gif"), FileClass::Other);
     EXPECT_EQ(ClassifyExtension("/a.jpg/x"), FileClass::Other);
+}
+
+// The extension that gives the class also gives the reader, in the same comparison.
+TEST(Naming, ReaderFollowsTheExtension)
+{
+    EXPECT_EQ(ReaderOf("X.Jpeg"), &JpegReader());
+    EXPECT_EQ(ReaderOf("pict.BmP"), &BmpReader());
+    EXPECT_EQ(ReaderOf("x.gif"), nullptr);
+    EXPECT_EQ(ReaderOf("/a.jpg/x"), nullptr);
 }
 
 TEST(Naming, ReplaceAndSmallNames)

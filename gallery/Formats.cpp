@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: MIT
+// The table of extensions, classes and readers, and what each class gets.
+#include "gallery/Formats.h"
+
+#include "imaging/PictureReader.h"
+
+#include <iterator>
+
+namespace kameola {
+namespace {
+
+struct FileFormat {
+    std::string_view Extension;  // upper case, with its dot
+    FileClass Class;
+    const PictureReader& (*Reader)();
+};
+
+constexpr FileFormat kFormats[] = {
+    {".BMP", FileClass::Bmp, BmpReader},
+    {".JPG", FileClass::Jpeg, JpegReader},
+    {".JPEG", FileClass::Jpeg, JpegReader},
+};
+
+const FileFormat* FormatOf(std::string_view path, PathSyntax syntax)
+{
+    const std::string extension = UpperAscii(ExtensionOf(path, syntax));
+    for (const FileFormat& format : kFormats) {
+        if (format.Extension == extension)
+            return &format;
+    }
+    return nullptr;
+}
+
+std::string JpegSmallName(std::string_view baseName)
+{
+    return ReplaceAllNoCase(baseName, ".jp", "s.jp");
+}
+
+std::string BmpSmallName(std::string_view baseName)
+{
+    return ReplaceAllNoCase(baseName, ".bmp", "s.jpg");
+}
+
+// In the order of FileClass.
+constexpr ClassRules kRules[] = {
+    {.Decoded = true, .Converted = true, .SmallImageName = BmpSmallName},
+    {.Decoded = true, .CellShowsSmall = true, .SmallImageName = JpegSmallName},
+    {},
+};
+static_assert(std::size(kRules) == static_cast<std::size_t>(FileClass::Other) + 1);
+
+} // namespace
+
+const ClassRules& RulesOf(FileClass fileClass)
+{
+    return kRules[static_cast<std::size_t>(fileClass)];
+}
+
+FileClass ClassifyExtension(std::string_view path, PathSyntax syntax)
+{
+    const FileFormat* format = FormatOf(path, syntax);
+    return format ? format->Class : FileClass::Other;
+}
+
+const PictureReader* ReaderOf(std::string_view path, PathSyntax syntax)
+{
+    const FileFormat* format = FormatOf(path, syntax);
+    return format ? &format->Reader() : nullptr;
+}
+
+std::string SmallImageName(std::string_view baseName, FileClass fileClass)
+{
+    const auto name = RulesOf(fileClass).SmallImageName;
+    return name ? name(baseName) : std::string(baseName);
+}
+
+} // namespace kameola
