@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "imaging/PictureReader.h"
 #include "gallery/Color.h"
 #include "gallery/Formats.h"
 #include "gallery/Naming.h"
-#include "imaging/PictureReader.h"
 
 #include <gtest/gtest.h>
 
