@@ -3,7 +3,7 @@
 #include "app/Services.h"
 
 #include "widgets/FileDialogs.h"
-#include "app/MessageBoxWidth.h"
+#include "widgets/MessageBoxWidth.h"
 
 #include <QApplication>
 #include <QColorDialog>

@@ -7,6 +7,7 @@
 #include "gallery/Run.h"
 #include "widgets/BrowsDlg.h"
 #include "widgets/Gauges.h"
+#include "widgets/UpDown.h"
 #include "app/CommandGuard.h"
 #include "app/Fonts.h"
 #include "app/LeadingInteger.h"
@@ -14,7 +15,6 @@
 #include "app/PictureDialog.h"
 #include "app/Services.h"
 #include "app/Unit2.h"
-#include "app/UpDown.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -177,8 +177,6 @@ void TForm1::AddDroppedFiles(const std::vector<std::string>& paths)
 
 void TForm1::FitListColumns()
 {
-    constexpr int kNameWidth = 400;
-    constexpr int kSizeWidth = 70;
     // The item's text margins as QCommonStyle lays out a view item, and a pixel to spare.
     const int margins = 2 * (ListView1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListView1) + 1) + 1;
     const QFontMetrics metrics(ListView1->font());

@@ -83,8 +83,10 @@ private:
     void Command(const std::function<void()>& command);
     void AddFiles(const std::vector<std::string>& paths);
 
-    // The size column widens when a size needs more than its 70 px, the name column
-    // giving up the room.
+    // The list's columns as laid out; the size column widens when a size needs more than
+    // its width, the name column giving up the room.
+    static constexpr int kNameWidth = 400;
+    static constexpr int kSizeWidth = 70;
     void FitListColumns();
     // After a run stopped on an entry's error: that entry's row, if still listed, becomes
     // the only selected row and is scrolled into view.

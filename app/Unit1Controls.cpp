@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // TForm1's controls: where each sits, its caption and its tab order.
-#include "widgets/Gauges.h"
 #include "app/Unit1.h"
-#include "app/FitLabel.h"
-#include "app/OptionListStyle.h"
-#include "app/Place.h"
-#include "app/UpDown.h"
+
+#include "widgets/FitLabel.h"
+#include "widgets/Gauges.h"
+#include "widgets/OptionListStyle.h"
+#include "widgets/Place.h"
+#include "widgets/UpDown.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -52,8 +53,7 @@ void TForm1::CreateList()
     ListView1->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsMovable(false);
-    ListView1->setColumnWidth(0, 400);
-    ListView1->setColumnWidth(1, 70);
+    FitListColumns();
     // Deep paths keep their file name in sight; the tooltip holds the whole path.
     ListView1->setTextElideMode(Qt::ElideMiddle);
     ListView1->setRootIsDecorated(false);

@@ -4,12 +4,12 @@
 
 #include "gallery/DefaultFace.h"
 #include "widgets/FileDialogs.h"
+#include "widgets/FitLabel.h"
+#include "widgets/Place.h"
 #include "app/CommandGuard.h"
-#include "app/FitLabel.h"
 #include "app/Fonts.h"
 #include "app/PathText.h"
 #include "app/PictureDialog.h"
-#include "app/Place.h"
 #include "app/Services.h"
 
 #include <QColorDialog>
@@ -119,9 +119,7 @@ void TForm2::Command(const std::function<void()>& command)
 
 void TForm2::FormCreate()
 {
-    m_backgroundColor = 0xFFFFFF;
-    m_textColor = 0x000000;
-    m_styleChanged = false;
+    m_style = PageStyle{};
 
     FontList->clear();
     FontList->addItems(JapaneseTypefaces());
@@ -132,12 +130,9 @@ void TForm2::FormCreate()
 
 PageStyle TForm2::Style() const
 {
-    PageStyle style;
+    PageStyle style = m_style;
     style.FontFace = FontList->currentIndex() < 0 ? std::string() : FontList->currentText().toStdString();
-    style.TextColor = m_textColor;
-    style.BackgroundColor = m_backgroundColor;
     style.BackgroundImage = PathFromText(Edit1->text());
-    style.StyleChanged = m_styleChanged;
     return style;
 }
 
@@ -147,29 +142,28 @@ void TForm2::FontListChange(int index)
         return;
     m_previewFace = FontList->itemText(index);
     UpdatePreview();
-    m_styleChanged = true;
+    m_style.StyleChanged = true;
 }
 
 void TForm2::Button4Click()
 {
-    const std::optional<Color> chosen = ChooseColor(m_textColor);
-    if (!chosen)
-        return;
-    m_textColor = *chosen & 0xFFFFFF;
-    m_previewColored = true;
-    UpdatePreview();
-    m_styleChanged = true;
+    TakeColor(m_style.TextColor);
 }
 
 void TForm2::Button3Click()
 {
-    const std::optional<Color> chosen = ChooseColor(m_backgroundColor);
+    TakeColor(m_style.BackgroundColor);
+}
+
+void TForm2::TakeColor(Color& color)
+{
+    const std::optional<Color> chosen = ChooseColor(color);
     if (!chosen)
         return;
-    m_backgroundColor = *chosen & 0xFFFFFF;
+    color = *chosen & 0xFFFFFF;
     m_previewColored = true;
     UpdatePreview();
-    m_styleChanged = true;
+    m_style.StyleChanged = true;
 }
 
 void TForm2::Button1Click()
@@ -210,13 +204,13 @@ void TForm2::UpdatePreview()
         rules << QStringLiteral("font-family: \"%1\"").arg(face);
     }
     if (m_previewColored) {
-        const QString text = ToQColor(m_textColor).name();
-        const QString background = ToQColor(m_backgroundColor).name();
+        const QString text = ToQColor(m_style.TextColor).name();
+        const QString background = ToQColor(m_style.BackgroundColor).name();
         rules << QStringLiteral("color: %1").arg(text) << QStringLiteral("background-color: %1").arg(background);
         QPalette palette = Memo1->palette();
         for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-            palette.setColor(group, QPalette::Text, ToQColor(m_textColor));
-            palette.setColor(group, QPalette::Base, ToQColor(m_backgroundColor));
+            palette.setColor(group, QPalette::Text, ToQColor(m_style.TextColor));
+            palette.setColor(group, QPalette::Base, ToQColor(m_style.BackgroundColor));
         }
         Memo1->setPalette(palette);
     }

@@ -35,9 +35,6 @@ public:
     // The page style as the dialog holds it at this moment.
     PageStyle Style() const;
 
-    // Shows the dialog modally and returns when it closes.
-    int ShowModal() { return exec(); }
-
     void setVisible(bool visible) override;
 
 private:
@@ -59,6 +56,9 @@ private:
     void UpdatePreview();
     // The colour dialog starting at start; the colour chosen, or nothing when cancelled.
     std::optional<Color> ChooseColor(Color start);
+    // Color becomes the one chosen in the colour dialog, which starts at it; the preview
+    // takes both colours and the style counts as changed. Cancelled: nothing changes.
+    void TakeColor(Color& color);
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -73,9 +73,9 @@ private:
     QLineEdit* Edit1 = nullptr;
 
     Services& m_services;
-    Color m_backgroundColor = 0xFFFFFF;  // ColorDialog
-    Color m_textColor = 0x000000;        // ColorDialog1
-    bool m_styleChanged = false;
+    // The colours (ColorDialog1's, ColorDialog's) and the flag; the face and the picture
+    // are the controls' own.
+    PageStyle m_style;
     QString m_previewFace;          // the face chosen by the user; the window's until then
     bool m_previewColored = false;  // the edit's own colours until a colour is confirmed
     bool m_shownBefore = false;

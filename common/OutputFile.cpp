@@ -16,6 +16,7 @@
 #include "common/FileIo.h"
 #include "common/detail/FileSystemCalls.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <exception>
@@ -119,11 +120,6 @@ void Lock(int fd)
     // Where the file system has no locks a leftover simply stays: a sweep removes only
     // files it could lock.
     RetryInterrupted([fd] { return ::flock(fd, LOCK_EX); });
-}
-
-bool SameFile(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // Keeps errno across clean-up calls that may change it.
@@ -323,12 +319,6 @@ bool CopyBytes(int in, int out, const std::function<void()>& between, std::uint6
     }
 }
 
-bool SameContentState(const struct stat& a, const struct stat& b)
-{
-    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
-           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
-}
-
 } // namespace
 
 void WriteFileReplacing(const std::string& path, const void* data, std::size_t size)
@@ -428,14 +418,8 @@ std::string TemporaryFileName(std::string_view random)
     return std::string(kTempPrefix) + std::string(random) + "-" + CheckCode(random);
 }
 
-void RemoveStaleTemporaries(const std::string& directory, const std::vector<std::string>& keep)
+void RemoveStaleTemporaries(const std::string& directory, const std::vector<FileId>& keep)
 {
-    std::vector<struct stat> kept;
-    for (const std::string& path : keep) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0)
-            kept.push_back(st);
-    }
     DIR* stream = ::opendir(directory.empty() ? "." : directory.c_str());
     if (!stream)
         return;
@@ -449,10 +433,10 @@ void RemoveStaleTemporaries(const std::string& directory, const std::vector<std:
         if (!file.Valid() || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
             opened.st_uid != ::geteuid() || opened.st_nlink != 1)
             continue;
-        bool listed = false;
-        for (const struct stat& st : kept)
-            listed = listed || SameFile(st, opened);
-        if (listed)
+        const auto listed = [&opened](const FileId& id) {
+            return id.Found && id.Device == opened.st_dev && id.Inode == opened.st_ino;
+        };
+        if (std::any_of(keep.begin(), keep.end(), listed))
             continue;
         // A writer holds its file locked until it is in place; a leftover is free.
         if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0)

@@ -3,6 +3,8 @@
 // the process is killed while writing it.
 #pragma once
 
+#include "common/FileState.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -46,8 +48,7 @@ bool CopyFileReplacing(int sourceFd, const std::string& target, std::string* rea
 // Removes from the directory the temporary files that earlier runs left behind, when
 // they were killed while writing: only files that are certainly such leftovers (see
 // OutputFile.cpp). Files that a running writer holds stay, and so do the files in keep.
-void RemoveStaleTemporaries(const std::string& directory,
-                            const std::vector<std::string>& keep = {});
+void RemoveStaleTemporaries(const std::string& directory, const std::vector<FileId>& keep = {});
 
 // Whether a file name has the form of this program's temporary files, check code included.
 bool IsTemporaryName(std::string_view name);

@@ -4,15 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 namespace kameola {
 
-EntryPipeline::EntryPipeline(const GalleryJob& job, const RunPlan& plan, int jobs,
-                             std::string updateFolder)
-    : m_job(job), m_plan(plan), m_updateFolder(std::move(updateFolder))
+EntryPipeline::EntryPipeline(const RunPlan& plan, int thumbWidth, int jobs, bool update)
+    : m_plan(plan), m_thumbWidth(thumbWidth), m_update(update)
 {
     for (std::size_t i = 0; i < plan.Entries.size(); ++i) {
         if (plan.Entries[i].Clash.empty())
@@ -50,8 +47,7 @@ PreparedEntry EntryPipeline::Next(RunHost& host)
 
 PreparedEntry EntryPipeline::Prepare(std::size_t index) const
 {
-    return PrepareEntry(m_job.Entries[index].Path, m_plan.Entries[index], m_job.ThumbWidth,
-                        m_updateFolder);
+    return PrepareEntry(m_plan.Entries[index], m_thumbWidth, m_update);
 }
 
 void EntryPipeline::SubmitNext()
@@ -61,9 +57,7 @@ void EntryPipeline::SubmitNext()
     std::uintmax_t bytes = 0;
     while (m_submitted < m_kept.size() && indexes.size() < m_batchEntries && bytes < kBatchBytes) {
         const std::size_t index = m_kept[m_submitted];
-        std::error_code error;
-        const std::uintmax_t size = std::filesystem::file_size(m_job.Entries[index].Path, error);
-        bytes += error ? 0 : size;
+        bytes += m_plan.Entries[index].File.Size;
         if (!indexes.empty() && bytes >= kBatchBytes)
             break;
         indexes.push_back(index);

@@ -11,15 +11,6 @@
 
 namespace kameola {
 
-namespace {
-
-bool IsSeparator(char c, PathSyntax syntax)
-{
-    return c == '/' || (syntax == PathSyntax::Windows && c == '\\');
-}
-
-} // namespace
-
 bool DirectoryExists(const std::string& path)
 {
     struct stat st {};

@@ -3,15 +3,11 @@
 // separator, a colon or a dot: plain byte searches are safe.
 #include "gallery/Naming.h"
 
+#include "gallery/TextEncoding.h"
 
 namespace kameola {
 
 namespace {
-
-bool IsSeparator(char c, PathSyntax syntax)
-{
-    return c == '/' || (syntax == PathSyntax::Windows && c == '\\');
-}
 
 // Position just after the last separator or drive colon; 0 when there is none.
 std::size_t NameStart(std::string_view path, PathSyntax syntax)
@@ -22,6 +18,41 @@ std::size_t NameStart(std::string_view path, PathSyntax syntax)
             return i;
     }
     return 0;
+}
+
+bool NeedsEncoding(unsigned char c, PathSyntax syntax)
+{
+    switch (c) {
+    case '"': case '#': case '?': case '%': case '&': return true;
+    case '\\': case ':': return syntax == PathSyntax::Native;
+    default: return c < 0x20 || c == 0x7F;
+    }
+}
+
+// Appends the text percent-encoded for an address; a space is encoded at the text's end
+// and, when atStart, at its start.
+void AppendEncoded(std::string_view text, PathSyntax syntax, bool atStart, std::string& out)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    out.reserve(out.size() + text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8SequenceLength(text, i);
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool edgeSpace = c == ' ' && ((atStart && i == 0) || i + 1 == text.size());
+        if (length > 1) {
+            out.append(text.substr(i, length));
+            i += length;
+            continue;
+        }
+        if (length == 0 || edgeSpace || NeedsEncoding(c, syntax)) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += static_cast<char>(c);
+        }
+        ++i;
+    }
 }
 
 char UpperByte(char c)
@@ -93,6 +124,29 @@ std::string JoinOutputPath(std::string_view directory, std::string_view name, Pa
     }
     result += name;
     return result;
+}
+
+std::string NameAddress(std::string_view name, PathSyntax syntax)
+{
+    std::string out;
+    AppendEncoded(name, syntax, true, out);
+    return out;
+}
+
+std::string FileAddress(std::string_view path, PathSyntax syntax)
+{
+    std::string out = "file://";
+    if (syntax == PathSyntax::Native) {
+        AppendEncoded(path, syntax, false, out);
+        return out;
+    }
+    std::string slashed(path);
+    for (char& c : slashed) {
+        if (c == '\\')
+            c = '/';
+    }
+    AppendEncoded(slashed, syntax, false, out);
+    return out;
 }
 
 } // namespace kameola

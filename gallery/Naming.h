@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: MIT
-// Naming rules: taking paths apart and naming output files.
+// Naming rules: taking paths apart, naming output files and the page's addresses of them.
 #pragma once
+
+#include "common/PathSyntax.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace kameola {
-
-// How paths are written. Native: "/" is the only separator and there is no drive prefix.
-// Windows: "\" and "/" separate, ":" ends a drive prefix.
-enum class PathSyntax { Native, Windows };
 
 // The text after the last separator (or drive colon); the whole text if there is none.
 std::string BaseName(std::string_view path, PathSyntax syntax = PathSyntax::Native);
@@ -33,5 +31,17 @@ std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern,
 // The directory text and the name, with one separator between them when needed.
 std::string JoinOutputPath(std::string_view directory, std::string_view name,
                            PathSyntax syntax = PathSyntax::Native);
+
+// A name in the output folder as a link or picture address (HREF, SRC, BACKGROUND):
+// percent-encodes what would end the attribute or change what a browser requests: '"',
+// '#', '?', '%', '&', control bytes and DEL, a space at the start or end, and each byte
+// that is not part of valid UTF-8 (as that byte, "%E9"). Natively '\' and ':' are encoded
+// too; in Windows syntax they are the name's separators and drive colon and stay. Valid
+// non-ASCII text stays as it is.
+std::string NameAddress(std::string_view name, PathSyntax syntax = PathSyntax::Native);
+
+// "file://" and the path encoded as NameAddress does ("\" written as "/" in Windows
+// syntax); the scheme stays.
+std::string FileAddress(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
 } // namespace kameola

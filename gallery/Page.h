@@ -3,7 +3,6 @@
 #pragma once
 
 #include "gallery/Job.h"
-#include "gallery/Naming.h"
 
 #include <string>
 #include <string_view>
@@ -12,21 +11,6 @@
 namespace kameola {
 
 struct PlannedEntry;
-
-// A name in the output folder as a link or picture address (HREF, SRC, BACKGROUND):
-// percent-encodes what would end the attribute or change what a browser requests: '"',
-// '#', '?', '%', '&', control bytes and DEL, a space at the start or end, and each byte
-// that is not part of valid UTF-8 (as that byte, "%E9"). Natively '\' and ':' are encoded
-// too; in Windows syntax they are the name's separators and drive colon and stay. Valid
-// non-ASCII text stays as it is.
-std::string NameAddress(std::string_view name, PathSyntax syntax = PathSyntax::Native);
-
-// "file://" and the path encoded as NameAddress does ("\" written as "/" in Windows
-// syntax); the scheme stays.
-std::string FileAddress(std::string_view path, PathSyntax syntax = PathSyntax::Native);
-
-// Plain decimal digits with a leading "-" for negative values.
-std::string DecimalText(long long value);
 
 class PageWriter {
 public:

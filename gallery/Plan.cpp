@@ -3,7 +3,6 @@
 #include "gallery/Plan.h"
 
 #include "common/Errors.h"
-#include "gallery/Page.h"
 
 #include <map>
 #include <set>
@@ -14,30 +13,6 @@ namespace kameola {
 
 namespace {
 
-// A source file as the plan tells files apart: by device and inode, so that a file is the
-// same whatever path or link names it; by its path when it cannot be found.
-struct FileId {
-    bool Found = false;
-    dev_t Device = 0;
-    ino_t Inode = 0;
-    std::string Path;
-
-    bool operator==(const FileId& other) const
-    {
-        if (Found != other.Found)
-            return false;
-        return Found ? Device == other.Device && Inode == other.Inode : Path == other.Path;
-    }
-};
-
-FileId Identify(const std::string& path)
-{
-    struct stat st {};
-    if (!path.empty() && ::stat(path.c_str(), &st) == 0)
-        return {true, st.st_dev, st.st_ino, {}};
-    return {false, 0, 0, path};
-}
-
 enum class OutputKind { Copy, SmallImage, Conversion, Page };
 
 struct Output {
@@ -45,11 +20,11 @@ struct Output {
     OutputKind Kind;
 };
 
-// The outputs claimed so far, by name, and the files the job lists.
+// The outputs claimed so far, by path, and the files the job lists.
 class Claims {
 public:
     // The listed files are the entries and the background picture, identified once.
-    Claims(const std::string& directory, const std::vector<FileId>& listed) : m_dir(directory)
+    explicit Claims(const std::vector<FileId>& listed)
     {
         for (const FileId& id : listed) {
             if (id.Found)
@@ -62,7 +37,7 @@ public:
     // of two copies under one name the first is kept.
     std::string ClashOf(const Output& output, const FileId& source) const
     {
-        const std::string path = JoinOutputPath(m_dir, *output.Name);
+        const std::string& path = *output.Name;
         const auto claimed = m_claims.find(*output.Name);
         if (claimed != m_claims.end()) {
             const bool bothCopies =
@@ -74,7 +49,7 @@ public:
         }
         // A copy never replaces anything; every other output would.
         if (output.Kind != OutputKind::Copy) {
-            const FileId there = Identify(path);
+            const FileId there = IdentifyFile(path);
             if (there.Found && m_listed.count({there.Device, there.Inode}) != 0)
                 return path;
         }
@@ -87,38 +62,43 @@ public:
     }
 
 private:
-    const std::string& m_dir;
     std::set<std::pair<dev_t, ino_t>> m_listed;
     std::map<std::string, std::pair<FileId, OutputKind>> m_claims;
 };
 
-// The entry's names and addresses, before any clash is looked for.
+// The entry's paths and addresses, before any clash is looked for.
 PlannedEntry NameEntry(const std::string& path, const GalleryJob& job)
 {
     PlannedEntry entry;
+    entry.Source = path;
     entry.Class = ClassifyExtension(path);
     entry.BaseName = BaseName(path);
     const ClassRules& rules = RulesOf(entry.Class);
     if (rules.Decoded)
         entry.Reader = ReaderOf(path);
+    const auto output = [&job](const std::string& name) {
+        return JoinOutputPath(job.OutputDir, name);
+    };
     const bool small = job.MakeSmallImages && rules.SmallImageName;
+    const std::string smallName = small ? rules.SmallImageName(entry.BaseName) : "";
     if (small)
-        entry.SmallImage = rules.SmallImageName(entry.BaseName);
+        entry.SmallImage = output(smallName);
     if (job.LinkInPlace) {
         entry.Link = FileAddress(path);
-        entry.Picture = small ? NameAddress(entry.SmallImage) : entry.Link;
+        entry.Picture = small ? NameAddress(smallName) : entry.Link;
         return entry;
     }
     if (rules.Converted) {
         // The full-size conversion stands in for the file; no copy is made.
-        entry.Conversion = ChangeExtension(entry.BaseName, ".jpg");
-        entry.Link = NameAddress(entry.Conversion);
+        const std::string conversion = ChangeExtension(entry.BaseName, ".jpg");
+        entry.Conversion = output(conversion);
+        entry.Link = NameAddress(conversion);
     } else {
-        entry.CopyTarget = entry.BaseName;
+        entry.CopyTarget = output(entry.BaseName);
         entry.Link = NameAddress(entry.BaseName);
     }
     // A BMP cell shows its conversion even beside a small image.
-    entry.Picture = small && rules.CellShowsSmall ? NameAddress(entry.SmallImage) : entry.Link;
+    entry.Picture = small && rules.CellShowsSmall ? NameAddress(smallName) : entry.Link;
     return entry;
 }
 
@@ -128,26 +108,28 @@ RunPlan PlanRun(const GalleryJob& job, bool keepGoing)
 {
     RunPlan plan;
     // Each listed file is looked up once: the last one is the background picture.
-    std::vector<FileId> listed;
+    std::vector<FileId>& listed = plan.Listed;
     listed.reserve(job.Entries.size() + 1);
     for (const GalleryEntry& entry : job.Entries)
-        listed.push_back(Identify(entry.Path));
-    listed.push_back(Identify(job.Style.BackgroundImage));
-    Claims claims(job.OutputDir, listed);
+        listed.push_back(IdentifyFile(entry.Path));
+    listed.push_back(IdentifyFile(job.Style.BackgroundImage));
+    Claims claims(listed);
     const std::string& image = job.Style.BackgroundImage;
+    plan.Background = image;
     if (!image.empty()) {
         if (job.LinkInPlace) {
             plan.BackgroundAddress = FileAddress(image);
         } else {
-            plan.BackgroundCopy = BaseName(image);
-            plan.BackgroundAddress = NameAddress(plan.BackgroundCopy);
+            const std::string name = BaseName(image);
+            plan.BackgroundCopy = JoinOutputPath(job.OutputDir, name);
+            plan.BackgroundAddress = NameAddress(name);
             claims.Claim({&plan.BackgroundCopy, OutputKind::Copy}, listed.back());
         }
     }
     // An empty page name is refused only when the page is written, at the end.
     plan.PagePath = JoinOutputPath(job.OutputDir, job.PageName);
     if (!job.PageName.empty()) {
-        const Output page{&job.PageName, OutputKind::Page};
+        const Output page{&plan.PagePath, OutputKind::Page};
         const FileId pageId{false, 0, 0, "\n page"};  // no source file has this path
         const std::string clash = claims.ClashOf(page, pageId);
         if (!clash.empty())
@@ -159,7 +141,8 @@ RunPlan PlanRun(const GalleryJob& job, bool keepGoing)
     for (std::size_t i = 0; i < job.Entries.size(); ++i) {
         const std::string& path = job.Entries[i].Path;
         PlannedEntry entry = NameEntry(path, job);
-        const FileId& source = listed[i];
+        entry.File = listed[i];
+        const FileId& source = entry.File;
         const Output outputs[] = {{&entry.SmallImage, OutputKind::SmallImage},
                                   {&entry.Conversion, OutputKind::Conversion},
                                   {&entry.CopyTarget, OutputKind::Copy}};

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The run's plan: every output name of every entry, worked out once before anything is
-// written, so that one output file serves one picture.
+// The run's plan: every output path and address of every entry, worked out once before
+// anything is written, so that one output file serves one picture.
 #pragma once
 
-#include "gallery/Job.h"
+#include "common/FileState.h"
 #include "gallery/Formats.h"
+#include "gallery/Job.h"
 #include "gallery/Naming.h"
 
 #include <string>
@@ -12,15 +13,18 @@
 
 namespace kameola {
 
-// What one entry writes and how its cell names it. Names are of files in the output folder.
+// What one entry reads and writes and how its cell names it. Output paths are whole paths
+// in the output folder.
 struct PlannedEntry {
+    std::string Source;  // the listed file's path, as given
+    FileId File;         // the listed file, looked up once when planned
     FileClass Class = FileClass::Other;
     const PictureReader* Reader = nullptr;  // decodes the file; null when it is not read
     std::string BaseName;
-    std::string SmallImage;   // empty when the entry gets none
-    std::string Conversion;   // a BMP's full-size JPEG in copy mode; else empty
-    std::string CopyTarget;   // the copy's name in copy mode (not for BMP); else empty
-    std::string Link;         // the cell's addresses, encoded for the page
+    std::string SmallImage;  // empty when the entry gets none
+    std::string Conversion;  // a BMP's full-size JPEG in copy mode; else empty
+    std::string CopyTarget;  // the copy in copy mode (not for BMP); else empty
+    std::string Link;        // the cell's addresses, encoded for the page
     std::string Picture;
     // The output path that clashed with an earlier output, when the run goes on without
     // this entry; empty for an entry that is written.
@@ -28,10 +32,12 @@ struct PlannedEntry {
 };
 
 struct RunPlan {
-    std::string BackgroundCopy;     // the background picture's copy name; empty for none
+    std::string Background;         // the background picture's path; empty for none
+    std::string BackgroundCopy;     // the path of its copy; empty for none
     std::string BackgroundAddress;  // its address on the page; empty for none
     std::string PagePath;           // the page's path in the output folder
     std::vector<PlannedEntry> Entries;  // one per job entry, in list order
+    std::vector<FileId> Listed;     // the entries' files and the background picture
 };
 
 // Works out the plan. Two different files (device and inode; a file that cannot be found

@@ -4,10 +4,9 @@
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
+#include "common/FileState.h"
 #include "imaging/PictureReader.h"
 #include "gallery/detail/MemoryBudget.h"
-#include "gallery/Naming.h"
-#include "gallery/Plan.h"
 
 #include <cmath>
 #include <cstdint>
@@ -51,23 +50,19 @@ bool UpToDate(const std::string& output, const struct stat& source, int width, i
            (!progressive || header->Encoding.ProgressiveOutput == *progressive);
 }
 
-// The entry's file, the folder an update keeps outputs in (empty when not updating) and
-// the plan: what the preparation of one kind of picture needs.
+// The entry's file, whether the run updates and the plan: what the preparation of one
+// kind of picture needs.
 struct EntrySource {
     const PlannedEntry& Plan;
     int Fd;
     const struct stat& Info;
-    const std::string& UpdateFolder;
+    bool Update;
 
-    bool Updating() const { return !UpdateFolder.empty(); }
-    std::string Output(const std::string& name) const { return JoinOutputPath(UpdateFolder, name); }
     // With no small image nor conversion the entry has nothing to keep: a copy alone does
-    // not spare the check of the stream unless it is there and not older.
+    // not spare the check of the stream unless it is up to date.
     bool CopyKept() const
     {
-        struct stat info {};
-        return !Plan.CopyTarget.empty() && ::stat(Output(Plan.CopyTarget).c_str(), &info) == 0 &&
-               !Older(info, Info);
+        return !Plan.CopyTarget.empty() && CopyStateOf(Plan.CopyTarget, Info) == CopyState::Current;
     }
 };
 
@@ -85,10 +80,9 @@ bool OutputsKept(const EntrySource& source, const PictureReader& reader, Prepare
         return false;
     const int height = ThumbHeight(result.Width, header->Height, header->Width);
     const bool kept =
-        (small.empty() || UpToDate(source.Output(small), source.Info, result.Width, height,
+        (small.empty() || UpToDate(small, source.Info, result.Width, height,
                                    header->Encoding.ProgressiveOutput)) &&
-        (converted.empty() ||
-         UpToDate(source.Output(converted), source.Info, header->Width, header->Height));
+        (converted.empty() || UpToDate(converted, source.Info, header->Width, header->Height));
     if (kept)
         result.Height = height;
     return kept;
@@ -96,7 +90,7 @@ bool OutputsKept(const EntrySource& source, const PictureReader& reader, Prepare
 
 void PreparePicture(const EntrySource& source, const PictureReader& reader, PreparedEntry& result)
 {
-    if (source.Updating()) {
+    if (source.Update) {
         result.OutputsKept = OutputsKept(source, reader, result);
         if (result.OutputsKept)
             return;
@@ -126,15 +120,9 @@ void PreparePicture(const EntrySource& source, const PictureReader& reader, Prep
 
 } // namespace
 
-bool Older(const struct stat& file, const struct stat& than)
+PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update)
 {
-    return file.st_mtim.tv_sec != than.st_mtim.tv_sec ? file.st_mtim.tv_sec < than.st_mtim.tv_sec
-                                                      : file.st_mtim.tv_nsec < than.st_mtim.tv_nsec;
-}
-
-PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, int thumbWidth,
-                           const std::string& updateFolder)
-{
+    const std::string& path = plan.Source;
     PreparedEntry result;
     result.Width = thumbWidth;
     result.Height = static_cast<int>(std::nearbyint(thumbWidth * 0.75));
@@ -147,7 +135,7 @@ PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, in
             throw EFOpenError(path);
     }
     if (plan.Reader)
-        PreparePicture({plan, file.Get(), info, updateFolder}, *plan.Reader, result);
+        PreparePicture({plan, file.Get(), info, update}, *plan.Reader, result);
     if (copied)
         result.Source = std::move(file);
     return result;

@@ -5,10 +5,9 @@
 #include "gallery/Run.h"
 
 #include "common/Errors.h"
-#include "common/FileIo.h"
 #include "common/OutputFile.h"
+#include "gallery/Copies.h"
 #include "gallery/FileSystem.h"
-#include "gallery/Naming.h"
 #include "gallery/Page.h"
 #include "gallery/Plan.h"
 #include "gallery/detail/EntryPipeline.h"
@@ -18,7 +17,6 @@
 #include <new>
 #include <optional>
 #include <set>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -26,46 +24,6 @@
 namespace kameola {
 
 namespace {
-
-// Counts a copy that was not made and tells the host why.
-void ReportSkipped(const std::string& source, const std::string& target,
-                   const std::string& reason, RunHost& host, RunStats& stats)
-{
-    ++stats.SkippedCopies;
-    host.CopySkipped(source, target, reason);
-}
-
-// Copies a file by the copy rule: never over an existing file, failures only reported to
-// the host, which may tell the user but does not stop the run. With an open source the
-// copy reads from it, else it opens source.
-void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
-                RunStats& stats, const FileHandle& opened = FileHandle(-1))
-{
-    std::string reason;
-    const auto between = [&host] { host.KeepResponsive(); };
-    if (!(opened.Valid() ? CopyFileNoReplace(opened.Get(), target, &reason, between)
-                         : CopyFileNoReplace(source, target, &reason, between)))
-        ReportSkipped(source, target, reason, host, stats);
-}
-
-// Under --update: copies when the target is missing, replaces a target older than its
-// source whole, and keeps one that is not older.
-void CopyUpdating(const std::string& source, const std::string& target, RunHost& host,
-                  RunStats& stats, const FileHandle& opened = FileHandle(-1))
-{
-    struct stat targetInfo {}, sourceInfo {};
-    if (::lstat(target.c_str(), &targetInfo) != 0)
-        return CopyByRule(source, target, host, stats, opened);
-    const FileHandle reopened = opened.Valid() ? FileHandle(-1) : OpenRegularFile(source);
-    const int fd = opened.Valid() ? opened.Get() : reopened.Get();
-    if (fd < 0 || ::fstat(fd, &sourceInfo) != 0)
-        return CopyByRule(source, target, host, stats, opened);
-    if (!Older(targetInfo, sourceInfo))
-        return;
-    std::string reason;
-    if (!CopyFileReplacing(fd, target, &reason, [&host] { host.KeepResponsive(); }))
-        ReportSkipped(source, target, reason, host, stats);
-}
 
 // Restores the host's cursor when the run leaves its busy part, normally or by an error.
 class BusyCursor {
@@ -119,41 +77,31 @@ private:
 
 // Puts the entry's files in place as planned: its small image, then its conversion or
 // copy. Returns the size its cell shows.
-std::pair<int, int> CommitEntry(const std::string& path, const PlannedEntry& planned,
-                                EntryPipeline& entries, const GalleryJob& job, RunHost& host,
-                                RunStats& stats, EntryFiles& files, bool decidesCopy)
+std::pair<int, int> CommitEntry(const PlannedEntry& planned, EntryPipeline& entries,
+                                RunHost& host, RunStats& stats, EntryFiles& files,
+                                bool decidesCopy)
 {
     if (!planned.Clash.empty())
         throw EFCreateError(planned.Clash);
     const PreparedEntry prepared = entries.Next(host);
     // Kept outputs stay as they are; every other output is written as in a full run.
     if (prepared.SmallImage) {
-        files.Write(JoinOutputPath(job.OutputDir, planned.SmallImage), *prepared.SmallImage);
+        files.Write(planned.SmallImage, *prepared.SmallImage);
         ++stats.SmallImages;
     }
     if (prepared.ConversionError)
         std::rethrow_exception(prepared.ConversionError);
     if (prepared.Conversion) {
-        files.Write(JoinOutputPath(job.OutputDir, planned.Conversion), *prepared.Conversion);
+        files.Write(planned.Conversion, *prepared.Conversion);
         ++stats.Conversions;
     }
     if (!planned.CopyTarget.empty()) {
-        const std::string target = JoinOutputPath(job.OutputDir, planned.CopyTarget);
         if (decidesCopy)
-            CopyUpdating(path, target, host, stats, prepared.Source);
+            CopyUpdating(planned.Source, planned.CopyTarget, host, stats, prepared.Source);
         else
-            CopyByRule(path, target, host, stats, prepared.Source);
+            CopyByRule(planned.Source, planned.CopyTarget, host, stats, prepared.Source);
     }
     return {prepared.Width, prepared.Height};
-}
-
-// The files the job was given: the cleanup of leftovers never touches them.
-std::vector<std::string> ListedPaths(const GalleryJob& job)
-{
-    std::vector<std::string> paths{job.Style.BackgroundImage};
-    for (const GalleryEntry& entry : job.Entries)
-        paths.push_back(entry.Path);
-    return paths;
 }
 
 int WorkerCount(const RunOptions& options)
@@ -163,46 +111,45 @@ int WorkerCount(const RunOptions& options)
 }
 
 // Makes sure the output folder is there; the outcome when the run cannot go on.
-std::optional<RunOutcome> CheckOutputFolder(const GalleryJob& job, RunHost& host,
+std::optional<RunOutcome> CheckOutputFolder(const std::string& folder, RunHost& host,
                                             const RunOptions& options)
 {
-    if (job.OutputDir.empty()) {
+    if (folder.empty()) {
         host.ShowMessage("出力先ディレクトリを指定してください", "警告", MessageButtons::Ok);
         return RunOutcome::NoOutputDir;
     }
-    if (!DirectoryExists(job.OutputDir)) {
+    if (!DirectoryExists(folder)) {
         if (!options.CreateMissingFolder &&
             host.ShowMessage("ディレクトリを作成しても構いませんか？", "確認",
                              MessageButtons::YesNo) != MessageAnswer::Yes)
             return RunOutcome::Declined;
-        CreateDirectoryChain(job.OutputDir);
+        CreateDirectoryChain(folder);
     }
     return std::nullopt;
 }
 
-void CopyBackground(const GalleryJob& job, const RunPlan& plan, const RunOptions& options,
-                    RunHost& host, RunStats& stats)
+void CopyBackground(const RunPlan& plan, const RunOptions& options, RunHost& host,
+                    RunStats& stats)
 {
     if (plan.BackgroundCopy.empty())
         return;
-    const std::string target = JoinOutputPath(job.OutputDir, plan.BackgroundCopy);
     if (options.Update)
-        CopyUpdating(job.Style.BackgroundImage, target, host, stats);
+        CopyUpdating(plan.Background, plan.BackgroundCopy, host, stats);
     else
-        CopyByRule(job.Style.BackgroundImage, target, host, stats);
+        CopyByRule(plan.Background, plan.BackgroundCopy, host, stats);
 }
 
 // Commits every entry in list order and adds its cell. An entry's error is tagged with
 // its index; when the run keeps going, the entry is left out, reported and none of its
 // own files stays.
-void CommitEntries(const GalleryJob& job, const RunPlan& plan, const RunOptions& options,
+void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& options,
                    RunHost& host, PageWriter& page, RunStats& stats)
 {
-    EntryPipeline entries(job, plan, WorkerCount(options), options.Update ? job.OutputDir : "");
+    EntryPipeline entries(plan, thumbWidth, WorkerCount(options), options.Update);
     // Under --update a copy target that same-named entries share is decided by the first.
     std::set<std::string> copyTargets;
     for (std::size_t i = 0; i < plan.Entries.size(); ++i) {
-        const std::string& path = job.Entries[i].Path;
+        const std::string& path = plan.Entries[i].Source;
         const bool decidesCopy = options.Update && plan.Entries[i].Clash.empty() &&
                                  copyTargets.insert(plan.Entries[i].CopyTarget).second;
         host.SetProgress(static_cast<int>(i));
@@ -212,7 +159,7 @@ void CommitEntries(const GalleryJob& job, const RunPlan& plan, const RunOptions&
         std::string failure;
         try {
             const auto [width, height] = TranslatingAllocationFailure([&] {
-                return CommitEntry(path, plan.Entries[i], entries, job, host, entryStats, files,
+                return CommitEntry(plan.Entries[i], entries, host, entryStats, files,
                                    decidesCopy);
             });
             page.AddCell(plan.Entries[i], width, height);
@@ -243,7 +190,7 @@ void CommitEntries(const GalleryJob& job, const RunPlan& plan, const RunOptions&
 
 RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& options)
 {
-    if (const std::optional<RunOutcome> outcome = CheckOutputFolder(job, host, options))
+    if (const std::optional<RunOutcome> outcome = CheckOutputFolder(job.OutputDir, host, options))
         return *outcome;
 
     BusyCursor cursor(host);
@@ -253,11 +200,11 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
     host.SetProgressRange(0, static_cast<int>(job.Entries.size()) - 1);
 
     const RunPlan plan = PlanRun(job, options.KeepGoing);
-    RemoveStaleTemporaries(job.OutputDir, ListedPaths(job));
+    RemoveStaleTemporaries(job.OutputDir, plan.Listed);
     RunStats stats;
-    CopyBackground(job, plan, options, host, stats);
+    CopyBackground(plan, options, host, stats);
     PageWriter page(job, plan.BackgroundAddress);
-    CommitEntries(job, plan, options, host, page, stats);
+    CommitEntries(plan, job.ThumbWidth, options, host, page, stats);
     // Kept going past every entry: a page without pictures would only hide that.
     if (stats.Cells == 0 && stats.Failed > 0)
         return RunOutcome::AllFailed;

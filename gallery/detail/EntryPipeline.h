@@ -2,7 +2,6 @@
 // Hands out the entries' preparations in list order, prepared ahead on worker threads.
 #pragma once
 
-#include "gallery/Job.h"
 #include "gallery/Plan.h"
 #include "gallery/RunHost.h"
 #include "gallery/detail/Prepare.h"
@@ -28,8 +27,9 @@ namespace kameola {
 // kBatchBytes or more has a batch of its own.
 class EntryPipeline {
 public:
-    // With an update folder, outputs up to date there are kept (see PrepareEntry).
-    EntryPipeline(const GalleryJob& job, const RunPlan& plan, int jobs, std::string updateFolder = {});
+    // Small images are thumbWidth wide; with update, outputs up to date are kept (see
+    // PrepareEntry). Files are sized for batches as the plan found them.
+    EntryPipeline(const RunPlan& plan, int thumbWidth, int jobs, bool update = false);
 
     // The next kept entry's preparation; rethrows its error. Keeps the host responsive
     // while the entry is still being prepared.
@@ -48,9 +48,9 @@ private:
     PreparedEntry Prepare(std::size_t index) const;
     void SubmitNext();
 
-    const GalleryJob& m_job;
     const RunPlan& m_plan;
-    std::string m_updateFolder;
+    int m_thumbWidth;
+    bool m_update;
     std::vector<std::size_t> m_kept;  // indexes of the entries to prepare
     std::size_t m_submitted = 0;
     std::size_t m_taken = 0;

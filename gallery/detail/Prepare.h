@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-struct stat;
-
 namespace kameola {
 
 struct PreparedEntry {
@@ -40,13 +38,9 @@ struct PreparedEntry {
 // codec and height errors). Before a picture is allocated its bytes are reserved in
 // PictureMemoryBudget(), so entries prepared at once share it.
 //
-// With an update folder, an entry whose small image and conversion are there, not older
-// than the file and of the size (and, for a small image, the progressive or baseline
-// form) that would be written is sized from its headers only and gets OutputsKept.
-// Whether file was last modified before than.
-bool Older(const struct stat& file, const struct stat& than);
-
-PreparedEntry PrepareEntry(const std::string& path, const PlannedEntry& plan, int thumbWidth,
-                           const std::string& updateFolder = {});
+// With update, an entry whose small image and conversion are there, not older than the
+// file and of the size (and, for a small image, the progressive or baseline form) that
+// would be written is sized from its headers only and gets OutputsKept.
+PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update = false);
 
 } // namespace kameola

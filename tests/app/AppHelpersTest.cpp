@@ -5,12 +5,9 @@
 #include "app/CommandGuard.h"
 #include "app/LeadingInteger.h"
 #include "app/ProgramIcon.h"
-#include "app/MessageBoxWidth.h"
 #include "tests/app/FakeServices.h"
 
-#include <QCoreApplication>
 #include <QImage>
-#include <QMessageBox>
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -114,21 +111,5 @@ TEST(ProgramIcon, ABuiltInCopyStandsInWhenTheThemeLacksIt)
             EXPECT_EQ(icon.pixmap(size).size(), QSize(size, size)) << size;
         const QImage image = icon.pixmap(32).toImage();
         EXPECT_NE(image.pixelColor(16, 16), image.pixelColor(0, 0)) << "a picture, not a blank";
-    }
-}
-
-TEST(MessageBoxWidth, BoxesLeaveRoomForTheirWholeCaption)
-{
-    const QString longCaption = QStringLiteral("I/O エラー (17) が起きたときの長い見出しの箱");
-    EXPECT_EQ(MessageBoxMinimumWidth(QString()), 220);
-    EXPECT_GT(MessageBoxMinimumWidth(longCaption), 220);
-    for (const QString& caption : {QStringLiteral("結果報告"), longCaption}) {
-        SCOPED_TRACE(caption.toStdString());
-        QMessageBox box(QMessageBox::NoIcon, caption, QStringLiteral("終了しました"), QMessageBox::Ok);
-        WidenForCaption(box);
-        box.show();
-        QCoreApplication::processEvents();
-        EXPECT_GE(box.width(), MessageBoxMinimumWidth(caption));
-        EXPECT_LT(box.width(), MessageBoxMinimumWidth(caption) + 80) << "not wider than it needs";
     }
 }

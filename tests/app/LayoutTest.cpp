@@ -2,12 +2,13 @@
 // Tests that both windows' labels show their whole text apart from their neighbours, and
 // that the option list shows its four check boxes whole. The suite also runs with the
 // fixed-width IPAGothic as the only Japanese face (KAMEOLA_WIDE_FACE set).
-#include "app/FitLabel.h"
+#include "widgets/FitLabel.h"
+#include "widgets/OptionListStyle.h"
 #include "app/Fonts.h"
-#include "app/OptionListStyle.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "tests/app/FakeServices.h"
+#include "tests/app/WindowLayouts.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -69,15 +70,14 @@ TEST(WindowLayout, MainWindowLabelsShowTheirWholeText)
 {
     FakeServices services;
     TForm1 form(services);
-    ExpectLabelsFit(form, {{"Label1", 8}, {"Label2", 32}, {"Label3", 296}, {"Label4", 248},
-                           {"Label5", 384}, {"Label6", 412}, {"Label7", 272}, {"Label8", 384}});
+    ExpectLabelsFit(form, LabelTops(kMainWindowPlaces));
 }
 
 TEST(WindowLayout, StyleDialogLabelsShowTheirWholeText)
 {
     FakeServices services;
     TForm2 form(services);
-    ExpectLabelsFit(form, {{"Label1", 64}, {"Label2", 12}, {"Label3", 36}, {"Label4", 92}});
+    ExpectLabelsFit(form, LabelTops(kStyleDialogPlaces));
 }
 
 TEST(WindowLayout, ALabelGrowsLeftThenItsFontShrinks)

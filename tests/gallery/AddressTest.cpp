@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Link and picture addresses name the file they point to, for any Linux file name.
-#include "gallery/Page.h"
+#include "gallery/Naming.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
 
@@ -101,11 +101,4 @@ TEST(Address, PageNamesTheFileInCopyAndLinkMode)
         EXPECT_EQ(Decoded(AttributeOf(page, "SRC")), "file://" + dir / name);
         EXPECT_EQ(Decoded(AttributeOf(page, "BACKGROUND")), "file://" + dir / ("bg " + name));
     }
-}
-
-TEST(Address, NumbersInThePage)
-{
-    EXPECT_EQ(DecimalText(0), "0");
-    EXPECT_EQ(DecimalText(-12), "-12");
-    EXPECT_EQ(DecimalText(2147483647), "2147483647");
 }

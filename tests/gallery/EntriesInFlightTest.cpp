@@ -89,7 +89,7 @@ TEST(PreparedEntryTest, KeepsTheFileItReadForTheCopy)
     job.ThumbWidth = 20;
     job.MakeSmallImages = true;
     const auto prepare = [&] {
-        return PrepareEntry(dir / "photo.jpg", PlanRun(job, false).Entries.at(0), job.ThumbWidth);
+        return PrepareEntry(PlanRun(job, false).Entries.at(0), job.ThumbWidth);
     };
     const PreparedEntry prepared = prepare();
     ASSERT_TRUE(prepared.Source.Valid());

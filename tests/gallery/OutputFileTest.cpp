@@ -335,7 +335,7 @@ TEST(StaleTemporaries, OnlyFreeLeftoversGo)
     ASSERT_EQ(::read(ready[0], &c, 1), 1);
     ASSERT_EQ(c, 'y');
 
-    RemoveStaleTemporaries(dir.Path(), {dir / listed});
+    RemoveStaleTemporaries(dir.Path(), {IdentifyFile(dir / listed)});
     EXPECT_FALSE(fs::exists(dir / stale));
     for (const std::string& kept :
          {held, listed, linked, std::string(".kameola-Ab12Cd"), std::string(".index.htm.Ab12Cd"),

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // TUpDown: spin buttons attached to the right of an edit, holding a 16-bit position.
-#include "app/UpDown.h"
+#include "widgets/UpDown.h"
 
 #include <QEvent>
 #include <QKeyEvent>

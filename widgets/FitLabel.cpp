@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Fitting a label's text into the room before the control to its right.
-#include "app/FitLabel.h"
+#include "widgets/FitLabel.h"
 
 #include <QLabel>
 

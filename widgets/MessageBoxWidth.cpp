@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Message boxes wide enough for a window manager to show their whole caption.
-#include "app/MessageBoxWidth.h"
+#include "widgets/MessageBoxWidth.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

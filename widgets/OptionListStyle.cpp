@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The option list's look: check boxes that fit its 13-pixel rows whole and apart.
-#include "app/OptionListStyle.h"
+#include "widgets/OptionListStyle.h"
 
 namespace kameola {
 

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+// The run's copies of listed files.
+#include "gallery/Copies.h"
+
+#include "common/FileIo.h"
+#include "common/FileState.h"
+#include "common/OutputFile.h"
+
+#include <sys/stat.h>
+
+namespace kameola {
+
+namespace {
+
+// Counts a copy that was not made and tells the host why.
+void ReportSkipped(const std::string& source, const std::string& target,
+                   const std::string& reason, RunHost& host, RunStats& stats)
+{
+    ++stats.SkippedCopies;
+    host.CopySkipped(source, target, reason);
+}
+
+} // namespace
+
+void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
+                RunStats& stats, const FileHandle& opened)
+{
+    std::string reason;
+    const auto between = [&host] { host.KeepResponsive(); };
+    if (!(opened.Valid() ? CopyFileNoReplace(opened.Get(), target, &reason, between)
+                         : CopyFileNoReplace(source, target, &reason, between)))
+        ReportSkipped(source, target, reason, host, stats);
+}
+
+void CopyUpdating(const std::string& source, const std::string& target, RunHost& host,
+                  RunStats& stats, const FileHandle& opened)
+{
+    const FileHandle reopened = opened.Valid() ? FileHandle(-1) : OpenRegularFile(source);
+    const FileHandle& file = opened.Valid() ? opened : reopened;
+    struct stat sourceInfo {};
+    if (!file.Valid() || ::fstat(file.Get(), &sourceInfo) != 0)
+        return CopyByRule(source, target, host, stats, file);
+    switch (CopyStateOf(target, sourceInfo)) {
+    case CopyState::Missing: return CopyByRule(source, target, host, stats, file);
+    case CopyState::Current: return;
+    case CopyState::Stale: break;
+    }
+    std::string reason;
+    if (!CopyFileReplacing(file.Get(), target, &reason, [&host] { host.KeepResponsive(); }))
+        ReportSkipped(source, target, reason, host, stats);
+}
+
+} // namespace kameola

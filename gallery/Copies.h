@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+// The run's copies of listed files: by the copy rule, and under --update.
+#pragma once
+
+#include "common/FileHandle.h"
+#include "gallery/RunHost.h"
+
+#include <string>
+
+namespace kameola {
+
+// Copies a file by the copy rule: never over an existing file, failures only reported to
+// the host, which may tell the user but does not stop the run. With an open source the
+// copy reads from it, else it opens source.
+void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
+                RunStats& stats, const FileHandle& opened = FileHandle(-1));
+
+// Under --update: copies by the rule when the target is missing, replaces a stale target
+// whole and keeps a current one (see CopyStateOf).
+void CopyUpdating(const std::string& source, const std::string& target, RunHost& host,
+                  RunStats& stats, const FileHandle& opened = FileHandle(-1));
+
+} // namespace kameola
