@@ -51,6 +51,11 @@ EInvalidGraphicOperation::EInvalidGraphicOperation(std::string message)
 
 EJPEG::EJPEG(int code) : Exception("JPEG エラー #" + std::to_string(code)), m_code(code) {}
 
+EPictureError::EPictureError(const std::string& format, const std::string& reason)
+    : Exception(format + " エラー (" + reason + ")")
+{
+}
+
 EInvalidOperation::EInvalidOperation(int low, int high)
     : Exception(std::to_string(low) + " から " + std::to_string(high) + " の間の値でなければなりません") {}
 

@@ -80,6 +80,13 @@ private:
 };
 
 // "%d から %d の間の値でなければなりません"
+// "%s エラー (%s)": a picture decoder refused a file; the format's name ("HEIF", "TIFF")
+// and the decoder's own reason.
+class EPictureError : public Exception {
+public:
+    EPictureError(const std::string& format, const std::string& reason);
+};
+
 class EInvalidOperation : public Exception {
 public:
     EInvalidOperation(int low, int high);

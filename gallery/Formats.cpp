@@ -19,6 +19,11 @@ constexpr FileFormat kFormats[] = {
     {".BMP", FileClass::Bmp, BmpReader},
     {".JPG", FileClass::Jpeg, JpegReader},
     {".JPEG", FileClass::Jpeg, JpegReader},
+    {".HEIC", FileClass::Converted, HeifReader},
+    {".HEIF", FileClass::Converted, HeifReader},
+    {".HIF", FileClass::Converted, HeifReader},
+    {".TIF", FileClass::Converted, TiffReader},
+    {".TIFF", FileClass::Converted, TiffReader},
 };
 
 const FileFormat* FormatOf(std::string_view path, PathSyntax syntax)
@@ -41,10 +46,17 @@ std::string BmpSmallName(std::string_view baseName)
     return ReplaceAllNoCase(baseName, ".bmp", "s.jpg");
 }
 
+std::string ConvertedSmallName(std::string_view baseName)
+{
+    return ChangeExtension(baseName, "s.jpg");
+}
+
 // In the order of FileClass.
 constexpr ClassRules kRules[] = {
     {.Decoded = true, .Converted = true, .SmallImageName = BmpSmallName},
     {.Decoded = true, .CellShowsSmall = true, .SmallImageName = JpegSmallName},
+    {.Decoded = true, .Converted = true, .CellShowsSmall = true, .SmallAlways = true,
+     .SmallImageName = ConvertedSmallName},
     {},
 };
 static_assert(std::size(kRules) == static_cast<std::size_t>(FileClass::Other) + 1);

@@ -79,7 +79,7 @@ PlannedEntry NameEntry(const std::string& path, const GalleryJob& job)
     const auto output = [&job](const std::string& name) {
         return JoinOutputPath(job.OutputDir, name);
     };
-    const bool small = job.MakeSmallImages && rules.SmallImageName;
+    const bool small = (job.MakeSmallImages || rules.SmallAlways) && rules.SmallImageName;
     const std::string smallName = small ? rules.SmallImageName(entry.BaseName) : "";
     if (small)
         entry.SmallImage = output(smallName);
@@ -97,7 +97,8 @@ PlannedEntry NameEntry(const std::string& path, const GalleryJob& job)
         entry.CopyTarget = output(entry.BaseName);
         entry.Link = NameAddress(entry.BaseName);
     }
-    // A BMP cell shows its conversion even beside a small image.
+    // A BMP cell shows its conversion even beside a small image; a converted picture's
+    // cell shows its small image and links the conversion.
     entry.Picture = small && rules.CellShowsSmall ? NameAddress(smallName) : entry.Link;
     return entry;
 }

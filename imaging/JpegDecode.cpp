@@ -3,6 +3,7 @@
 #include "imaging/detail/JpegDecode.h"
 
 #include "common/Errors.h"
+#include "imaging/detail/ColorProfile.h"
 #include "imaging/detail/Exif.h"
 #include "imaging/detail/PixelOps.h"
 
@@ -83,18 +84,6 @@ void ReadIccProfile(IccStep& a)
         a.data = nullptr;  // none, or chunks that do not fit together
         a.length = 0;
     }
-}
-
-// Whether the profile's header is whole, gives the profile's own length and names RGB as
-// the colour space of the data it describes.
-bool IsRgbProfile(const JOCTET* data, std::size_t length)
-{
-    constexpr std::size_t kHeaderBytes = 128;
-    if (data == nullptr || length < kHeaderBytes + 4)
-        return false;
-    const std::size_t declared = (std::size_t{data[0]} << 24) | (std::size_t{data[1]} << 16) |
-                                 (std::size_t{data[2]} << 8) | std::size_t{data[3]};
-    return declared == length && std::memcmp(data + 16, "RGB ", 4) == 0;
 }
 
 void CalcOutputDimensions(jpeg_decompress_struct& info)
@@ -183,7 +172,7 @@ StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes)
     IccStep icc{&info, nullptr, 0};
     codec.Run(ReadIccProfile, icc);
     const std::unique_ptr<JOCTET, decltype(&std::free)> owned(icc.data, &std::free);
-    if (IsRgbProfile(icc.data, icc.length))
+    if (icc::IsRgbProfile(icc.data, icc.length))
         header.IccProfile.assign(icc.data, icc.data + icc.length);
     return header;
 }

@@ -60,6 +60,8 @@ public:
 
 const PictureReader& BmpReader();
 const PictureReader& JpegReader();
+const PictureReader& HeifReader();  // HEIC, HEIF, HIF
+const PictureReader& TiffReader();
 
 // Encodes a picture as an output of the source: its settings and colour profile.
 std::vector<std::uint8_t> EncodeOutput(const SourcePicture& source, const TBitmap& picture);
