@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace kameola {
@@ -70,10 +71,13 @@ std::vector<std::uint8_t> ProfileOf(const heif_image_handle* handle)
         return icc::IsRgbProfile(icc.data(), icc.size()) ? icc : std::vector<std::uint8_t>{};
     }
     heif_color_profile_nclx* nclx = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx)
+    // The profile is allocated also when libheif then finds its values invalid.
+    const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &nclx);
+    const std::unique_ptr<heif_color_profile_nclx, decltype(&heif_nclx_color_profile_free)> owned(
+        nclx, heif_nclx_color_profile_free);
+    if (error.code != heif_error_Ok || !nclx)
         return {};
     const heif_color_profile_nclx n = *nclx;
-    heif_nclx_color_profile_free(nclx);
     switch (n.transfer_characteristics) {
     case heif_transfer_characteristic_ITU_R_BT_2100_0_PQ:
     case heif_transfer_characteristic_ITU_R_BT_2100_0_HLG:

@@ -190,3 +190,14 @@ TEST(HeifReader, DeclaredSizeBeyondTheLimit)
                  EOutOfResources);
     EXPECT_FALSE(reserved);
 }
+
+// Found by fuzz_heif: an nclx box whose values libheif refuses after allocating the profile.
+// Under LeakSanitizer a profile not given back fails here.
+TEST(HeifReader, RefusedNclxProfileIsGivenBack)
+{
+    const std::string path = std::string(KAMEOLA_TESTDATA) + "/fuzz/heif-invalid-nclx.heic";
+    try {
+        ReadWith(HeifReader(), path);
+    } catch (const EPictureError&) {
+    }
+}
