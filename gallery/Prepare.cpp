@@ -95,9 +95,12 @@ void PreparePicture(const EntrySource& source, const PictureReader& reader, Prep
         if (result.OutputsKept)
             return;
     }
+    // A reservation never waits while holding another: a reader that learns more of the
+    // decoder's peak reserves again after giving back what it had.
     MemoryBudget::Reservation memory;
     const std::unique_ptr<SourcePicture> picture =
         reader.Open(source.Fd, [&memory](std::size_t bytes) {
+            memory.Release();
             memory = PictureMemoryBudget().Reserve(bytes);
         });
     // Size and small image follow the picture as shown upright; outputs carry its colour
@@ -108,13 +111,18 @@ void PreparePicture(const EntrySource& source, const PictureReader& reader, Prep
         result.SmallImage = EncodeOutput(*picture, picture->Stretch(result.Width, result.Height));
     else if (!converted)
         picture->Stretch(1, 1);  // a damaged file stops the run without a large picture
-    if (converted) {
-        // Raised only after the small image is written, where a one-at-a-time run meets it.
-        try {
-            result.Conversion = EncodeOutput(*picture, picture->Decode());
-        } catch (...) {
-            result.ConversionError = std::current_exception();
-        }
+    if (!converted)
+        return;
+    // Raised only after the small image is written, where a one-at-a-time run meets it.
+    try {
+        result.Conversion = EncodeOutput(*picture, picture->Decode());
+    } catch (...) {
+        result.ConversionError = std::current_exception();
+    }
+    // The picture's memory stays held until the conversion is committed.
+    if (result.Conversion) {
+        memory.Hold();
+        result.Memory = std::move(memory);
     }
 }
 

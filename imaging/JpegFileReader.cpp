@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <sys/stat.h>
+#include <cstdint>
 #include <utility>
 
 namespace kameola {
@@ -36,44 +37,71 @@ public:
     // A progressive source gives progressive outputs.
     JpegSettings Encoding() const override { return m_jpeg.Settings(); }
 
+    const TJPEGData& Stream() const { return m_jpeg.Data(); }
+    const TJPEGImage& Jpeg() const { return m_jpeg; }
+
 private:
     bool Swapped() const { return SwapsSides(m_jpeg.Orientation()); }
     TJPEGImage m_jpeg;
 };
 
+// The stream from the file's first 64 KiB only; false when they do not hold its header (a
+// large colour profile, a damaged file).
+bool ReadHead(int fd, TJPEGImage& jpeg)
+{
+    constexpr std::size_t kHeadBytes = 64 * 1024;
+    std::vector<std::uint8_t> head(kHeadBytes);
+    std::size_t got = 0;
+    if (!ReadAt(fd, 0, head.data(), head.size(), &got) || got == 0)
+        return false;
+    head.resize(got);
+    try {
+        jpeg.LoadJpegData(std::move(head));
+    } catch (const Exception&) {
+        return false;
+    }
+    return jpeg.Width() > 0 && jpeg.Height() > 0;
+}
+
+// The memory of decoding the stream whose header jpeg holds (none read: the file's size
+// alone): the stream held whole and the coefficients of a multi-scan one. Coefficients
+// beyond the storage limit raise EOutOfResources.
+std::size_t DecodeBytes(const struct stat& file, const TJPEGImage& jpeg)
+{
+    const std::uint64_t limit = PictureStorageLimit();
+    const std::uint64_t coefficients = jpeg.Data().CoefficientBytes;
+    if (coefficients > limit)
+        throw EOutOfResources();
+    const std::uint64_t stream = std::clamp<std::uint64_t>(
+        static_cast<std::uint64_t>(std::max<off_t>(file.st_size, 0)), 0, limit);
+    return static_cast<std::size_t>(stream + coefficients);
+}
+
 class JpegFileReader final : public PictureReader {
 public:
-    // The first 64 KiB only; nullopt when they do not hold the header (a large colour
-    // profile, a damaged file).
     std::optional<PictureHeader> ReadHeader(int fd) const override
     {
-        constexpr std::size_t kHeadBytes = 64 * 1024;
-        std::vector<std::uint8_t> head(kHeadBytes);
-        std::size_t got = 0;
-        if (!ReadAt(fd, 0, head.data(), head.size(), &got) || got == 0)
-            return std::nullopt;
-        head.resize(got);
         TJPEGImage jpeg;
-        try {
-            jpeg.LoadJpegData(std::move(head));
-        } catch (const Exception&) {
-            return std::nullopt;
-        }
-        if (jpeg.Width() <= 0 || jpeg.Height() <= 0)
+        if (!ReadHead(fd, jpeg))
             return std::nullopt;
         const bool swapped = SwapsSides(jpeg.Orientation());
         return PictureHeader{swapped ? jpeg.Height() : jpeg.Width(),
                              swapped ? jpeg.Width() : jpeg.Height(), jpeg.Settings()};
     }
-    // The stream is held whole; the sampled rows take little beside it.
+    // Known from the header first, stream and coefficients are reserved at once; the
+    // sampled rows take little beside them.
     std::unique_ptr<SourcePicture> Open(int fd, const ReserveMemory& reserve) const override
     {
         struct stat info {};
         if (::fstat(fd, &info) != 0)
             throw EReadError();
-        reserve(static_cast<std::size_t>(
-            std::clamp<off_t>(info.st_size, 0, static_cast<off_t>(PictureStorageLimit()))));
-        return std::make_unique<JpegPicture>(fd);
+        TJPEGImage head;
+        const bool headRead = ReadHead(fd, head);
+        reserve(DecodeBytes(info, head));
+        auto picture = std::make_unique<JpegPicture>(fd);
+        if (!headRead && picture->Stream().CoefficientBytes > 0)
+            reserve(DecodeBytes(info, picture->Jpeg()));
+        return picture;
     }
 };
 

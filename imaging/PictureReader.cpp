@@ -26,7 +26,7 @@ std::vector<std::uint8_t> EncodeOutput(const SourcePicture& source, const TBitma
     jpeg.AssignBitmap(picture);
     jpeg.SetIccProfile(source.IccProfile());
     jpeg.CompressJpeg();
-    return jpeg.Data().Bytes;
+    return jpeg.TakeStream();
 }
 
 } // namespace kameola
