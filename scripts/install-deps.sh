@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(build-essential cmake ccache qt6-base-dev qt6-translations-l10n libjpeg62-turbo-dev libjpeg-dev
           libjpeg-turbo-progs libheif-dev libheif-examples libtiff-dev libtiff-tools liblcms2-dev
           pkgconf libfontconfig-dev libgtest-dev libbenchmark-dev fonts-ipafont-gothic
-          libx11-dev xvfb xauth xdotool imagemagick openbox time
+          libx11-dev libxcb1-dev xvfb xauth xdotool imagemagick openbox time
           desktop-file-utils man-db groff-base dpkg-dev
           debhelper lintian appstream libxml2-utils
           bash-completion)
