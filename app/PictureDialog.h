@@ -20,8 +20,9 @@ struct PictureDialogKind {
 };
 
 // 追加 in the main window and 参照 in the style dialog.
-inline constexpr PictureDialogKind kAddPictures{"画像ファイル(*.JPG;*.GIF;*.BMP)",
-                                                "*.JPG *.GIF *.BMP", true};
+inline constexpr PictureDialogKind kAddPictures{
+    "画像ファイル(*.JPG;*.GIF;*.BMP;*.HEIC;*.HEIF;*.HIF;*.TIF;*.TIFF)",
+    "*.JPG *.GIF *.BMP *.HEIC *.HEIF *.HIF *.TIF *.TIFF", true};
 inline constexpr PictureDialogKind kBackgroundPicture{"画像ファイル(*.JPG;*.GIF)", "*.JPG *.GIF",
                                                       false};
 

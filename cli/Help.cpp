@@ -21,6 +21,10 @@ const char* const kTrailer[] = {
     "A FILE that is a folder stands for the pictures in it: the files whose extension is "
     "one of %s in any case, hidden files skipped, links to files followed. A folder without "
     "pictures adds nothing; a folder that cannot be read is an error that names it.",
+    "HEIC, HEIF and TIFF files (.heic, .heif, .hif, .tif, .tiff), which browsers do not "
+    "show, are always converted to JPEG (NAME.jpg, unless --link) with a small image "
+    "(NAMEs.jpg) shown as the thumbnail, upright and with their colour profile; a damaged "
+    "one is an error that names it (HEIF エラー (REASON), TIFF エラー (REASON)).",
     "With --recursive, files of the same name in different subfolders all go into the one "
     "output folder and meet its rules: the copies keep the first file of a name (the "
     "others are skipped with a warning), and a small image or conversion whose name "

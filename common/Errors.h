@@ -79,8 +79,8 @@ private:
     int m_code;
 };
 
-// A picture file that its format's decoder refuses: "PNG エラー (%s)", the format's name
-// and the decoder's reason.
+// "%s エラー (%s)": a picture decoder refused a file; the format's name ("HEIF", "TIFF")
+// and the decoder's own reason.
 class EPictureError : public Exception {
 public:
     EPictureError(const std::string& format, const std::string& reason);

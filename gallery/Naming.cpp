@@ -92,16 +92,6 @@ std::string UpperAscii(std::string_view text)
     return result;
 }
 
-FileClass ClassifyExtension(std::string_view path, PathSyntax syntax)
-{
-    std::string ext = UpperAscii(ExtensionOf(path, syntax));
-    if (ext == ".BMP")
-        return FileClass::Bmp;
-    if (ext == ".JPG" || ext == ".JPEG")
-        return FileClass::Jpeg;
-    return FileClass::Other;
-}
-
 std::optional<WebFormat> WebFormatOf(std::string_view path, PathSyntax syntax)
 {
     const std::string ext = UpperAscii(ExtensionOf(path, syntax));
@@ -160,16 +150,6 @@ std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern,
     }
     result.append(text.substr(from));
     return result;
-}
-
-std::string SmallImageName(std::string_view baseName, FileClass fileClass)
-{
-    switch (fileClass) {
-    case FileClass::Jpeg: return ReplaceAllNoCase(baseName, ".jp", "s.jp");
-    case FileClass::Bmp: return ReplaceAllNoCase(baseName, ".bmp", "s.jpg");
-    case FileClass::Other: break;
-    }
-    return std::string(baseName);
 }
 
 std::string JoinOutputPath(std::string_view directory, std::string_view name, PathSyntax syntax)

@@ -14,8 +14,6 @@
 
 namespace kameola {
 
-enum class FileClass { Bmp, Jpeg, Other };
-
 // The text after the last separator (or drive colon); the whole text if there is none.
 std::string BaseName(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
@@ -28,9 +26,6 @@ std::string ChangeExtension(std::string_view name, std::string_view extension,
 
 // ASCII letters to capitals; every other byte unchanged.
 std::string UpperAscii(std::string_view text);
-
-// ".BMP" is Bmp; ".JPG" and ".JPEG" are Jpeg (any case); everything else Other.
-FileClass ClassifyExtension(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
 // ".PNG", ".WEBP", ".GIF" and ".AVIF" (any case): the pictures browsers show whose small
 // images are made on request; nullopt for any other extension.
@@ -52,9 +47,6 @@ bool IsPictureName(std::string_view path, PathSyntax syntax = PathSyntax::Native
 // without overlaps; the text between matches keeps its own case.
 std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern,
                              std::string_view replacement);
-
-// The small image's name: ".jp" to "s.jp" for JPEG files, ".bmp" to "s.jpg" for BMP files.
-std::string SmallImageName(std::string_view baseName, FileClass fileClass);
 
 // The directory text and the name, with one separator between them when needed.
 std::string JoinOutputPath(std::string_view directory, std::string_view name,

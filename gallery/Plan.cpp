@@ -91,6 +91,9 @@ PlannedEntry NameEntry(const std::string& path, const GalleryJob& job)
     entry.Source = path;
     entry.Class = ClassifyExtension(path);
     entry.BaseName = BaseName(path);
+    const ClassRules& rules = RulesOf(entry.Class);
+    if (rules.Decoded)
+        entry.Reader = ReaderOf(path);
     if (job.SmallWebImages && entry.Class == FileClass::Other)
         entry.Web = WebFormatOf(path);
     if (entry.Web) {
@@ -100,26 +103,27 @@ PlannedEntry NameEntry(const std::string& path, const GalleryJob& job)
     const auto output = [&job](const std::string& name) {
         return JoinOutputPath(job.OutputDir, name);
     };
-    const bool small = job.MakeSmallImages && entry.Class != FileClass::Other;
-    const std::string smallName = small ? SmallImageName(entry.BaseName, entry.Class) : "";
+    const bool small = (job.MakeSmallImages || rules.SmallAlways) && rules.SmallImageName;
+    const std::string smallName = small ? rules.SmallImageName(entry.BaseName) : "";
     if (small)
         entry.SmallImage = output(smallName);
     if (job.LinkInPlace) {
         entry.Link = FileAddress(path);
         entry.Picture = small ? NameAddress(smallName) : entry.Link;
-    } else if (entry.Class == FileClass::Bmp) {
-        // The cell shows the full-size conversion, the small image is written beside it.
+        return entry;
+    }
+    if (rules.Converted) {
+        // The full-size conversion stands in for the file; no copy is made.
         const std::string conversion = ChangeExtension(entry.BaseName, ".jpg");
         entry.Conversion = output(conversion);
         entry.Link = NameAddress(conversion);
-        entry.Picture = entry.Link;
     } else {
-        // Only JPEG files have a small image under this name in copy mode.
         entry.CopyTarget = output(entry.BaseName);
         entry.Link = NameAddress(entry.BaseName);
-        entry.Picture = entry.Class == FileClass::Jpeg && small ? NameAddress(smallName)
-                                                                : entry.Link;
     }
+    // A BMP cell shows its conversion even beside a small image; a converted picture's
+    // cell shows its small image and links the conversion.
+    entry.Picture = small && rules.CellShowsSmall ? NameAddress(smallName) : entry.Link;
     return entry;
 }
 

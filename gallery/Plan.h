@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/FileState.h"
+#include "gallery/Formats.h"
 #include "gallery/Job.h"
 #include "gallery/Naming.h"
 
@@ -19,6 +20,7 @@ struct PlannedEntry {
     std::string Source;  // the listed file's path, as given
     FileId File;         // the listed file, looked up once when planned
     FileClass Class = FileClass::Other;
+    const PictureReader* Reader = nullptr;  // decodes the file; null when it is not read
     // A picture browsers show whose small image the job asks for; its cell shows the small
     // image and links the file (copied, or in place).
     std::optional<WebFormat> Web;

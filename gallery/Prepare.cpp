@@ -5,14 +5,12 @@
 #include "common/Errors.h"
 #include "common/FileIo.h"
 #include "common/FileState.h"
-#include "imaging/Bitmap.h"
-#include "imaging/Jpeg.h"
-#include "imaging/Orientation.h"
+#include "imaging/PictureReader.h"
 #include "gallery/detail/MemoryBudget.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <utility>
@@ -72,9 +70,9 @@ bool UpToDate(const std::string& output, const struct stat& source, int width, i
     FileHandle file = OpenRegularFile(output, &info);
     if (!file.Valid() || Older(info, source))
         return false;
-    TJPEGImage jpeg;
-    return ReadJpegHeader(file.Get(), jpeg) && jpeg.Width() == width && jpeg.Height() == height &&
-           (!progressive || jpeg.Settings().ProgressiveOutput == *progressive);
+    const std::optional<PictureHeader> header = JpegReader().ReadHeader(file.Get());
+    return header && header->Width == width && header->Height == height &&
+           (!progressive || header->Encoding.ProgressiveOutput == *progressive);
 }
 
 // The entry's file, whether the run updates and the plan: what the preparation of one
@@ -93,126 +91,64 @@ struct EntrySource {
     }
 };
 
-void PrepareBmp(const EntrySource& source, PreparedEntry& result)
+// Under --update: whether the small image and the conversion the plan names are up to
+// date, the size read from the file's header alone; without either, whether the copy is.
+// Sets the cell's height when they are.
+bool OutputsKept(const EntrySource& source, const PictureReader& reader, PreparedEntry& result)
 {
-    const bool small = !source.Plan.SmallImage.empty();
-    const bool converted = !source.Plan.Conversion.empty();
-    if (source.Update && (small || converted || source.CopyKept())) {
-        const auto [width, height] = ReadBmpFileSize(source.Fd);
-        result.Height = ThumbHeight(result.Width, height, width);
-        const bool progressive = DefaultJpegSettings().ProgressiveOutput;
-        result.OutputsKept =
-            (!small || UpToDate(source.Plan.SmallImage, source.Info, result.Width,
-                                result.Height, progressive)) &&
-            (!converted ||
-             UpToDate(source.Plan.Conversion, source.Info, width, height));
-        if (result.OutputsKept)
-            return;
-    }
-    MemoryBudget::Reservation memory;
-    TBitmap picture;
-    picture.LoadBmpFile(source.Fd, [&memory](std::size_t bytes) {
-        memory = PictureMemoryBudget().Reserve(bytes);
-    });
-    result.Height = ThumbHeight(result.Width, picture.Height(), picture.Width());
-    if (small) {
-        TJPEGImage jpeg;
-        result.SmallImage = Encode(jpeg, StretchPicture(picture, result.Width, result.Height));
-    }
-    if (converted) {
-        // The conversion encodes the picture already read: the same bytes as reading
-        // the file again, without decoding it twice.
-        try {
-            TJPEGImage jpeg;
-            result.Conversion = Encode(jpeg, picture);
-        } catch (...) {
-            result.ConversionError = std::current_exception();
-        }
-        if (result.Conversion) {
-            memory.Hold();
-            result.Memory = std::move(memory);
-        }
-    }
-}
-
-// The thumbnail's height for the picture as shown upright (Exif orientation).
-int UprightHeight(const TJPEGImage& jpeg, int thumbWidth)
-{
-    return SwapsSides(jpeg.Orientation()) ? ThumbHeight(thumbWidth, jpeg.Width(), jpeg.Height())
-                                          : ThumbHeight(thumbWidth, jpeg.Height(), jpeg.Width());
-}
-
-// Under --update: whether the small image (or, without one, the copy) is up to date, read
-// from the headers alone; sets the cell's height when it is.
-bool JpegOutputsKept(const EntrySource& source, PreparedEntry& result)
-{
-    TJPEGImage head;
-    if (!ReadJpegHeader(source.Fd, head))
+    const std::string& small = source.Plan.SmallImage;
+    const std::string& converted = source.Plan.Conversion;
+    if (small.empty() && converted.empty() && !source.CopyKept())
         return false;
-    const int height = UprightHeight(head, result.Width);
-    const bool kept = source.Plan.SmallImage.empty()
-                          ? source.CopyKept()
-                          : UpToDate(source.Plan.SmallImage, source.Info,
-                                     result.Width, height, head.Settings().ProgressiveOutput);
+    const std::optional<PictureHeader> header = reader.ReadHeader(source.Fd);
+    if (!header)
+        return false;
+    const int height = ThumbHeight(result.Width, header->Height, header->Width);
+    const bool kept =
+        (small.empty() || UpToDate(small, source.Info, result.Width, height,
+                                   header->Encoding.ProgressiveOutput)) &&
+        (converted.empty() || UpToDate(converted, source.Info, header->Width, header->Height));
     if (kept)
         result.Height = height;
     return kept;
 }
 
-// Reserves the memory of decoding the stream whose header jpeg holds (none read: the
-// file's size alone). Coefficients beyond the storage limit raise EOutOfResources.
-MemoryBudget::Reservation ReserveDecode(const struct stat& file, const TJPEGImage& jpeg)
-{
-    const std::uint64_t limit = PictureStorageLimit();
-    const std::uint64_t coefficients = jpeg.Data().CoefficientBytes;
-    if (coefficients > limit)
-        throw EOutOfResources();
-    const std::uint64_t stream = std::clamp<std::uint64_t>(
-        static_cast<std::uint64_t>(std::max<off_t>(file.st_size, 0)), 0, limit);
-    return PictureMemoryBudget().Reserve(static_cast<std::size_t>(stream + coefficients));
-}
-
-void PrepareJpeg(const EntrySource& source, PreparedEntry& result)
+void PreparePicture(const EntrySource& source, const PictureReader& reader, PreparedEntry& result)
 {
     if (source.Update) {
-        result.OutputsKept = JpegOutputsKept(source, result);
+        result.OutputsKept = OutputsKept(source, reader, result);
         if (result.OutputsKept)
             return;
     }
-    // The stream is held whole, and the coefficients of a multi-scan one while it
-    // decodes; the sampled rows take little beside them. Known from the header first, the
-    // two are reserved at once: a reservation never waits while holding another.
-    TJPEGImage head;
-    const bool headRead = ReadJpegHeader(source.Fd, head);
-    MemoryBudget::Reservation memory = ReserveDecode(source.Info, head);
-    TJPEGImage jpeg;
-    jpeg.LoadJpegFile(source.Fd);
-    if (!headRead && jpeg.Data().CoefficientBytes > 0) {
-        memory.Release();
-        memory = ReserveDecode(source.Info, jpeg);
-    }
-    // The whole stream is decoded, so a damaged file stops the run, but only the rows a
-    // nearest-neighbour stretch samples are made into pixels: with the same errors and
-    // the same small image as a full decode. The header gives the size. Without small
-    // images a 1 × 1 stretch checks the stream without keeping a large picture. An
-    // empty stream has no header, so it is decoded (and refused) first.
-    if (jpeg.Data().Bytes.empty())
-        jpeg.DecodeJpeg();
-    // Size and small image follow the picture as shown upright: the small image is
-    // sampled from the stored picture at the stored-orientation size, then turned; it is
-    // encoded without Exif.
-    result.Height = UprightHeight(jpeg, result.Width);
-    if (source.Plan.SmallImage.empty()) {
-        StretchPicture(jpeg, 1, 1);
+    // A reservation never waits while holding another: a reader that learns more of the
+    // decoder's peak reserves again after giving back what it had.
+    MemoryBudget::Reservation memory;
+    const std::unique_ptr<SourcePicture> picture =
+        reader.Open(source.Fd, [&memory](std::size_t bytes) {
+            memory.Release();
+            memory = PictureMemoryBudget().Reserve(bytes);
+        });
+    // Size and small image follow the picture as shown upright; outputs carry its colour
+    // profile and nothing else of its metadata.
+    result.Height = ThumbHeight(result.Width, picture->Height(), picture->Width());
+    const bool converted = !source.Plan.Conversion.empty();
+    if (!source.Plan.SmallImage.empty())
+        result.SmallImage = EncodeOutput(*picture, picture->Stretch(result.Width, result.Height));
+    else if (!converted)
+        picture->Stretch(1, 1);  // a damaged file stops the run without a large picture
+    if (!converted)
         return;
+    // Raised only after the small image is written, where a one-at-a-time run meets it.
+    try {
+        result.Conversion = EncodeOutput(*picture, picture->Decode());
+    } catch (...) {
+        result.ConversionError = std::current_exception();
     }
-    const int orientation = jpeg.Orientation();
-    const TBitmap stretched = SwapsSides(orientation)
-                                  ? StretchPicture(jpeg, result.Height, result.Width)
-                                  : StretchPicture(jpeg, result.Width, result.Height);
-    // The same JPEG picture encodes it, so a progressive source stays progressive; it
-    // carries the source's RGB colour profile and nothing else of its metadata.
-    result.SmallImage = Encode(jpeg, OrientUpright(stretched, orientation), jpeg.Data().IccProfile);
+    // The picture's memory stays held until the conversion is committed.
+    if (result.Conversion) {
+        memory.Hold();
+        result.Memory = std::move(memory);
+    }
 }
 
 } // namespace
@@ -226,17 +162,14 @@ PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update
     const bool copied = !plan.CopyTarget.empty();
     struct stat info {};
     FileHandle file(-1);
-    const bool read = plan.Class != FileClass::Other || plan.Web;
+    const bool read = plan.Reader || plan.Web;
     if (read || copied) {
         file = OpenRegularFile(path, &info);
         if (!file.Valid() && read)
             throw EFOpenError(path);
     }
-    const EntrySource source{plan, file.Get(), info, update};
-    if (plan.Class == FileClass::Bmp)
-        PrepareBmp(source, result);
-    else if (plan.Class == FileClass::Jpeg)
-        PrepareJpeg(source, result);
+    if (plan.Reader)
+        PreparePicture({plan, file.Get(), info, update}, *plan.Reader, result);
     else if (plan.Web)
         PrepareWebPicture(*plan.Web, file.Get(), result);
     if (copied)

@@ -3,8 +3,8 @@
 #include "imaging/detail/JpegDecode.h"
 
 #include "common/Errors.h"
+#include "imaging/detail/ColorProfile.h"
 #include "imaging/detail/Exif.h"
-#include "imaging/detail/IccProfile.h"
 #include "imaging/detail/PixelOps.h"
 
 #include <algorithm>

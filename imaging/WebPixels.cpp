@@ -3,7 +3,7 @@
 #include "imaging/detail/WebPixels.h"
 
 #include "common/Errors.h"
-#include "imaging/detail/IccProfile.h"
+#include "imaging/detail/ColorProfile.h"
 #include "imaging/detail/PixelOps.h"
 
 #include <climits>

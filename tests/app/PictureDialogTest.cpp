@@ -127,7 +127,8 @@ TEST(PictureDialog, BothKindsShowTheirOneFilterListPicturesInAnyCaseAndPreview)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    for (const char* name : {"a.jpg", "B.GIF", "c.Bmp", "d.JPG", "e.txt", "f.png"})
+    for (const char* name : {"a.jpg", "B.GIF", "c.Bmp", "d.JPG", "e.txt", "f.png", "g.heic",
+                             "H.HIF", "i.heif", "j.Tif", "k.tiff", "l.avif"})
         MakeFile(dir, QString::fromLatin1(name));
     const QString picture = dir.filePath(QStringLiteral("preview.jpg"));
     QImage image(400, 300, QImage::Format_RGB32);
@@ -140,8 +141,10 @@ TEST(PictureDialog, BothKindsShowTheirOneFilterListPicturesInAnyCaseAndPreview)
         QString filter;
         QStringList shown;
     } cases[] = {
-        {kAddPictures, QFileDialog::ExistingFiles, QStringLiteral("画像ファイル(*.JPG;*.GIF;*.BMP)"),
-         {"B.GIF", "a.jpg", "c.Bmp", "d.JPG", "preview.jpg"}},
+        {kAddPictures, QFileDialog::ExistingFiles,
+         QStringLiteral("画像ファイル(*.JPG;*.GIF;*.BMP;*.HEIC;*.HEIF;*.HIF;*.TIF;*.TIFF)"),
+         {"B.GIF", "H.HIF", "a.jpg", "c.Bmp", "d.JPG", "g.heic", "i.heif", "j.Tif", "k.tiff",
+          "preview.jpg"}},
         {kBackgroundPicture, QFileDialog::AnyFile, QStringLiteral("画像ファイル(*.JPG;*.GIF)"),
          {"B.GIF", "a.jpg", "d.JPG", "preview.jpg"}},
     };

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include "imaging/PictureReader.h"
 #include "gallery/Color.h"
+#include "gallery/Formats.h"
 #include "gallery/Naming.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +53,20 @@ TEST(Naming, Classify)
     EXPECT_EQ(ClassifyExtension("x"), FileClass::Other);
     EXPECT_EQ(ClassifyExtension("x.gif"), FileClass::Other);
     EXPECT_EQ(ClassifyExtension("/a.jpg/x"), FileClass::Other);
+    for (const char* name : {"IMG_1.HEIC", "a.heif", "x.Hif", "scan.TIF", "scan.tiff"})
+        EXPECT_EQ(ClassifyExtension(name), FileClass::Converted) << name;
+    EXPECT_EQ(ClassifyExtension("x.avif"), FileClass::Other);
+}
+
+// The extension that gives the class also gives the reader, in the same comparison.
+TEST(Naming, ReaderFollowsTheExtension)
+{
+    EXPECT_EQ(ReaderOf("X.Jpeg"), &JpegReader());
+    EXPECT_EQ(ReaderOf("pict.BmP"), &BmpReader());
+    EXPECT_EQ(ReaderOf("IMG_1.HEIC"), &HeifReader());
+    EXPECT_EQ(ReaderOf("a.Tiff"), &TiffReader());
+    EXPECT_EQ(ReaderOf("x.gif"), nullptr);
+    EXPECT_EQ(ReaderOf("/a.jpg/x"), nullptr);
 }
 
 TEST(Naming, ReplaceAndSmallNames)
@@ -59,6 +75,8 @@ TEST(Naming, ReplaceAndSmallNames)
     EXPECT_EQ(SmallImageName("photo.Jpeg", FileClass::Jpeg), "photos.jpeg");
     EXPECT_EQ(SmallImageName("a.jpg.jpg", FileClass::Jpeg), "as.jpgs.jpg");
     EXPECT_EQ(SmallImageName("pict.BMP", FileClass::Bmp), "picts.jpg");
+    EXPECT_EQ(SmallImageName("IMG_1.HEIC", FileClass::Converted), "IMG_1s.jpg");
+    EXPECT_EQ(SmallImageName("a.heic.tif", FileClass::Converted), "a.heics.jpg");
     EXPECT_EQ(SmallImageName("写真.JPG", FileClass::Jpeg), "写真s.jpG");
     EXPECT_EQ(SmallImageName("表.jpg", FileClass::Jpeg), "表s.jpg");
     EXPECT_EQ(ReplaceAllNoCase("", ".jp", "s.jp"), "");
