@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 
 namespace kameola::jpeg {
 namespace {
@@ -269,11 +268,7 @@ TBitmap DecodePicture(const std::vector<std::uint8_t>& bytes, const JpegSettings
 
 std::vector<JSAMPLE> RowBuffer(std::size_t bytes)
 {
-    try {
-        return std::vector<JSAMPLE>(bytes);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfResources();
-    }
+    return TranslatingAllocationFailure([bytes] { return std::vector<JSAMPLE>(bytes); });
 }
 
 } // namespace kameola::jpeg
