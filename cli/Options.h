@@ -33,13 +33,4 @@ struct CliOptions {
 // raises EFOpenError with its name (EReadError for standard input).
 CliOptions ParseOptions(const std::vector<std::string>& args);
 
-// The short usage lines.
-extern const char* const UsageText;
-
-// The line that follows a usage error.
-extern const char* const TryHelpText;
-
-// What --help prints: the usage lines, then every option with a sentence and its default.
-std::string HelpText();
-
 } // namespace kameola

@@ -2,6 +2,8 @@
 // Text on a terminal.
 #include "cli/Terminal.h"
 
+#include "gallery/TextEncoding.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <cwchar>
@@ -23,32 +25,11 @@ struct Character {
 
 Character DecodeAt(std::string_view text, std::size_t at)
 {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80)
-        return {lead, 1};
-    std::size_t length = 0;
-    long value = 0;
-    long smallest = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, value = lead & 0x1F, smallest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, value = lead & 0x0F, smallest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, value = lead & 0x07, smallest = 0x10000;
-    } else {
+    char32_t codePoint = 0;
+    const std::size_t length = DecodeUtf8(text, at, codePoint);
+    if (length == 0)
         return {-1, 1};
-    }
-    if (at + length > text.size())
-        return {-1, 1};
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80)
-            return {-1, 1};
-        value = value << 6 | (byte(at + i) & 0x3F);
-    }
-    if (value < smallest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return {-1, 1};
-    return {value, length};
+    return {static_cast<long>(codePoint), length};
 }
 
 bool IsControl(long codePoint)

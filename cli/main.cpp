@@ -1,120 +1,19 @@
 // SPDX-License-Identifier: MIT
 // kameola-cli: makes a gallery page from files named on the command line.
-#include "common/Errors.h"
-#include "gallery/Entry.h"
-#include "gallery/FileSystem.h"
-#include "gallery/Run.h"
-#include "cli/ConsoleHost.h"
+#include "cli/BatchRun.h"
+#include "cli/Help.h"
 #include "cli/Options.h"
-#include "cli/Terminal.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <exception>
-#include <string_view>
-#include <unistd.h>
 
 using namespace kameola;
-
-namespace {
-
-// Writes --help or --version output. A full device is an error; a reader that went
-// away (a closed pipe) ends the program quietly.
-int WriteOut(const std::string& text)
-{
-    errno = 0;
-    const bool written = std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
-    if (written)
-        return 0;
-    if (errno != EPIPE)
-        std::fprintf(stderr, "kameola-cli: write error: %s\n", std::strerror(errno));
-    return 1;
-}
-
-ConsoleSettings SettingsFor(bool quiet)
-{
-    ConsoleSettings settings;
-    settings.Terminal = ::isatty(STDERR_FILENO) == 1;
-    const char* term = std::getenv("TERM");
-    settings.Bar = settings.Terminal && !(term && std::string_view(term) == "dumb");
-    settings.Quiet = quiet;
-    settings.Columns = TerminalColumns(STDERR_FILENO);
-    return settings;
-}
-
-// The file an error came from, when it came from one of paths.
-std::string EntryName(const Exception& e, const std::vector<std::string>& paths)
-{
-    const int index = e.EntryIndex();
-    return index >= 0 && static_cast<std::size_t>(index) < paths.size()
-               ? paths[static_cast<std::size_t>(index)]
-               : std::string();
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     CliOptions options;
-    try {
-        options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
-    } catch (const UsageError& e) {
-        // The message may quote an argument: harmless on a terminal as the others are.
-        const bool terminal = ::isatty(STDERR_FILENO) == 1;
-        const std::string what = terminal ? HarmlessText(e.what()) : e.what();
-        std::fprintf(stderr, "kameola-cli: %s\n%s\n", what.c_str(), TryHelpText);
-        return 2;
-    } catch (const Exception& e) {  // a --files-from list that cannot be read
-        ConsoleHost(options.Job, stderr, SettingsFor(true)).Error("", e.Message());
-        return 1;
-    }
+    if (const std::optional<int> status = ParseCommandLine(argc, argv, options))
+        return *status;
     if (options.Help)
         return WriteOut(HelpText());
     if (options.Version)
         return WriteOut("kameola-cli " KAMEOLA_VERSION "\n");
-
-    GalleryJob& job = options.Job;
-    ConsoleHost host(job, stderr, SettingsFor(options.Quiet));
-    // Paths are taken absolute, as the windows' paths always are, so that link mode
-    // writes whole file:/// addresses.
-    std::vector<std::string> files;
-    files.reserve(options.Files.size());
-    for (const std::string& file : options.Files)
-        files.push_back(AbsolutePath(file));
-    try {
-        job.Entries = OpenEntries(files, host, options.Run.KeepGoing);
-        if (job.Entries.empty())
-            return 1;  // every file failed to open, each reported
-        job.Style.BackgroundImage = AbsolutePath(job.Style.BackgroundImage);
-        files.clear();
-        for (const GalleryEntry& entry : job.Entries)
-            files.push_back(entry.Path);
-        const RunOutcome outcome = RunGallery(job, host, options.Run);
-        host.FinishProgress();
-        if (outcome == RunOutcome::NoOutputDir) {
-            host.Error("", host.Notice());
-            return 1;
-        }
-        if (outcome != RunOutcome::Done)
-            return 1;  // every entry failed, each reported
-    } catch (const EAbort&) {
-        host.FinishProgress();
-        return 1;
-    } catch (const EInOutError& e) {
-        // Raised while making the output folder.
-        host.FinishProgress();
-        host.Error(e.EntryIndex() >= 0 ? EntryName(e, files) : job.OutputDir, e.Message());
-        return 1;
-    } catch (const Exception& e) {
-        host.FinishProgress();
-        host.Error(EntryName(e, files), e.Message());
-        return 1;
-    } catch (const std::exception& e) {
-        host.FinishProgress();
-        host.Error("", e.what());
-        return 1;
-    }
-    return host.FailedEntries() > 0 || host.CopyFailed() ? 1 : 0;
+    return RunBatch(options);
 }

@@ -15,31 +15,6 @@ namespace kameola {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at s[i], with its code point; 0 when invalid.
-std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp)
-{
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char b0 = byte(i);
-    std::size_t len;
-    char32_t min;
-    if (b0 < 0x80) { cp = b0; return 1; }
-    if ((b0 & 0xE0) == 0xC0) { len = 2; cp = b0 & 0x1F; min = 0x80; }
-    else if ((b0 & 0xF0) == 0xE0) { len = 3; cp = b0 & 0x0F; min = 0x800; }
-    else if ((b0 & 0xF8) == 0xF0) { len = 4; cp = b0 & 0x07; min = 0x10000; }
-    else return 0;
-    if (i + len > s.size())
-        return 0;
-    for (std::size_t k = 1; k < len; ++k) {
-        unsigned char b = byte(i + k);
-        if ((b & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
-}
-
 void AppendUtf8(char32_t cp, std::string& out)
 {
     if (cp < 0x80) {
@@ -163,6 +138,30 @@ std::string ToShiftJis(std::string_view utf8)
         }
     }
     return out;
+}
+
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp)
+{
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char b0 = byte(i);
+    std::size_t len;
+    char32_t min;
+    if (b0 < 0x80) { cp = b0; return 1; }
+    if ((b0 & 0xE0) == 0xC0) { len = 2; cp = b0 & 0x1F; min = 0x80; }
+    else if ((b0 & 0xF0) == 0xE0) { len = 3; cp = b0 & 0x0F; min = 0x800; }
+    else if ((b0 & 0xF8) == 0xF0) { len = 4; cp = b0 & 0x07; min = 0x10000; }
+    else return 0;
+    if (i + len > s.size())
+        return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        unsigned char b = byte(i + k);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
 }
 
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)

@@ -1,5 +1,9 @@
 // SPDX-License-Identifier: MIT
 // --help and --version of the built kameola-cli: what they print and how they exit.
+#include "gallery/Color.h"
+#include "gallery/Job.h"
+#include "cli/Help.h"
+#include "cli/OptionTable.h"
 #include "cli/Options.h"
 
 #include <csignal>
@@ -56,45 +60,62 @@ TEST(CliHelp, HelpNamesEveryOptionWithASentenceAndItsDefault)
 {
     const Output r = RunCli("--help 2>&1");
     ASSERT_EQ(r.Status, 0);
-    EXPECT_EQ(r.Out.rfind(UsageText, 0), 0u) << "starts with the usage lines";
+    EXPECT_EQ(r.Out.rfind(UsageText(), 0), 0u) << "starts with the usage lines";
 
-    // Every option the parser takes, each on its own heading line.
-    const std::vector<std::pair<std::string, bool>> options = {  // name, has a default
-        {"-o, --output DIR", false}, {"--page NAME", true}, {"--title TEXT", true},
-        {"--columns N", true}, {"--width N", true}, {"--small", true}, {"--names", true},
-        {"--numbers", true}, {"--link", true}, {"--font FACE", true},
-        {"--text-color RRGGBB", true}, {"--background-color RRGGBB", true},
-        {"--background-image PATH", true}, {"-j, --jobs N", true}, {"-k, --keep-going", true},
-        {"-u, --update", true}, {"-q, --quiet", true}, {"--files-from LIST", true}, {"-h, --help", false},
-        {"-V, --version", false}, {"--", false}};
-    for (const auto& [heading, hasDefault] : options) {
+    // Every row of the table, each on its own heading line; every option the usage lines
+    // show in brackets says its default.
+    for (const CliOption& option : CliOptionTable()) {
+        std::string heading = option.Short ? std::string("-") + option.Short + ", " : "";
+        heading += std::string("--") + option.Long + (option.Argument ? std::string(" ") + option.Argument : "");
         const std::size_t at = r.Out.find("\n  " + heading + "\n");
         ASSERT_NE(at, std::string::npos) << heading;
         // The sentence runs on indented lines up to the next heading or the end.
         const std::size_t next = std::min(r.Out.find("\n  -", at + 1), r.Out.find("\n\n", at + 1));
         const std::string sentence = r.Out.substr(at + 1, next == std::string::npos ? next : next - at);
         EXPECT_NE(sentence.find(".\n"), std::string::npos) << heading;
-        EXPECT_EQ(sentence.find("(default:") != std::string::npos, hasDefault) << heading;
+        EXPECT_EQ(sentence.find("(default:") != std::string::npos, option.Usage == UsageForm::Optional) << heading;
+        EXPECT_EQ(sentence.find('%'), std::string::npos) << heading << ": every placeholder filled";
+        if (option.Usage == UsageForm::Optional) {
+            EXPECT_NE(UsageText().find("[--" + std::string(option.Long)), std::string::npos) << heading;
+        }
     }
-    EXPECT_NE(r.Out.find("(default: 画像一覧)"), std::string::npos);
-    EXPECT_NE(r.Out.find("(default: 8)"), std::string::npos);
-    EXPECT_NE(r.Out.find("1 to 64"), std::string::npos);
+    // Defaults come from the job and the style dialog's starting values.
+    std::string joined = r.Out;  // the sentences unwrapped
+    for (std::size_t at; (at = joined.find("\n      ")) != std::string::npos;)
+        joined.replace(at, 7, " ");
+    for (const std::string& text : {std::string("(default: 画像一覧)"), std::string("(default: 8)"),
+                                    std::string("1 to 64"), "(default: " + ColorToHex(PageStyle{}.TextColor),
+                                    "(default: " + ColorToHex(PageStyle{}.BackgroundColor)})
+        EXPECT_NE(joined.find(text), std::string::npos) << text;
 
     std::istringstream lines(r.Out);
     for (std::string line; std::getline(lines, line);)
         EXPECT_LE(Columns(line), 79u) << line;
+}
 
-    // Any option the usage lines show is explained.
-    const std::string explained = r.Out.substr(r.Out.find("\nOptions:\n"));
-    std::istringstream words(UsageText);
-    for (std::string word; words >> word;) {
-        const std::size_t dash = word.find("--");
-        if (dash == std::string::npos)
+// The parser takes every row of the table, by its long and its short name.
+TEST(CliHelp, ParserTakesEveryRow)
+{
+    for (const CliOption& option : CliOptionTable()) {
+        if (!option.Apply)
             continue;
-        std::string name = word.substr(dash);
-        name = name.substr(0, name.find_first_of(" ]|"));
-        EXPECT_TRUE(explained.find(" " + name + " ") != std::string::npos ||
-                    explained.find(" " + name + "\n") != std::string::npos) << name;
+        std::vector<std::string> names{std::string("--") + option.Long};
+        if (option.Short)
+            names.push_back(std::string("-") + option.Short);
+        for (const std::string& name : names) {
+            // Refused as lacking or not taking a value: known, and known as what it is.
+            const std::vector<std::string> args =
+                option.Argument ? std::vector<std::string>{name} : std::vector<std::string>{name + "=x"};
+            if (!option.Argument && name[1] != '-')
+                continue;  // "-k=x" is -k followed by two more options
+            try {
+                ParseOptions(args);
+                ADD_FAILURE() << name;
+            } catch (const UsageError& e) {
+                const std::string expected = option.Argument ? " needs a value" : " takes no value";
+                EXPECT_EQ(e.what(), "option " + name + expected);
+            }
+        }
     }
 }
 

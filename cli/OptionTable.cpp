@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+// The options of kameola-cli.
+#include "cli/OptionTable.h"
+
+#include "gallery/Color.h"
+#include "gallery/Job.h"
+#include "gallery/Run.h"
+
+#include <charconv>
+
+namespace kameola {
+
+namespace {
+
+std::vector<std::string> RangeAndDefault(IntRange range, int fallback)
+{
+    return {std::to_string(range.Min), std::to_string(range.Max), std::to_string(fallback)};
+}
+
+int ParseNumber(const OptionContext& context, const std::string& text, IntRange range)
+{
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || !range.Contains(value))
+        throw UsageError(context.Name + " must be a number from " + std::to_string(range.Min) +
+                         " to " + std::to_string(range.Max));
+    return value;
+}
+
+// "RRGGBB" as on the page; any colour option gives the page a FONT element.
+void SetColor(OptionContext& context, const std::string& text, Color& color)
+{
+    const std::optional<Color> parsed = ParseHexColor(text);
+    if (!parsed)
+        throw UsageError(context.Name + " must be six hexadecimal digits RRGGBB");
+    color = *parsed;
+    context.Options.Job.Style.StyleChanged = true;
+}
+
+// "000000, black": a default colour as the help shows it, named when it has a plain name.
+std::string ColorDefault(Color color)
+{
+    std::string text = ColorToHex(color);
+    if (color == 0x000000)
+        text += ", black";
+    else if (color == 0xFFFFFF)
+        text += ", white";
+    return {text};
+}
+
+GalleryJob& Job(OptionContext& context) { return context.Options.Job; }
+
+const std::vector<CliOption> kTable = {
+    {"output", 'o', "DIR", "Folder the page and its files are written to; it is created when missing. Required.", nullptr,
+     [](OptionContext& c, const std::string& v) { Job(c).OutputDir = v, c.OutputGiven = true; }, UsageForm::Required},
+    {"page", 0, "NAME", "File name of the page in the output folder (default: %s).",
+     [] { return std::vector<std::string>{kDefaultPageName}; },
+     [](OptionContext& c, const std::string& v) { Job(c).PageName = v; }, UsageForm::Optional},
+    {"title", 0, "TEXT", "Title and heading of the page (default: %s).",
+     [] { return std::vector<std::string>{kDefaultTitle}; },
+     [](OptionContext& c, const std::string& v) { Job(c).Title = v; }, UsageForm::Optional},
+    {"columns", 0, "N", "Number of thumbnails in a table row, %s to %s (default: %s).",
+     [] { return RangeAndDefault(kColumnsRange, kDefaultColumns); },
+     [](OptionContext& c, const std::string& v) { Job(c).Columns = ParseNumber(c, v, kColumnsRange); },
+     UsageForm::Optional},
+    {"width", 0, "N", "Thumbnail width in pixels, %s to %s; the height keeps the picture's proportions (default: %s).",
+     [] { return RangeAndDefault(kThumbWidthRange, kDefaultThumbWidth); },
+     [](OptionContext& c, const std::string& v) { Job(c).ThumbWidth = ParseNumber(c, v, kThumbWidthRange); },
+     UsageForm::Optional},
+    {"small", 0, nullptr, "Write a reduced JPEG copy of each JPEG and BMP file, at the thumbnail width, and show it as the thumbnail (default: off).",
+     nullptr, [](OptionContext& c, const std::string&) { Job(c).MakeSmallImages = true; }, UsageForm::Optional},
+    {"names", 0, nullptr, "Show each file's name under its thumbnail (default: off).", nullptr,
+     [](OptionContext& c, const std::string&) { Job(c).ShowFileNames = true; }, UsageForm::Optional},
+    {"numbers", 0, nullptr, "Number the thumbnails #1, #2, ... on the page (default: off).", nullptr,
+     [](OptionContext& c, const std::string&) { Job(c).NumberEntries = true; }, UsageForm::Optional},
+    {"link", 0, nullptr, "Link the files where they are, by file:// address, instead of copying them into the output folder (default: off, the files are copied and BMP files converted to JPEG).",
+     nullptr, [](OptionContext& c, const std::string&) { Job(c).LinkInPlace = true; }, UsageForm::Optional},
+    {"font", 0, "FACE", "Font face of the page's text; any of --font, --text-color and --background-color gives the page a FONT element (default: no FONT element; when only a colour is given, the face ＭＳ Ｐゴシック if it is installed, else an empty face).",
+     nullptr,
+     [](OptionContext& c, const std::string& v) {
+         Job(c).Style.FontFace = v, Job(c).Style.StyleChanged = true, c.FaceGiven = true;
+     },
+     UsageForm::Optional},
+    {"text-color", 0, "RRGGBB", "Text colour as six hexadecimal digits, red, green, blue (default: %s).",
+     [] { return std::vector<std::string>{ColorDefault(PageStyle{}.TextColor)}; },
+     [](OptionContext& c, const std::string& v) { SetColor(c, v, Job(c).Style.TextColor); }, UsageForm::Optional},
+    {"background-color", 0, "RRGGBB", "Background colour as six hexadecimal digits, red, green, blue (default: %s).",
+     [] { return std::vector<std::string>{ColorDefault(PageStyle{}.BackgroundColor)}; },
+     [](OptionContext& c, const std::string& v) { SetColor(c, v, Job(c).Style.BackgroundColor); },
+     UsageForm::Optional},
+    {"background-image", 0, "PATH", "Picture shown behind the page; it is copied into the output folder unless --link is given (default: none).",
+     nullptr, [](OptionContext& c, const std::string& v) { Job(c).Style.BackgroundImage = v; }, UsageForm::Optional},
+    {"jobs", 'j', "N", "Number of threads that read and shrink pictures, %s to %s; the files written are the same for any number (default: one per CPU the program may use, within its cgroup's CPU quota).",
+     [] { return std::vector<std::string>{std::to_string(kJobsRange.Min), std::to_string(kJobsRange.Max)}; },
+     [](OptionContext& c, const std::string& v) { c.Options.Run.Jobs = ParseNumber(c, v, kJobsRange); },
+     UsageForm::Optional},
+    {"keep-going", 'k', nullptr, "Leave a file that fails out of the page, report it and go on with the rest; the exit status is 1 at the end, and when every file fails no page is written (default: off, the first failure stops the run).",
+     nullptr, [](OptionContext& c, const std::string&) { c.Options.Run.KeepGoing = true; }, UsageForm::Optional},
+    {"update", 'u', nullptr, "Redo only what changed: a small image or BMP conversion already in the output folder is kept when it is not older than its FILE and its JPEG header shows the size this run would write (for a small image also the FILE's progressive or baseline form); a copy is replaced, whole, when its FILE is newer; everything else is done as without --update and the page is always written. A file whose outputs are all kept is not decoded, only its header is read, so a damaged stream whose outputs are up to date goes unnoticed (default: off).",
+     nullptr, [](OptionContext& c, const std::string&) { c.Options.Run.Update = true; }, UsageForm::Optional},
+    {"quiet", 'q', nullptr, "Print errors only: no progress bar, no summary, no warning about a copy skipped because its target exists (default: off).",
+     nullptr, [](OptionContext& c, const std::string&) { c.Options.Quiet = true; }, UsageForm::Optional},
+    {"files-from", 0, "LIST", "Also read FILEs from LIST, one path a line, after those given as arguments; - reads standard input (default: none).",
+     nullptr, [](OptionContext& c, const std::string& v) { c.Lists.push_back(v); }, UsageForm::Optional},
+    {"help", 'h', nullptr, "Print this help and exit.", nullptr,
+     [](OptionContext& c, const std::string&) { c.Options.Help = true; }, UsageForm::Alone},
+    {"version", 'V', nullptr, "Print the program's version and exit.", nullptr,
+     [](OptionContext& c, const std::string&) { c.Options.Version = true; }, UsageForm::Alone},
+    {"", 0, nullptr, "Take every argument after it as a FILE, also one that begins with a dash.", nullptr, nullptr,
+     UsageForm::Hidden},
+};
+
+} // namespace
+
+const std::vector<CliOption>& CliOptionTable() { return kTable; }
+
+} // namespace kameola
