@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Preparing one entry: sizes, small image and conversion, encoded in memory.
-#include "gallery/detail/Prepare.h"
+#include "gallery/Prepare.h"
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
@@ -8,7 +8,6 @@
 #include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
 #include "imaging/Orientation.h"
-#include "gallery/detail/MemoryBudget.h"
 
 #include <algorithm>
 #include <cmath>
@@ -195,6 +194,12 @@ void PrepareJpeg(const EntrySource& source, PreparedEntry& result)
 }
 
 } // namespace
+
+MemoryBudget& PictureMemoryBudget()
+{
+    static MemoryBudget budget(PictureStorageLimit);
+    return budget;
+}
 
 PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update)
 {

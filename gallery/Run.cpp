@@ -7,11 +7,11 @@
 #include "common/Errors.h"
 #include "common/OutputFile.h"
 #include "gallery/Copies.h"
-#include "gallery/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "gallery/Page.h"
 #include "gallery/Plan.h"
-#include "gallery/detail/EntryPipeline.h"
-#include "gallery/detail/Workers.h"
+#include "gallery/EntryPipeline.h"
+#include "platform/Workers.h"
 
 #include <cstdint>
 #include <optional>

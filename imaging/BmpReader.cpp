@@ -4,7 +4,7 @@
 #include "common/Errors.h"
 #include "common/FileIo.h"
 #include "imaging/Bitmap.h"
-#include "imaging/detail/PixelOps.h"
+#include "imaging/PixelOps.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

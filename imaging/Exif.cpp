@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Reading the orientation tag of an Exif block (a TIFF structure after "Exif\0\0").
-#include "imaging/detail/Exif.h"
+#include "imaging/Exif.h"
 
 #include <cstring>
 

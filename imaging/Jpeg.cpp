@@ -6,8 +6,8 @@
 #include "common/FileIo.h"
 #include "common/OutputFile.h"
 #include "imaging/Bitmap.h"
-#include "imaging/detail/JpegCodec.h"
-#include "imaging/detail/JpegDecode.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecode.h"
 
 #include <algorithm>
 #include <sys/stat.h>

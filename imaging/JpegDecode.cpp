@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Decoding a JPEG stream into a TBitmap: codec parameters from the settings, pixel layout.
-#include "imaging/detail/JpegDecode.h"
+#include "imaging/JpegDecode.h"
 
 #include "common/Errors.h"
-#include "imaging/detail/Exif.h"
-#include "imaging/detail/PixelOps.h"
+#include "imaging/Exif.h"
+#include "imaging/PixelOps.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 #include "common/OutputFile.h"
 #include "common/Errors.h"
 #include "common/FileIo.h"
-#include "common/detail/FileSystemCalls.h"
+#include "common/FileSystemCalls.h"
 #include "tests/gallery/TestFiles.h"
 
 #include <cerrno>

@@ -5,6 +5,7 @@
 
 #include "common/FileHandle.h"
 #include "gallery/Plan.h"
+#include "platform/MemoryBudget.h"
 
 #include <cstdint>
 #include <exception>
@@ -41,6 +42,9 @@ struct PreparedEntry {
 // With update, an entry whose small image and conversion are there, not older than the
 // file and of the size (and, for a small image, the progressive or baseline form) that
 // would be written is sized from its headers only and gets OutputsKept.
+// The budget of every run in this process: the single-picture storage limit.
+MemoryBudget& PictureMemoryBudget();
+
 PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update = false);
 
 } // namespace kameola

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The memory shared by the pictures being prepared at once.
-#include "gallery/detail/MemoryBudget.h"
-
-#include "imaging/Bitmap.h"
+#include "platform/MemoryBudget.h"
 
 #include <algorithm>
 #include <utility>
@@ -60,12 +58,6 @@ void MemoryBudget::Give(std::size_t bytes)
         m_inUse -= bytes;
     }
     m_freed.notify_all();
-}
-
-MemoryBudget& PictureMemoryBudget()
-{
-    static MemoryBudget budget(PictureStorageLimit);
-    return budget;
 }
 
 } // namespace kameola
