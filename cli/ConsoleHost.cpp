@@ -98,7 +98,12 @@ void ConsoleHost::FinishProgress()
 void ConsoleHost::PrintLine(const std::string& line)
 {
     ClearBar();
-    const std::string text = m_settings.Terminal ? HarmlessText(line) : line;
+    // A CR, such as one left at the end of a name from a list written on Windows, would
+    // take the cursor back over the line: it shows as "\r".
+    std::string shown;
+    for (char c : line)
+        shown += c == '\r' ? std::string("\\r") : std::string(1, c);
+    const std::string text = m_settings.Terminal ? HarmlessText(shown) : shown;
     std::fprintf(m_err, "%s\n", text.c_str());
     std::fflush(m_err);
 }

@@ -17,6 +17,15 @@ namespace {
 
 // Paragraphs after the options.
 const char* const kTrailer[] = {
+    "A FILE that is a folder stands for the pictures in it: the files whose extension is "
+    ".jpg, .jpeg, .jpe, .bmp, .gif, .png, .webp, .avif, .heic, .heif, .hif, .tif or .tiff "
+    "in any case, hidden files skipped, links to files followed. A folder without pictures "
+    "adds nothing; a folder that cannot be read is an error that names it.",
+    "With --recursive, files of the same name in different subfolders all go into the one "
+    "output folder and meet its rules: the copies keep the first file of a name (the "
+    "others are skipped with a warning), and a small image or conversion whose name "
+    "another file's output already has stops the run. --keep-going leaves such files out "
+    "and goes on.",
     "Messages go to standard error and begin with \"kameola-cli: \". An error about one "
     "file names it (kameola-cli: FILE: MESSAGE.), an error about the output folder names "
     "the folder, and a copy that was not made reads "

@@ -50,6 +50,13 @@ std::string ColorDefault(Color color)
 
 GalleryJob& Job(OptionContext& context) { return context.Options.Job; }
 
+void SetSort(OptionContext& context, const std::string& word)
+{
+    context.Options.Sort = ParseSortKey(word);
+    if (!context.Options.Sort)
+        throw UsageError(context.Name + " must be name, time or none");
+}
+
 const std::vector<CliOption> kTable = {
     {"output", 'o', "DIR", "Folder the page and its files are written to; it is created when missing. Required.", nullptr,
      [](OptionContext& c, const std::string& v) { Job(c).OutputDir = v, c.OutputGiven = true; }, UsageForm::Required},
@@ -100,7 +107,11 @@ const std::vector<CliOption> kTable = {
      nullptr, [](OptionContext& c, const std::string&) { c.Options.Run.Update = true; }, UsageForm::Optional},
     {"quiet", 'q', nullptr, "Print errors only: no progress bar, no summary, no warning about a copy skipped because its target exists (default: off).",
      nullptr, [](OptionContext& c, const std::string&) { c.Options.Quiet = true; }, UsageForm::Optional},
-    {"files-from", 0, "LIST", "Also read FILEs from LIST, one path a line, after those given as arguments; - reads standard input (default: none).",
+    {"recursive", 'r', nullptr, "Also take the pictures in the subfolders of a folder given as a FILE: a folder's pictures first, then each subfolder in the same way, depth first; links to folders are not entered (default: off).",
+     nullptr, [](OptionContext& c, const std::string&) { c.Options.Recursive = true; }, UsageForm::Optional},
+    {"sort", 0, "KEY", "Order the whole list of files by KEY: name in version order of their paths, as ls -v sorts; time by the date each photo was taken (the Exif DateTimeOriginal of a JPEG, HEIF or TIFF file, else the modification time), oldest first, ties by name; none in the order given, a folder's files as the folder lists them (default: files named one by one keep their order, each folder's pictures come in version order of their names).",
+     nullptr, SetSort, UsageForm::Optional},
+    {"files-from", 0, "LIST", "Also read FILEs from LIST, one path a line, after those given as arguments; - reads standard input. A CR before the newline is part of the name; a name holding a newline must be given as a FILE argument (default: none).",
      nullptr, [](OptionContext& c, const std::string& v) { c.Lists.push_back(v); }, UsageForm::Optional},
     {"help", 'h', nullptr, "Print this help and exit.", nullptr,
      [](OptionContext& c, const std::string&) { c.Options.Help = true; }, UsageForm::Alone},
