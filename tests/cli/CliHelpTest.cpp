@@ -5,6 +5,7 @@
 #include "cli/Help.h"
 #include "cli/OptionTable.h"
 #include "cli/Options.h"
+#include "tests/support/Program.h"
 
 #include <csignal>
 #include <cstdio>
@@ -17,24 +18,11 @@ using namespace kameola;
 
 namespace {
 
-struct Output {
-    int Status;
-    std::string Out;
-};
-
 // Runs kameola-cli with the arguments (shell words, quoted by the caller) and returns its
 // standard output; standard error is dropped unless redirected in args.
-Output RunCli(const std::string& args)
+test::ProgramOutput RunCli(const std::string& args)
 {
-    const std::string cmd = std::string(KAMEOLA_CLI) + " " + args + " </dev/null";
-    std::FILE* pipe = ::popen(cmd.c_str(), "r");
-    EXPECT_NE(pipe, nullptr);
-    std::string out;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    return test::RunCommand(std::string(KAMEOLA_CLI) + " " + args + " </dev/null");
 }
 
 std::size_t Columns(const std::string& line)

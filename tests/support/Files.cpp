@@ -2,6 +2,7 @@
 #include "tests/support/Files.h"
 
 #include "tests/support/Bmp.h"
+#include "common/OutputFile.h"
 
 #include <unistd.h>
 #include <atomic>
@@ -56,6 +57,30 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 void WriteBmp(const std::string& path, int width, int height, std::uint32_t rgb)
 {
     WriteBytes(path, SolidBmp(width, height, rgb));
+}
+
+std::vector<std::string> TemporaryFilesIn(const std::string& directory)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        const std::string name = entry.path().filename().string();
+        if (IsTemporaryName(name))
+            names.push_back(name);
+    }
+    return names;
+}
+
+MessageAnswer RecordingHost::ShowMessage(const std::string& text, const std::string& caption,
+                                         MessageButtons buttons)
+{
+    Messages.push_back({text, caption, buttons});
+    return buttons == MessageButtons::YesNo ? Answer : MessageAnswer::Ok;
+}
+
+void RecordingHost::SetProgressRange(int bottom, int top)
+{
+    EXPECT_LE(bottom, top) << "the run asked for an empty range";
+    RangeTop = top;
 }
 
 } // namespace kameola::test

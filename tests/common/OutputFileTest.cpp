@@ -5,7 +5,8 @@
 #include "common/Errors.h"
 #include "common/FileIo.h"
 #include "common/FileSystemCalls.h"
-#include "tests/gallery/TestFiles.h"
+#include "tests/support/Child.h"
+#include "tests/support/Files.h"
 
 #include <cerrno>
 #include <csignal>
