@@ -3,6 +3,7 @@
 #include "cli/Help.h"
 
 #include "common/MessageFormat.h"
+#include "gallery/Naming.h"
 #include "gallery/TextEncoding.h"
 #include "cli/OptionTable.h"
 
@@ -18,9 +19,8 @@ namespace {
 // Paragraphs after the options.
 const char* const kTrailer[] = {
     "A FILE that is a folder stands for the pictures in it: the files whose extension is "
-    ".jpg, .jpeg, .jpe, .bmp, .gif, .png, .webp, .avif, .heic, .heif, .hif, .tif or .tiff "
-    "in any case, hidden files skipped, links to files followed. A folder without pictures "
-    "adds nothing; a folder that cannot be read is an error that names it.",
+    "one of %s in any case, hidden files skipped, links to files followed. A folder without "
+    "pictures adds nothing; a folder that cannot be read is an error that names it.",
     "With --recursive, files of the same name in different subfolders all go into the one "
     "output folder and meet its rules: the copies keep the first file of a name (the "
     "others are skipped with a warning), and a small image or conversion whose name "
@@ -128,9 +128,12 @@ std::string HelpText()
         const std::vector<std::string> args = option.Defaults ? option.Defaults() : std::vector<std::string>{};
         AppendWrapped(text, Words(FormatMessage(option.Help, args)), 6, 6, 79);
     }
+    std::string extensions;
+    for (std::string_view extension : PictureExtensions())
+        (extensions += extensions.empty() ? "" : " ") += extension;
     for (const char* paragraph : kTrailer) {
         text += '\n';
-        AppendWrapped(text, Words(paragraph), 0, 0, 79);
+        AppendWrapped(text, Words(FormatMessage(paragraph, {extensions})), 0, 0, 79);
     }
     return text;
 }
