@@ -37,7 +37,7 @@ std::size_t Columns(const std::string& line)
 
 TEST(CliHelp, VersionComesFromTheProject)
 {
-    const Output r = RunCli("--version 2>&1");
+    const test::ProgramOutput r = RunCli("--version 2>&1");
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out, "kameola-cli " KAMEOLA_VERSION "\n");
     // Given with other options, it still needs no output folder and runs nothing.
@@ -46,7 +46,7 @@ TEST(CliHelp, VersionComesFromTheProject)
 
 TEST(CliHelp, HelpNamesEveryOptionWithASentenceAndItsDefault)
 {
-    const Output r = RunCli("--help 2>&1");
+    const test::ProgramOutput r = RunCli("--help 2>&1");
     ASSERT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out.rfind(UsageText(), 0), 0u) << "starts with the usage lines";
 
@@ -109,17 +109,17 @@ TEST(CliHelp, ParserTakesEveryRow)
 
 TEST(CliHelp, UsageErrorsPrintOneLineAndWhereToLook)
 {
-    const Output r = RunCli("--bogus 2>/dev/null");
+    const test::ProgramOutput r = RunCli("--bogus 2>/dev/null");
     EXPECT_EQ(r.Status, 2);
     EXPECT_EQ(r.Out, "");
-    const Output err = RunCli("--bogus 2>&1 >/dev/null");
+    const test::ProgramOutput err = RunCli("--bogus 2>&1 >/dev/null");
     EXPECT_EQ(err.Out, std::string("kameola-cli: unknown option --bogus\n") + TryHelpText + "\n");
 }
 
 TEST(CliHelp, FullDeviceIsAnErrorAndAClosedPipeIsQuiet)
 {
     for (const char* option : {"--help", "-V"}) {
-        const Output full = RunCli(std::string(option) + " 2>&1 >/dev/full");
+        const test::ProgramOutput full = RunCli(std::string(option) + " 2>&1 >/dev/full");
         EXPECT_EQ(full.Status, 1) << option;
         EXPECT_EQ(full.Out, "kameola-cli: write error: No space left on device\n") << option;
     }
