@@ -70,17 +70,4 @@ std::vector<std::string> TemporaryFilesIn(const std::string& directory)
     return names;
 }
 
-MessageAnswer RecordingHost::ShowMessage(const std::string& text, const std::string& caption,
-                                         MessageButtons buttons)
-{
-    Messages.push_back({text, caption, buttons});
-    return buttons == MessageButtons::YesNo ? Answer : MessageAnswer::Ok;
-}
-
-void RecordingHost::SetProgressRange(int bottom, int top)
-{
-    EXPECT_LE(bottom, top) << "the run asked for an empty range";
-    RangeTop = top;
-}
-
 } // namespace kameola::test
