@@ -14,6 +14,7 @@
 
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -84,6 +85,13 @@ void TForm2::CreateControls()
     Edit1 = Place(new QLineEdit(this), "Edit1", 80, 88, 249, 20);
     Button1 = button(QStringLiteral("参照"), "Button1", 336, 86, 33, 25);
     Button2 = button(QStringLiteral("設定完了"), "Button2", 160, 120, 75, 25);
+
+    // For screen readers: each field named by its label, the rest by names of their own.
+    Label2->setBuddy(FontList);
+    Label4->setBuddy(Edit1);
+    Memo1->setAccessibleName(QStringLiteral("プレビュー"));
+    Button4->setAccessibleName(QStringLiteral("文字の色を選択"));
+    Button3->setAccessibleName(QStringLiteral("背景の色を選択"));
 }
 
 void TForm2::ConnectControls()
@@ -201,7 +209,10 @@ void TForm2::UpdatePreview()
     if (!m_previewFace.isEmpty()) {
         QString face = m_previewFace;
         face.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
-        rules << QStringLiteral("font-family: \"%1\"").arg(face);
+        // The size too: a style sheet's font takes what it leaves out from the application's
+        // font, which a platform theme may make larger than the window's.
+        rules << QStringLiteral("font-family: \"%1\"").arg(face)
+              << QStringLiteral("font-size: %1px").arg(QFontInfo(font()).pixelSize());
     }
     if (m_previewColored) {
         const QString text = ToQColor(m_style.TextColor).name();
@@ -241,11 +252,19 @@ void TForm2::setVisible(bool visible)
 void TForm2::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    Button2->setFocus(Qt::OtherFocusReason);
+    // As if tabbed to, also when it kept the focus from the last showing: the button shows
+    // its focus frame.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    Button2->setFocus(Qt::TabFocusReason);
 }
 
 void TForm2::keyPressEvent(QKeyEvent* event)
 {
+    // There is no cancel button: Escape does nothing.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
     // Enter clicks the button that has the focus and nothing else; there is no default button.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
