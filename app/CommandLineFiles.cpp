@@ -2,7 +2,7 @@
 // The window's command line: --help and --version, files to add, unknown options.
 #include "app/CommandLineFiles.h"
 
-#include "gallery/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <array>

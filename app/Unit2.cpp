@@ -2,7 +2,7 @@
 // TForm2: the style dialog that holds the page's font face, colours and background picture.
 #include "app/Unit2.h"
 
-#include "gallery/DefaultFace.h"
+#include "platform/DefaultFace.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/FitLabel.h"
 #include "widgets/Place.h"

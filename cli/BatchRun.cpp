@@ -4,7 +4,7 @@
 
 #include "common/Errors.h"
 #include "gallery/Entry.h"
-#include "gallery/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "gallery/Run.h"
 #include "cli/ConsoleHost.h"
 #include "cli/FolderInput.h"

@@ -3,7 +3,7 @@
 #include "cli/Options.h"
 
 #include "common/Errors.h"
-#include "gallery/DefaultFace.h"
+#include "platform/DefaultFace.h"
 #include "cli/FileList.h"
 #include "cli/OptionTable.h"
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <exception>
+#include <new>
 #include <string>
 
 namespace kameola {
@@ -106,6 +107,18 @@ class EOutOfResources : public Exception {
 public:
     EOutOfResources();
 };
+
+// Runs body; an allocation failure that has no error of its own comes out as lacking
+// resources, never with the text of a C++ exception. The one place it is translated.
+template <class Body>
+auto TranslatingAllocationFailure(Body body) -> decltype(body())
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        throw EOutOfResources();
+    }
+}
 
 class EStreamError : public Exception {
 public:

@@ -14,7 +14,7 @@
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
-#include "common/detail/FileSystemCalls.h"
+#include "common/FileSystemCalls.h"
 
 #include <algorithm>
 #include <array>

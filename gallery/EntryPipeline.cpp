@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The entries' preparations in list order.
-#include "gallery/detail/EntryPipeline.h"
+#include "gallery/EntryPipeline.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Preparing one entry: sizes, small image and conversion, encoded in memory.
-#include "gallery/detail/Prepare.h"
+#include "gallery/Prepare.h"
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
 #include "common/FileState.h"
+#include "imaging/Bitmap.h"
+#include "imaging/Jpeg.h"
+#include "imaging/Orientation.h"
 #include "imaging/PictureReader.h"
-#include "gallery/detail/MemoryBudget.h"
+#include "platform/MemoryBudget.h"
 
 #include <cmath>
 #include <cstdint>
@@ -31,34 +34,6 @@ int ThumbHeight(int thumbWidth, int h, int w)
 }
 
 namespace {
-
-// Encodes the picture with the colour profile given (none when empty).
-std::vector<std::uint8_t> Encode(TJPEGImage& jpeg, const TBitmap& picture,
-                                 std::vector<std::uint8_t> iccProfile = {})
-{
-    jpeg.AssignBitmap(picture);
-    jpeg.SetIccProfile(std::move(iccProfile));
-    jpeg.CompressJpeg();
-    return jpeg.TakeStream();
-}
-
-// Reads the stream's header from its first bytes only; false when they do not hold it
-// (a large colour profile, a damaged file), for the caller to read the whole stream.
-bool ReadJpegHeader(int fd, TJPEGImage& jpeg)
-{
-    constexpr std::size_t kHeadBytes = 64 * 1024;
-    std::vector<std::uint8_t> head(kHeadBytes);
-    std::size_t got = 0;
-    if (!ReadAt(fd, 0, head.data(), head.size(), &got) || got == 0)
-        return false;
-    head.resize(got);
-    try {
-        jpeg.LoadJpegData(std::move(head));
-    } catch (const Exception&) {
-        return false;
-    }
-    return jpeg.Width() > 0 && jpeg.Height() > 0;
-}
 
 // Whether a file holds what the entry would write there: not older than the source, a
 // JPEG stream of the given size and, when given, progressive or baseline as asked. Only
@@ -152,6 +127,12 @@ void PreparePicture(const EntrySource& source, const PictureReader& reader, Prep
 }
 
 } // namespace
+
+MemoryBudget& PictureMemoryBudget()
+{
+    static MemoryBudget budget(PictureStorageLimit);
+    return budget;
+}
 
 PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update)
 {

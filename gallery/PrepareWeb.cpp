@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Preparing a PNG, WebP, GIF or AVIF entry's small image.
-#include "gallery/detail/Prepare.h"
+#include "gallery/Prepare.h"
 
 #include "common/Errors.h"
 #include "common/FileIo.h"
@@ -8,7 +8,7 @@
 #include "imaging/Jpeg.h"
 #include "imaging/Orientation.h"
 #include "imaging/WebPictures.h"
-#include "gallery/detail/MemoryBudget.h"
+#include "platform/MemoryBudget.h"
 
 #include <new>
 #include <sys/stat.h>

@@ -7,14 +7,13 @@
 #include "common/Errors.h"
 #include "common/OutputFile.h"
 #include "gallery/Copies.h"
-#include "gallery/FileSystem.h"
+#include "platform/FileSystem.h"
 #include "gallery/Page.h"
 #include "gallery/Plan.h"
-#include "gallery/detail/EntryPipeline.h"
-#include "gallery/detail/Workers.h"
+#include "gallery/EntryPipeline.h"
+#include "platform/Workers.h"
 
 #include <cstdint>
-#include <new>
 #include <optional>
 #include <set>
 #include <unistd.h>
@@ -44,18 +43,6 @@ private:
     RunHost& m_host;
     bool m_busy = true;
 };
-
-// Runs body; an allocation failure that has no error of its own comes out as lacking
-// resources, never with the text of a C++ exception. The one place the run translates it.
-template <class Body>
-auto TranslatingAllocationFailure(Body body) -> decltype(body())
-{
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        throw EOutOfResources();
-    }
-}
 
 // The files one entry wrote, so that an entry left out of the page leaves none behind.
 class EntryFiles {

@@ -5,7 +5,7 @@
 #include "imaging/WebPictures.h"
 
 #include "common/Errors.h"
-#include "imaging/detail/WebPixels.h"
+#include "imaging/WebPixels.h"
 
 #include <algorithm>
 #include <libheif/heif.h>

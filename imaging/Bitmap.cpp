@@ -3,7 +3,7 @@
 #include "imaging/Bitmap.h"
 
 #include "common/Errors.h"
-#include "imaging/detail/PixelOps.h"
+#include "imaging/PixelOps.h"
 
 #include <algorithm>
 #include <atomic>

@@ -4,7 +4,7 @@
 #include "common/Errors.h"
 #include "common/FileIo.h"
 #include "imaging/Bitmap.h"
-#include "imaging/detail/PixelOps.h"
+#include "imaging/PixelOps.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,71 +83,108 @@ PixelFormat FormatFor(const InfoHeader& h)
     throw EInvalidGraphic();
 }
 
+// Where RLE data is expanded to: a device-format picture, its current pixel and the
+// colours the indices name. Pixels that would fall outside the picture are dropped.
+class RleCanvas {
+public:
+    RleCanvas(const std::vector<PaletteEntry>& table, TBitmap& picture, bool topDown)
+        : m_picture(picture), m_width(picture.Width()), m_height(picture.Height()),
+          m_topDown(topDown)
+    {
+        for (std::size_t i = 0; i < std::min(table.size(), kPaletteCap); ++i)
+            m_colours[i] = std::uint32_t{table[i].Red} << 16 | table[i].Green << 8 | table[i].Blue;
+        SeekRow();
+    }
+
+    bool Done() const { return m_y >= m_height; }
+
+    // An encoded run: one index (RLE8) or two alternating (RLE4).
+    void PutRun(unsigned count, unsigned value, int bits)
+    {
+        unsigned k = 0;
+        for (; k < count && m_x < m_width; ++k)
+            Put(bits == 8 ? value : (k & 1) ? value & 0x0F : value >> 4);
+        m_x += count - k;  // the pixels past the right edge
+    }
+
+    // An absolute run of count indices from the bytes at src[i..n), padded to a 16-bit
+    // boundary; returns where the data goes on.
+    std::size_t PutAbsolute(const std::uint8_t* src, std::size_t n, std::size_t i,
+                            unsigned count, int bits)
+    {
+        const std::size_t bytes = bits == 8 ? count : (count + 1) / 2;
+        const std::size_t avail = std::min(bytes, n - i);
+        for (unsigned k = 0; k < count; ++k) {
+            const std::size_t at = bits == 8 ? k : k / 2;
+            if (at >= avail)
+                break;
+            const std::uint8_t b = src[i + at];
+            Put(bits == 8 ? b : (k & 1) ? b & 0x0F : b >> 4);
+        }
+        return std::min(n, i + bytes + (bytes & 1));
+    }
+
+    void EndLine()
+    {
+        m_x = 0;
+        ++m_y;
+        SeekRow();
+    }
+
+    void Move(unsigned right, unsigned down)
+    {
+        m_x += right;
+        m_y += down;
+        SeekRow();
+    }
+
+private:
+    void SeekRow()
+    {
+        m_row = m_y < m_height
+                    ? m_picture.MutableScanLine(static_cast<int>(m_topDown ? m_y : m_height - 1 - m_y))
+                    : nullptr;
+    }
+
+    void Put(unsigned index)
+    {
+        if (m_row && m_x < m_width)
+            Store32(m_row + 4 * m_x, m_colours[index]);
+        ++m_x;
+    }
+
+    TBitmap& m_picture;
+    std::uint32_t m_colours[kPaletteCap] = {};  // indices past the table give black
+    std::int64_t m_width, m_height;
+    bool m_topDown;
+    std::int64_t m_x = 0, m_y = 0;
+    std::uint8_t* m_row = nullptr;
+};
+
 // Expands RLE8 or RLE4 data through the colour table into a device-format picture whose
-// pixels are all 0. Rows are counted in file order. Pixels that would fall outside the
-// picture are dropped; a stream cut short ends the picture where it stops. Every step
-// consumes input, so the loop ends.
+// pixels are all 0. Rows are counted in file order. A stream cut short ends the picture
+// where it stops. Every step consumes input, so the loop ends.
 void ExpandRle(const std::uint8_t* src, std::size_t n, int bits,
                const std::vector<PaletteEntry>& table, TBitmap& picture, bool topDown)
 {
-    std::uint32_t colours[kPaletteCap] = {};  // indices past the table give black
-    for (std::size_t i = 0; i < std::min(table.size(), kPaletteCap); ++i)
-        colours[i] = std::uint32_t{table[i].Red} << 16 | table[i].Green << 8 | table[i].Blue;
-
-    const std::int64_t width = picture.Width(), height = picture.Height();
-    std::int64_t x = 0, y = 0;
-    std::uint8_t* row = nullptr;
-    auto seekRow = [&] {
-        row = y < height ? picture.MutableScanLine(static_cast<int>(topDown ? y : height - 1 - y))
-                         : nullptr;
-    };
-    auto put = [&](unsigned index) {
-        if (row && x < width)
-            Store32(row + 4 * x, colours[index]);
-        ++x;
-    };
-    seekRow();
-
+    RleCanvas canvas(table, picture, topDown);
     std::size_t i = 0;
-    while (i + 1 < n && y < height) {
+    while (i + 1 < n && !canvas.Done()) {
         const unsigned count = src[i], value = src[i + 1];
         i += 2;
-        if (count > 0) {  // encoded run: one index (RLE8) or two alternating (RLE4)
-            unsigned k = 0;
-            for (; k < count && x < width; ++k)
-                put(bits == 8 ? value : (k & 1) ? value & 0x0F : value >> 4);
-            x += count - k;  // the pixels past the right edge
-            continue;
-        }
-        switch (value) {
-        case 0:  // end of line
-            x = 0;
-            ++y;
-            seekRow();
-            break;
-        case 1:  // end of picture
+        if (count > 0) {
+            canvas.PutRun(count, value, bits);
+        } else if (value == 0) {  // end of line
+            canvas.EndLine();
+        } else if (value == 1) {  // end of picture
             return;
-        case 2:  // delta: right and down
+        } else if (value == 2) {  // delta: right and down
             if (i + 1 >= n)
                 return;
-            x += src[i];
-            y += src[i + 1];
+            canvas.Move(src[i], src[i + 1]);
             i += 2;
-            seekRow();
-            break;
-        default: {  // absolute run, padded to a 16-bit boundary
-            const std::size_t bytes = bits == 8 ? value : (value + 1) / 2;
-            const std::size_t avail = std::min(bytes, n - i);
-            for (unsigned k = 0; k < value; ++k) {
-                const std::size_t at = bits == 8 ? k : k / 2;
-                if (at >= avail)
-                    break;
-                const std::uint8_t b = src[i + at];
-                put(bits == 8 ? b : (k & 1) ? b & 0x0F : b >> 4);
-            }
-            i = std::min(n, i + bytes + (bytes & 1));
-            break;
-        }
+        } else {
+            i = canvas.PutAbsolute(src, n, i, value, bits);
         }
     }
 }

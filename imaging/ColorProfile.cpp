@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // ICC colour profiles: the header check, and profiles built through lcms2.
-#include "imaging/detail/ColorProfile.h"
+#include "imaging/ColorProfile.h"
 
 #include <cstring>
 #include <lcms2.h>

@@ -4,8 +4,8 @@
 #include "imaging/DateTaken.h"
 
 #include "common/FileIo.h"
-#include "imaging/detail/DateTakenReaders.h"
-#include "imaging/detail/Exif.h"
+#include "imaging/DateTakenReaders.h"
+#include "imaging/Exif.h"
 
 #include <cstring>
 #include <ctime>

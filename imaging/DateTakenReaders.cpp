@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The date taken of HEIF files through libheif's metadata items and of TIFF files through
 // libtiff's EXIF directory. Neither library prints anything.
-#include "imaging/detail/DateTakenReaders.h"
+#include "imaging/DateTakenReaders.h"
 
 #include "common/FileIo.h"
-#include "imaging/detail/Exif.h"
+#include "imaging/Exif.h"
 
 #include <cstdarg>
 #include <libheif/heif.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Reading tags of an Exif block (a TIFF structure, after "Exif\0\0" in a JPEG file).
-#include "imaging/detail/Exif.h"
+#include "imaging/Exif.h"
 
 #include <cstring>
 #include <string_view>

@@ -4,8 +4,8 @@
 // profile of the file, or one built from its primaries.
 #include "common/Errors.h"
 #include "imaging/PictureReader.h"
-#include "imaging/detail/ColorProfile.h"
-#include "imaging/detail/FileCursor.h"
+#include "imaging/ColorProfile.h"
+#include "imaging/FileCursor.h"
 
 #include <libheif/heif.h>
 

@@ -6,11 +6,10 @@
 #include "common/FileIo.h"
 #include "common/OutputFile.h"
 #include "imaging/Bitmap.h"
-#include "imaging/detail/JpegCodec.h"
-#include "imaging/detail/JpegDecode.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecode.h"
 
 #include <algorithm>
-#include <new>
 #include <sys/stat.h>
 #include <jerror.h>
 
@@ -36,11 +35,7 @@ std::vector<std::uint8_t> ReadStream(int fd)
         return bytes;  // the codec reports it as it would for the whole file
     if (size > PictureStorageLimit())
         throw EOutOfResources();
-    try {
-        bytes.resize(static_cast<std::size_t>(size));
-    } catch (const std::bad_alloc&) {
-        throw EOutOfResources();
-    }
+    TranslatingAllocationFailure([&] { bytes.resize(static_cast<std::size_t>(size)); });
     if (!ReadAt(fd, 2, bytes.data() + 2, bytes.size() - 2, &got))
         throw EReadError();
     bytes.resize(2 + got);  // a file cut short since fstat ends where it ends

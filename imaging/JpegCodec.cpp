@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The libjpeg error manager, in-memory source and destination, and the codec state owners.
-#include "imaging/detail/JpegCodec.h"
+#include "imaging/JpegCodec.h"
 
 #include "common/Errors.h"
 #include "imaging/Bitmap.h"

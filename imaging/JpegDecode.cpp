@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Decoding a JPEG stream into a TBitmap: codec parameters from the settings, pixel layout.
-#include "imaging/detail/JpegDecode.h"
+#include "imaging/JpegDecode.h"
 
 #include "common/Errors.h"
-#include "imaging/detail/ColorProfile.h"
-#include "imaging/detail/Exif.h"
-#include "imaging/detail/PixelOps.h"
+#include "imaging/ColorProfile.h"
+#include "imaging/Exif.h"
+#include "imaging/PixelOps.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 
 namespace kameola::jpeg {
 namespace {
@@ -277,11 +276,7 @@ TBitmap DecodePicture(const std::vector<std::uint8_t>& bytes, const JpegSettings
 
 std::vector<JSAMPLE> RowBuffer(std::size_t bytes)
 {
-    try {
-        return std::vector<JSAMPLE>(bytes);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfResources();
-    }
+    return TranslatingAllocationFailure([bytes] { return std::vector<JSAMPLE>(bytes); });
 }
 
 } // namespace kameola::jpeg

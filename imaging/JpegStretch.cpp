@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Stretching a JPEG picture, decoding only the rows a nearest-neighbour stretch samples.
 #include "imaging/Jpeg.h"
-#include "imaging/detail/JpegCodec.h"
-#include "imaging/detail/JpegDecode.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/JpegDecode.h"
 
 #include <algorithm>
 #include <cstring>

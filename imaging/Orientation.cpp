@@ -2,7 +2,7 @@
 // Turning and mirroring a picture upright for an Exif orientation.
 #include "imaging/Orientation.h"
 
-#include "imaging/detail/PixelOps.h"
+#include "imaging/PixelOps.h"
 
 #include <cstring>
 

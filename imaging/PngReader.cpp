@@ -3,8 +3,8 @@
 #include "imaging/WebPictures.h"
 
 #include "common/Errors.h"
-#include "imaging/detail/Exif.h"
-#include "imaging/detail/WebPixels.h"
+#include "imaging/Exif.h"
+#include "imaging/WebPixels.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // StretchPicture for TBitmap: nearest neighbour, or black prevailing for monochrome sources.
 #include "common/Errors.h"
 #include "imaging/Bitmap.h"
-#include "imaging/detail/PixelOps.h"
+#include "imaging/PixelOps.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,8 +5,8 @@
 #include "common/Errors.h"
 #include "imaging/Orientation.h"
 #include "imaging/PictureReader.h"
-#include "imaging/detail/ColorProfile.h"
-#include "imaging/detail/FileCursor.h"
+#include "imaging/ColorProfile.h"
+#include "imaging/FileCursor.h"
 
 #include <tiffio.h>
 

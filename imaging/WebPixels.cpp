@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Pixel rules shared by the readers of browser-shown formats.
-#include "imaging/detail/WebPixels.h"
+#include "imaging/WebPixels.h"
 
 #include "common/Errors.h"
-#include "imaging/detail/ColorProfile.h"
-#include "imaging/detail/PixelOps.h"
+#include "imaging/ColorProfile.h"
+#include "imaging/PixelOps.h"
 
 #include <climits>
 

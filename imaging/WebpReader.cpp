@@ -4,8 +4,8 @@
 #include "imaging/WebPictures.h"
 
 #include "common/Errors.h"
-#include "imaging/detail/Exif.h"
-#include "imaging/detail/WebPixels.h"
+#include "imaging/Exif.h"
+#include "imaging/WebPixels.h"
 
 #include <memory>
 #include <webp/decode.h>

@@ -4,6 +4,7 @@
 #include "app/ApplicationTitle.h"
 #include "app/Unit1.h"
 #include "tests/app/WindowFixture.h"
+#include "tests/support/Program.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -156,16 +157,9 @@ TEST(CommandLineProgram, HelpVersionAndUsageErrorsNeedNoDisplay)
         const std::string command =
             std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE "
                         "XDG_RUNTIME_DIR=/nonexistent ") + KAMEOLA_PROGRAM + " " + c.args + " </dev/null";
-        std::FILE* pipe = ::popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        std::string out;
-        char buffer[4096];
-        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-            out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), c.status);
-        EXPECT_NE(out.find(c.shows), std::string::npos) << out;
+        const test::ProgramOutput run = test::RunCommand(command);
+        EXPECT_EQ(run.Status, c.status);
+        EXPECT_NE(run.Out.find(c.shows), std::string::npos) << run.Out;
     }
     const std::string help = CommandLineHelp();
     for (const char* part : {"--help", "--version", "-platform", "-style", "FILE"})

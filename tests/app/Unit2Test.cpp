@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Tests of the style dialog: layout, keyboard, colour, font and picture choices, placement.
 #include "common/Errors.h"
-#include "gallery/DefaultFace.h"
+#include "platform/DefaultFace.h"
 #include "app/Unit2.h"
 #include "app/ApplicationTitle.h"
 #include "app/Fonts.h"

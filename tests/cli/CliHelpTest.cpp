@@ -5,6 +5,7 @@
 #include "cli/Help.h"
 #include "cli/OptionTable.h"
 #include "cli/Options.h"
+#include "tests/support/Program.h"
 
 #include <csignal>
 #include <cstdio>
@@ -17,24 +18,11 @@ using namespace kameola;
 
 namespace {
 
-struct Output {
-    int Status;
-    std::string Out;
-};
-
 // Runs kameola-cli with the arguments (shell words, quoted by the caller) and returns its
 // standard output; standard error is dropped unless redirected in args.
-Output RunCli(const std::string& args)
+test::ProgramOutput RunCli(const std::string& args)
 {
-    const std::string cmd = std::string(KAMEOLA_CLI) + " " + args + " </dev/null";
-    std::FILE* pipe = ::popen(cmd.c_str(), "r");
-    EXPECT_NE(pipe, nullptr);
-    std::string out;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+    return test::RunCommand(std::string(KAMEOLA_CLI) + " " + args + " </dev/null");
 }
 
 std::size_t Columns(const std::string& line)
@@ -49,7 +37,7 @@ std::size_t Columns(const std::string& line)
 
 TEST(CliHelp, VersionComesFromTheProject)
 {
-    const Output r = RunCli("--version 2>&1");
+    const test::ProgramOutput r = RunCli("--version 2>&1");
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out, "kameola-cli " KAMEOLA_VERSION "\n");
     // Given with other options, it still needs no output folder and runs nothing.
@@ -58,7 +46,7 @@ TEST(CliHelp, VersionComesFromTheProject)
 
 TEST(CliHelp, HelpNamesEveryOptionWithASentenceAndItsDefault)
 {
-    const Output r = RunCli("--help 2>&1");
+    const test::ProgramOutput r = RunCli("--help 2>&1");
     ASSERT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out.rfind(UsageText(), 0), 0u) << "starts with the usage lines";
 
@@ -121,17 +109,17 @@ TEST(CliHelp, ParserTakesEveryRow)
 
 TEST(CliHelp, UsageErrorsPrintOneLineAndWhereToLook)
 {
-    const Output r = RunCli("--bogus 2>/dev/null");
+    const test::ProgramOutput r = RunCli("--bogus 2>/dev/null");
     EXPECT_EQ(r.Status, 2);
     EXPECT_EQ(r.Out, "");
-    const Output err = RunCli("--bogus 2>&1 >/dev/null");
+    const test::ProgramOutput err = RunCli("--bogus 2>&1 >/dev/null");
     EXPECT_EQ(err.Out, std::string("kameola-cli: unknown option --bogus\n") + TryHelpText + "\n");
 }
 
 TEST(CliHelp, FullDeviceIsAnErrorAndAClosedPipeIsQuiet)
 {
     for (const char* option : {"--help", "-V"}) {
-        const Output full = RunCli(std::string(option) + " 2>&1 >/dev/full");
+        const test::ProgramOutput full = RunCli(std::string(option) + " 2>&1 >/dev/full");
         EXPECT_EQ(full.Status, 1) << option;
         EXPECT_EQ(full.Out, "kameola-cli: write error: No space left on device\n") << option;
     }

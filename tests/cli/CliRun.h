@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tests/support/Files.h"
+#include "tests/support/Program.h"
 
 #include <string>
 #include <vector>
@@ -13,9 +14,6 @@ struct Result {
     int Status;
     std::string Err;
 };
-
-// The text quoted for the shell.
-std::string Quote(const std::string& s);
 
 // prefix: shell words put before the command, such as "cd DIR &&", "NAME=VALUE" or
 // commands ending in exec; input: the file read as standard input.

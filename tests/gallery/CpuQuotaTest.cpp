@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The cgroup CPU quota read from given /proc texts and cgroup files.
-#include "gallery/CpuQuota.h"
+#include "platform/CpuQuota.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "gallery/DefaultFace.h"
+#include "platform/DefaultFace.h"
 #include "tests/gallery/FontConfigFiles.h"
 #include "tests/gallery/TestFiles.h"
 

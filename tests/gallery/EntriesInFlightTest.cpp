@@ -3,9 +3,9 @@
 // fit waits for room, one larger than the whole budget goes ahead alone), and each keeps
 // the file it read for its copy.
 #include "common/OutputFile.h"
-#include "gallery/detail/MemoryBudget.h"
+#include "platform/MemoryBudget.h"
 #include "gallery/Plan.h"
-#include "gallery/detail/Prepare.h"
+#include "gallery/Prepare.h"
 #include "tests/gallery/TestFiles.h"
 
 #include <gtest/gtest.h>

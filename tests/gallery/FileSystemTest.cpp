@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "common/Errors.h"
-#include "gallery/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <atomic>
 #include <cerrno>

@@ -3,7 +3,7 @@
 // place leaves it behind, the next run removes it, and no file of the run ever has its form.
 #include "common/Errors.h"
 #include "common/OutputFile.h"
-#include "common/detail/FileSystemCalls.h"
+#include "common/FileSystemCalls.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
 

@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
+#include "tests/support/Job.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -12,15 +13,6 @@ using namespace kameola::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-GalleryJob JobIn(const std::string& outputDir, std::initializer_list<std::string> paths)
-{
-    GalleryJob job;
-    job.OutputDir = outputDir;
-    for (const auto& p : paths)
-        job.Entries.push_back({p, ""});
-    return job;
-}
 
 std::string CreateErrorOf(const GalleryJob& job, RunHost& host)
 {

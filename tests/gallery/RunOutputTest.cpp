@@ -5,6 +5,7 @@
 #include "common/OutputFile.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
+#include "tests/support/Job.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -20,14 +21,7 @@ class RunOutput : public ::testing::Test {
 protected:
     RunOutput() { fs::create_directories(web); }
 
-    GalleryJob JobWith(std::initializer_list<std::string> paths)
-    {
-        GalleryJob job;
-        job.OutputDir = web;
-        for (const auto& p : paths)
-            job.Entries.push_back({p, ""});
-        return job;
-    }
+    GalleryJob JobWith(std::initializer_list<std::string> paths) { return JobIn(web, paths); }
 
     // Runs the job in a child whose files may not grow past limit bytes, with SIGXFSZ
     // ignored so that the write fails instead; returns the error that stopped the run.

@@ -4,6 +4,7 @@
 #include "gallery/Run.h"
 #include "gallery/TextEncoding.h"
 #include "tests/gallery/TestFiles.h"
+#include "tests/support/Job.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -50,14 +51,7 @@ std::string Cell(const std::string& link, const std::string& src, int w, int h,
 
 class Run : public ::testing::Test {
 protected:
-    GalleryJob JobWith(std::initializer_list<std::string> paths)
-    {
-        GalleryJob job;
-        job.OutputDir = dir / "web";
-        for (const auto& p : paths)
-            job.Entries.push_back({p, ""});
-        return job;
-    }
+    GalleryJob JobWith(std::initializer_list<std::string> paths) { return JobIn(dir / "web", paths); }
     std::string Gif(const std::string& name)
     {
         std::string path = dir / name;

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Helpers for the gallery tests: picture files through the program's encoder, a child
-// process with a file size limit, a scripted host.
+// Helpers for the gallery tests: picture files through the program's encoder, a scripted
+// host.
 #pragma once
 
 #include "gallery/RunHost.h"
+#include "tests/support/Child.h"
 #include "tests/support/Files.h"
 
 #include <cstdint>
@@ -20,23 +21,6 @@ void WriteJpeg(const std::string& path, int width, int height, bool progressive 
                bool grey = false);
 // Width and height from a JPEG file's header.
 std::pair<int, int> JpegSize(const std::string& path);
-
-// What a function did in a child process: how the child ended and the message of the
-// exception that left the function, if any.
-struct ChildResult {
-    bool Exited = false;  // else killed by Signal
-    int Signal = 0;
-    std::string Error;
-};
-
-// Runs body in a child process whose files may not grow past limit bytes. With
-// ignoreLimitSignal a write past the limit fails with EFBIG; without, SIGXFSZ kills the
-// child in the middle of the write.
-ChildResult RunWithFileSizeLimit(std::size_t limit, bool ignoreLimitSignal,
-                                 const std::function<void()>& body);
-
-// Names in the folder that have the form of the program's temporary files.
-std::vector<std::string> TemporaryFilesIn(const std::string& directory);
 
 // Records what the run shows and answers questions as told.
 class RecordingHost : public RunHost {

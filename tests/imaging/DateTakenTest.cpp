@@ -2,7 +2,7 @@
 // The Exif date taken: its text, its place in JPEG, TIFF and HEIF files, and the point in
 // time it names.
 #include "imaging/DateTaken.h"
-#include "imaging/detail/Exif.h"
+#include "imaging/Exif.h"
 #include "tests/support/Exif.h"
 #include "tests/support/Files.h"
 

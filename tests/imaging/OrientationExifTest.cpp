@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Exif orientation reader and turning pictures upright.
 #include "imaging/Orientation.h"
-#include "imaging/detail/Exif.h"
+#include "imaging/Exif.h"
 
 #include <gtest/gtest.h>
 #include <cstdint>

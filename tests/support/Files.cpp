@@ -2,6 +2,7 @@
 #include "tests/support/Files.h"
 
 #include "tests/support/Bmp.h"
+#include "common/OutputFile.h"
 
 #include <unistd.h>
 #include <atomic>
@@ -56,6 +57,17 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 void WriteBmp(const std::string& path, int width, int height, std::uint32_t rgb)
 {
     WriteBytes(path, SolidBmp(width, height, rgb));
+}
+
+std::vector<std::string> TemporaryFilesIn(const std::string& directory)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        const std::string name = entry.path().filename().string();
+        if (IsTemporaryName(name))
+            names.push_back(name);
+    }
+    return names;
 }
 
 } // namespace kameola::test

@@ -28,6 +28,9 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
+// Names in the folder that have the form of the program's temporary files.
+std::vector<std::string> TemporaryFilesIn(const std::string& directory);
+
 // A 24-bit BMP file of the given size, every pixel of one colour (0xRRGGBB).
 void WriteBmp(const std::string& path, int width, int height, std::uint32_t rgb = 0x336699);
 

@@ -4,8 +4,9 @@
 #include "common/OutputFile.h"
 #include "common/Errors.h"
 #include "common/FileIo.h"
-#include "common/detail/FileSystemCalls.h"
-#include "tests/gallery/TestFiles.h"
+#include "common/FileSystemCalls.h"
+#include "tests/support/Child.h"
+#include "tests/support/Files.h"
 
 #include <cerrno>
 #include <csignal>

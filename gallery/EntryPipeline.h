@@ -4,8 +4,8 @@
 
 #include "gallery/Plan.h"
 #include "gallery/RunHost.h"
-#include "gallery/detail/Prepare.h"
-#include "gallery/detail/Workers.h"
+#include "gallery/Prepare.h"
+#include "platform/Workers.h"
 
 #include <atomic>
 #include <cstddef>

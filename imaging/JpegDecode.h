@@ -4,7 +4,7 @@
 
 #include "imaging/Bitmap.h"
 #include "imaging/Jpeg.h"
-#include "imaging/detail/JpegCodec.h"
+#include "imaging/JpegCodec.h"
 
 #include <cstdint>
 #include <vector>

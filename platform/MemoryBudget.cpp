@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The memory shared by the pictures being prepared at once.
-#include "gallery/detail/MemoryBudget.h"
-
-#include "imaging/Bitmap.h"
+#include "platform/MemoryBudget.h"
 
 #include <algorithm>
 #include <utility>
@@ -105,12 +103,6 @@ void MemoryBudget::MarkHeld(std::size_t bytes)
 {
     std::lock_guard lock(m_mutex);
     m_held += bytes;
-}
-
-MemoryBudget& PictureMemoryBudget()
-{
-    static MemoryBudget budget(PictureStorageLimit);
-    return budget;
 }
 
 } // namespace kameola

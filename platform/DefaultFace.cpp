@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The page's default font face, looked up through fontconfig.
-#include "gallery/DefaultFace.h"
+#include "platform/DefaultFace.h"
 
 #include <fontconfig/fontconfig.h>
 #include <memory>

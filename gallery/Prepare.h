@@ -5,7 +5,7 @@
 
 #include "common/FileHandle.h"
 #include "gallery/Plan.h"
-#include "gallery/detail/MemoryBudget.h"
+#include "platform/MemoryBudget.h"
 
 #include <cstdint>
 #include <exception>
@@ -36,16 +36,6 @@ struct PreparedEntry {
     MemoryBudget::Reservation Memory;
 };
 
-// Reads, decodes, stretches and encodes one entry: the small image and the conversion when
-// the plan names them. Raises what reading or decoding the entry raises (open, read,
-// codec and height errors). Before a picture is allocated its bytes are reserved in
-// PictureMemoryBudget(), so entries prepared at once share it; so are a JPEG stream and
-// the codec's coefficients of a multi-scan one, which beyond the storage limit raise
-// EOutOfResources.
-//
-// With update, an entry whose small image and conversion are there, not older than the
-// file and of the size (and, for a small image, the progressive or baseline form) that
-// would be written is sized from its headers only and gets OutputsKept.
 // round(thumbWidth × h ÷ w) with halves to even: the product in 32-bit integer arithmetic
 // (wrapping as such arithmetic does), the quotient in floating point. Division by zero
 // raises EInvalidOp (0 ÷ 0) or EZeroDivide instead of giving NaN or infinity.
@@ -56,6 +46,19 @@ int ThumbHeight(int thumbWidth, int h, int w);
 // bytes and then the decoder's peak are reserved in PictureMemoryBudget().
 void PrepareWebPicture(WebFormat format, int fd, PreparedEntry& result);
 
+// The budget of every run in this process: the single-picture storage limit.
+MemoryBudget& PictureMemoryBudget();
+
+// Reads, decodes, stretches and encodes one entry: the small image and the conversion when
+// the plan names them. Raises what reading or decoding the entry raises (open, read,
+// codec and height errors). Before a picture is allocated its bytes are reserved in
+// PictureMemoryBudget(), so entries prepared at once share it; so are a JPEG stream and
+// the codec's coefficients of a multi-scan one, which beyond the storage limit raise
+// EOutOfResources.
+//
+// With update, an entry whose small image and conversion are there, not older than the
+// file and of the size (and, for a small image, the progressive or baseline form) that
+// would be written is sized from its headers only and gets OutputsKept.
 PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update = false);
 
 } // namespace kameola

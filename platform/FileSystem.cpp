@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Folders of the file system: whether one exists, making a chain of them, absolute paths.
-#include "gallery/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include "common/Errors.h"
 

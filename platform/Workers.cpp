@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Worker threads for the run.
-#include "gallery/detail/Workers.h"
+#include "platform/Workers.h"
 
-#include "gallery/CpuQuota.h"
+#include "platform/CpuQuota.h"
 
 #include <sched.h>
 

@@ -2,7 +2,7 @@
 // Folders of the file system: whether one exists, making a chain of them, absolute paths.
 #pragma once
 
-#include "gallery/Naming.h"
+#include "common/PathSyntax.h"
 
 #include <string>
 #include <string_view>

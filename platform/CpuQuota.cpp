@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Reading cgroup CPU quotas.
-#include "gallery/CpuQuota.h"
+#include "platform/CpuQuota.h"
 
 #include <charconv>
 #include <fstream>

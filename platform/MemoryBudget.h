@@ -74,7 +74,4 @@ private:
     int m_waiting = 0;
 };
 
-// The budget of every run in this process: the single-picture storage limit.
-MemoryBudget& PictureMemoryBudget();
-
 } // namespace kameola
