@@ -8,6 +8,7 @@
 #include "gallery/Run.h"
 #include "cli/ConsoleHost.h"
 #include "cli/Help.h"
+#include "cli/Language.h"
 #include "cli/Terminal.h"
 
 #include <cerrno>
@@ -55,7 +56,7 @@ int OpenAndRun(GalleryJob& job, ConsoleHost& host, const RunOptions& run, std::v
     const RunOutcome outcome = RunGallery(job, host, run);
     host.FinishProgress();
     if (outcome == RunOutcome::NoOutputDir) {
-        host.Error("", host.Notice());
+        host.Error("", {MessageId::NoOutputDir, {}});
         return 1;
     }
     if (outcome != RunOutcome::Done)
@@ -72,11 +73,11 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& options)
     } catch (const UsageError& e) {
         // The message may quote an argument: harmless on a terminal as the others are.
         const bool terminal = ::isatty(STDERR_FILENO) == 1;
-        const std::string what = terminal ? HarmlessText(e.what()) : e.what();
-        std::fprintf(stderr, "kameola-cli: %s\n%s\n", what.c_str(), TryHelpText);
+        const std::string what = Compose(Translate(e.Text()), e.Args(), terminal);
+        std::fprintf(stderr, "kameola-cli: %s\n%s\n", what.c_str(), TryHelpText().c_str());
         return 2;
     } catch (const Exception& e) {  // a --files-from list that cannot be read
-        ConsoleHost(options.Job, stderr, SettingsFor(true)).Error("", e.Message());
+        ConsoleHost(options.Job, stderr, SettingsFor(true)).Error("", e.Text());
         return 1;
     }
     return std::nullopt;
@@ -88,8 +89,11 @@ int WriteOut(const std::string& text)
     const bool written = std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
     if (written)
         return 0;
-    if (errno != EPIPE)
-        std::fprintf(stderr, "kameola-cli: write error: %s\n", std::strerror(errno));
+    if (errno != EPIPE) {
+        const int err = errno;
+        const std::string message = Compose(Translate(texts::WriteError), {std::strerror(err)}, false);
+        std::fprintf(stderr, "kameola-cli: %s\n", message.c_str());
+    }
     return 1;
 }
 
@@ -110,13 +114,13 @@ int RunBatch(CliOptions& options)
     } catch (const EInOutError& e) {
         // Raised while making the output folder.
         host.FinishProgress();
-        host.Error(e.EntryIndex() >= 0 ? EntryName(e, files) : job.OutputDir, e.Message());
+        host.Error(e.EntryIndex() >= 0 ? EntryName(e, files) : job.OutputDir, e.Text());
     } catch (const Exception& e) {
         host.FinishProgress();
-        host.Error(EntryName(e, files), e.Message());
+        host.Error(EntryName(e, files), e.Text());
     } catch (const std::exception& e) {
         host.FinishProgress();
-        host.Error("", e.what());
+        host.Error("", {MessageId::Verbatim, {e.what()}});
     }
     return 1;
 }

@@ -130,15 +130,15 @@ TEST(ConsoleHost, MessagesSummaryAndQuiet)
     {
         Captured err;
         ConsoleHost host(job, err.File(), Terminal(80));
-        host.EntryFailed("/p/\x1B[31mx.jpg", "JPEG エラー #53");
-        host.CopySkipped("/p/a.gif", "/out/a.gif", kTargetExists);
-        host.Error("", "ファイル /out/index.htm を作成できません");
+        host.EntryFailed("/p/\x1B[31mx.jpg", EJPEG(53).Text());
+        host.CopySkipped("/p/a.gif", "/out/a.gif", {MessageId::TargetExists, {}});
+        host.Error("", EFCreateError("/out/\x1B.htm").Text());
         host.Finished(stats);
         const std::string text = err.Text();
         EXPECT_EQ(text.substr(0, text.find(" in ")),
-                  "kameola-cli: /p/?[31mx.jpg: JPEG エラー #53.\n"
-                  "kameola-cli: warning: /p/a.gif not copied to /out/a.gif: " + std::string(kTargetExists) + "\n"
-                  "kameola-cli: ファイル /out/index.htm を作成できません.\n"
+                  "kameola-cli: /p/?[31mx.jpg: JPEG error #53.\n"
+                  "kameola-cli: warning: /p/a.gif not copied to /out/a.gif: file exists\n"
+                  "kameola-cli: cannot create file /out/?.htm.\n"
                   "kameola-cli: 1 entry, 1 failed, 0 small images, 2 conversions, 1 copy skipped; "
                   "wrote /out/index.htm");
         EXPECT_EQ(host.FailedEntries(), 1);
@@ -150,12 +150,12 @@ TEST(ConsoleHost, MessagesSummaryAndQuiet)
         ConsoleSettings settings;
         settings.Quiet = true;
         ConsoleHost host(job, err.File(), settings);
-        host.CopySkipped("/p/a.gif", "/out/a.gif", kTargetExists);
-        host.CopySkipped("/p/b.gif", "/out/b.gif", "I/O エラー (28)");
-        host.EntryFailed("/p/\x1B.jpg", "JPEG エラー #53");
+        host.CopySkipped("/p/a.gif", "/out/a.gif", {MessageId::TargetExists, {}});
+        host.CopySkipped("/p/b.gif", "/out/b.gif", EInOutError(28).Text());
+        host.EntryFailed("/p/\x1B.jpg", EJPEG(53).Text());
         host.Finished(stats);
-        EXPECT_EQ(err.Text(), "kameola-cli: warning: /p/b.gif not copied to /out/b.gif: I/O エラー (28)\n"
-                              "kameola-cli: /p/\x1B.jpg: JPEG エラー #53.\n");
+        EXPECT_EQ(err.Text(), "kameola-cli: warning: /p/b.gif not copied to /out/b.gif: I/O error (28)\n"
+                              "kameola-cli: /p/\x1B.jpg: JPEG error #53.\n");
         EXPECT_TRUE(host.CopyFailed());
     }
 }
