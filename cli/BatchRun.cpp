@@ -31,6 +31,7 @@ ConsoleSettings SettingsFor(bool quiet)
     settings.Bar = settings.Terminal && !(term && std::string_view(term) == "dumb");
     settings.Quiet = quiet;
     settings.Columns = TerminalColumns(STDERR_FILENO);
+    settings.WidthFd = STDERR_FILENO;
     return settings;
 }
 

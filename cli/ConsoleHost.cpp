@@ -33,6 +33,8 @@ ConsoleHost::ConsoleHost(const GalleryJob& job, std::FILE* err, const ConsoleSet
 {
     if (m_settings.Quiet)
         m_settings.Bar = false;
+    if (m_settings.Bar && m_settings.WidthFd != -1)
+        WatchTerminalSize();
 }
 
 MessageAnswer ConsoleHost::ShowMessage(const std::string& text, const std::string& caption,
@@ -123,6 +125,8 @@ void ConsoleHost::ClearBar()
 // column left free, where some terminals wrap at once).
 void ConsoleHost::DrawBar(int done, const std::string& current)
 {
+    if (m_settings.WidthFd != -1 && TerminalResized())
+        m_settings.Columns = TerminalColumns(m_settings.WidthFd);
     const int total = static_cast<int>(m_job.Entries.size());
     const int room = std::max(m_settings.Columns - 1, 1);
     const std::string count = " " + std::to_string(done) + "/" + std::to_string(total);

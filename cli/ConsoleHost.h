@@ -16,6 +16,7 @@ struct ConsoleSettings {
     bool Bar = false;       // draw a progress bar (a terminal that can move its cursor)
     bool Quiet = false;     // errors only
     int Columns = 80;       // the terminal's width
+    int WidthFd = -1;       // when not -1, the width is read again from it after a resize
 };
 
 class ConsoleHost : public RunHost {

@@ -7,9 +7,13 @@
 #include "cli/Terminal.h"
 #include "tests/gallery/TestFiles.h"
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace kameola;
 using namespace kameola::test;
@@ -158,4 +162,28 @@ TEST(ConsoleHost, MessagesSummaryAndQuiet)
                               "kameola-cli: /p/\x1B.jpg: JPEG error #53.\n");
         EXPECT_TRUE(host.CopyFailed());
     }
+}
+
+TEST(ConsoleHost, BarFollowsAResizedTerminal)
+{
+    GalleryJob job;
+    for (const char* name : {"/p/a-long-name-of-the-first-picture.gif", "/p/a-long-name-of-the-second-picture.gif"})
+        job.Entries.push_back({name, "6"});
+    Captured err;
+    ConsoleSettings settings = Terminal(100);
+    settings.WidthFd = ::open("/dev/null", O_RDONLY);  // tells no window size: COLUMNS does
+    ::setenv("COLUMNS", "30", 1);
+    {
+        ConsoleHost host(job, err.File(), settings);
+        host.SetProgress(0);  // not resized: still 100 columns
+        ::raise(SIGWINCH);
+        host.SetProgress(1);
+    }
+    ::unsetenv("COLUMNS");
+    ::close(settings.WidthFd);
+    const std::string text = err.Text();
+    const std::size_t second = text.rfind("\r\033[K");
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_GT(DisplayWidth(text.substr(4, text.find('\r', 4) - 4)), 30) << text;
+    EXPECT_LT(DisplayWidth(text.substr(second + 4)), 30) << text;
 }
