@@ -28,12 +28,26 @@ MessageAnswer QtServices::ShowMessage(QWidget* parent, const QString& text,
     return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
-void QtServices::ShowError(QWidget* parent, const QString& text, const QString& caption)
+namespace {
+
+void ShowOkBox(QMessageBox::Icon icon, QWidget* parent, const QString& text, const QString& caption)
 {
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
     box.setWindowModality(Qt::ApplicationModal);
     WidenForCaption(box);
     box.exec();
+}
+
+} // namespace
+
+void QtServices::ShowError(QWidget* parent, const QString& text, const QString& caption)
+{
+    ShowOkBox(QMessageBox::Critical, parent, text, caption);
+}
+
+void QtServices::ShowWarning(QWidget* parent, const QString& text, const QString& caption)
+{
+    ShowOkBox(QMessageBox::Warning, parent, text, caption);
 }
 
 void QtServices::ShowBusyCursor()

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <optional>
 
 class QColorDialog;
@@ -28,9 +29,13 @@ public:
                                       const QString& caption, MessageButtons buttons) = 0;
     // A modal box with the stop icon and an OK button.
     virtual void ShowError(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // A modal box with the warning icon and an OK button.
+    virtual void ShowWarning(QWidget* parent, const QString& text, const QString& caption) = 0;
 
     virtual void ShowBusyCursor() = 0;
     virtual void RestoreCursor() = 0;
+    // How long window work may take before it shows the busy cursor and holds off input.
+    virtual std::chrono::milliseconds BusyDelay() const = 0;
 
     // Every dialog of the windows is shown through these three.
     // Runs a set-up file dialog (a picture dialog, the folder chooser's); the chosen paths,
@@ -48,8 +53,10 @@ public:
     MessageAnswer ShowMessage(QWidget* parent, const QString& text, const QString& caption,
                               MessageButtons buttons) override;
     void ShowError(QWidget* parent, const QString& text, const QString& caption) override;
+    void ShowWarning(QWidget* parent, const QString& text, const QString& caption) override;
     void ShowBusyCursor() override;
     void RestoreCursor() override;
+    std::chrono::milliseconds BusyDelay() const override { return std::chrono::milliseconds(250); }
     std::optional<QStringList> ExecFileDialog(QFileDialog& dialog) override;
     std::optional<QColor> ExecColorDialog(QColorDialog& dialog) override;
     void ExecModal(QDialog& dialog) override;

@@ -8,6 +8,7 @@
 #include "widgets/BrowsDlg.h"
 #include "widgets/Gauges.h"
 #include "widgets/UpDown.h"
+#include "app/BusyBatch.h"
 #include "app/CommandGuard.h"
 #include "app/Fonts.h"
 #include "app/LeadingInteger.h"
@@ -128,9 +129,6 @@ void TForm1::ConnectCommands()
         Command([this] { Button3Click(); });
         // The error box has closed: show the row whose entry stopped the run.
         SelectFailedRow();
-        // A close asked for during the run stopped it; now the window can go.
-        if (m_closeRequested && !m_running)
-            close();
     });
     connect(Edit2, &QLineEdit::textChanged, this, [this] { Command([this] { Edit2Change(); }); });
     connect(Edit5, &QLineEdit::textChanged, this, [this] { Command([this] { Edit5Change(); }); });
@@ -144,19 +142,29 @@ void TForm1::FormCreate()
 void TForm1::Command(const std::function<void()>& command)
 {
     RunCommand(m_services, this, command);
+    // A close asked for during a run or an add stopped it; now the window can go.
+    if (m_closeRequested && !m_running && !m_adding)
+        close();
 }
 
 void TForm1::AddEntry(const std::string& path)
 {
+    AddRow(path);
+    FitListColumns();
+}
+
+void TForm1::AddRow(const std::string& path)
+{
     const GalleryEntry entry = OpenEntry(path);
-    auto* row = new QTreeWidgetItem(ListView1);
+    // Filled in before it joins the list, so that the list hears of it once.
+    auto* row = new QTreeWidgetItem;
     row->setText(0, TextFromPath(path));
     row->setToolTip(0, row->text(0));
     row->setData(0, kPathRole, QByteArray::fromStdString(path));
     row->setData(0, kRowIdRole, ++m_nextRowId);
     row->setText(1, QString::fromStdString(entry.SizeText));
     row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    FitListColumns();
+    ListView1->addTopLevelItem(row);
 }
 
 void TForm1::AddEntry(const QString& path)
@@ -166,8 +174,22 @@ void TForm1::AddEntry(const QString& path)
 
 void TForm1::AddFiles(const std::vector<std::string>& paths)
 {
-    for (const std::string& path : paths)
-        AddEntry(path);
+    if (m_adding)
+        return;  // files dropped during an add are not taken
+    struct Adding {
+        TForm1& form;
+        explicit Adding(TForm1& f) : form(f) { form.m_adding = true; }
+        ~Adding()
+        {
+            form.m_adding = false;
+            form.FitListColumns();  // once for the whole batch, also when it stopped early
+        }
+    } adding(*this);
+    BusyBatch batch(m_services, [this] { ProcessEvents(); });
+    for (const std::string& path : paths) {
+        AddRow(path);
+        batch.Step();
+    }
 }
 
 void TForm1::AddDroppedFiles(const std::vector<std::string>& paths)
@@ -307,6 +329,7 @@ void TForm1::Button3Click()
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
         rowIds.push_back(ListView1->topLevelItem(i)->data(0, kRowIdRole).toULongLong());
     m_failedRowId.reset();
+    m_copyFailures.Clear();
     m_running = true;
     struct Done {
         bool& running;
@@ -393,6 +416,17 @@ void TForm1::KeepResponsive()
     ProcessEvents();
 }
 
+void TForm1::CopySkipped(const std::string& source, const std::string&, const MessageText& reason)
+{
+    m_copyFailures.Add(source, reason);
+}
+
+void TForm1::Finished(const RunStats&)
+{
+    if (!m_copyFailures.Empty())
+        m_services.ShowWarning(this, m_copyFailures.Text(), Text("警告"));
+}
+
 void TForm1::keyPressEvent(QKeyEvent* event)
 {
     // Enter anywhere but on a push button means 追加; Escape does nothing.
@@ -406,8 +440,8 @@ void TForm1::keyPressEvent(QKeyEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    if (m_running) {
-        // The run stops at its next entry and closes the window then.
+    if (m_running || m_adding) {
+        // The run or the add stops at its next step and closes the window then.
         m_closeRequested = true;
         event->ignore();
         return;

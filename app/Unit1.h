@@ -4,6 +4,7 @@
 
 #include "gallery/Job.h"
 #include "gallery/RunHost.h"
+#include "app/CopyFailures.h"
 
 #include <QSize>
 #include <QString>
@@ -62,6 +63,10 @@ public:
     void SetProgress(int position) override;
     void ProcessEvents() override;
     void KeepResponsive() override;
+    void CopySkipped(const std::string& source, const std::string& target,
+                     const MessageText& reason) override;
+    // Warns of the copies that failed, before the completion notice.
+    void Finished(const RunStats& stats) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -81,7 +86,11 @@ private:
     void ConnectCommands();
     void FormCreate();
     void Command(const std::function<void()>& command);
+    // Adds the files in order, the first that cannot be opened ending the adding; the
+    // columns are fitted once at the end. Ignored while an add is going on.
     void AddFiles(const std::vector<std::string>& paths);
+    // A row for the file at path, the columns left as they are.
+    void AddRow(const std::string& path);
 
     // The list's columns as laid out; the size column widens when a size needs more than
     // its width, the name column giving up the room.
@@ -111,9 +120,11 @@ private:
     TBrowseDialog* m_browseDialog = nullptr;
     QString m_pictureFolder;  // where the last added pictures came from
     bool m_running = false;
+    bool m_adding = false;
     bool m_closeRequested = false;
     quint64 m_nextRowId = 0;               // each row gets its own, kept through moves
     std::optional<quint64> m_failedRowId;  // the row whose entry stopped the last run
+    CopyFailures m_copyFailures;           // of the run in progress
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

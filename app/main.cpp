@@ -57,7 +57,9 @@ int main(int argc, char** argv)
     auto* form2 = new kameola::TForm2(services, &form1);  // hidden until 「HTMLの設定」; owned by form1
     form1.SetStyleDialog(form2);
     form1.show();
-    // Files named on the command line ("Open with" passes them) start in the list.
-    form1.AddDroppedFiles(args.Files);
+    // Files named on the command line ("Open with" passes them) start in the list, added
+    // from the event loop so that a close during a long add ends the program.
+    QMetaObject::invokeMethod(
+        &form1, [&form1, &args] { form1.AddDroppedFiles(args.Files); }, Qt::QueuedConnection);
     return QApplication::exec();
 }

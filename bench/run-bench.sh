@@ -106,3 +106,8 @@ awk -v n="$count" -v c="$cpus" -v fs="$floor_s" -v rs="$run_s" -v rk="$run_kb" -
   printf "without --small:             %.2f s, ratio to floor %.2f, peak %.1f MiB\n", ps, ps / fs, pk / 1024
   printf "%d tiny JPEGs, --small:   default workers %.2f s, --jobs 1 %.2f s, ratio %.2f (goal <= 1.05)\n", tn, ts, t1, ts / t1
 }'
+
+# The window listing thousands of files.
+if [ -x "$build/bench/list_bench" ]; then
+  "$build/bench/list_bench"
+fi

@@ -7,6 +7,7 @@
 #include "gallery/FileSystem.h"
 #include "gallery/Run.h"
 #include "cli/ConsoleHost.h"
+#include "cli/FolderInput.h"
 #include "cli/Help.h"
 #include "cli/Language.h"
 #include "cli/Terminal.h"
@@ -44,6 +45,38 @@ std::string EntryName(const Exception& e, const std::vector<std::string>& paths)
                : std::string();
 }
 
+// Reports a command line that cannot be used, with the line pointing to --help; status 2.
+int UsageFailure(const CliText& text, const std::vector<std::string>& args)
+{
+    // The message may quote an argument: harmless on a terminal as the others are.
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    const std::string what = Compose(Translate(text), args, terminal);
+    std::fprintf(stderr, "kameola-cli: %s\n%s\n", what.c_str(), TryHelpText().c_str());
+    return 2;
+}
+
+// Puts in place of each folder among the files the pictures in it, and orders the list
+// when asked. Each folder that cannot be read is reported; the status when the run
+// cannot go on: 1 after such a folder (unless keep going), 2 when no file is left.
+std::optional<int> GatherFiles(const CliOptions& options, ConsoleHost& host, std::vector<std::string>& files)
+{
+    FolderWalk walk;
+    walk.Recursive = options.Recursive;
+    walk.NameOrder = options.Sort != SortKey::None;
+    walk.StopAtFailure = !options.Run.KeepGoing;
+    FolderInput input = ExpandFolders(files, walk);
+    for (const FolderFailure& failure : input.Failures)
+        host.EntryFailed(failure.Path, EInOutError::FromErrno(failure.Error).Text());
+    if (!input.Failures.empty() && (!options.Run.KeepGoing || input.Files.empty()))
+        return 1;
+    if (input.Files.empty())
+        return UsageFailure(texts::NoFile, {});
+    if (options.Sort)
+        SortFiles(input.Files, *options.Sort);
+    files = std::move(input.Files);
+    return std::nullopt;
+}
+
 // Opens the files and runs the job; the status when it ends without an exception.
 int OpenAndRun(GalleryJob& job, ConsoleHost& host, const RunOptions& run, std::vector<std::string>& files)
 {
@@ -72,11 +105,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& options)
     try {
         options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {
-        // The message may quote an argument: harmless on a terminal as the others are.
-        const bool terminal = ::isatty(STDERR_FILENO) == 1;
-        const std::string what = Compose(Translate(e.Text()), e.Args(), terminal);
-        std::fprintf(stderr, "kameola-cli: %s\n%s\n", what.c_str(), TryHelpText().c_str());
-        return 2;
+        return UsageFailure(e.Text(), e.Args());
     } catch (const Exception& e) {  // a --files-from list that cannot be read
         ConsoleHost(options.Job, stderr, SettingsFor(true)).Error("", e.Text());
         return 1;
@@ -108,6 +137,8 @@ int RunBatch(CliOptions& options)
     files.reserve(options.Files.size());
     for (const std::string& file : options.Files)
         files.push_back(AbsolutePath(file));
+    if (const std::optional<int> status = GatherFiles(options, host, files))
+        return *status;
     try {
         return OpenAndRun(job, host, options.Run, files);
     } catch (const EAbort&) {

@@ -139,7 +139,7 @@ std::string HelpText()
         const std::vector<std::string> args = option.Defaults ? option.Defaults() : std::vector<std::string>{};
         AppendWrapped(text, FormatMessage(Translate(option.Help), args), 6, 6, 79);
     }
-    for (const CliText& paragraph : {texts::Messages, texts::ExitStatus}) {
+    for (const CliText& paragraph : {texts::Folders, texts::SameNames, texts::Messages, texts::ExitStatus}) {
         text += '\n';
         AppendWrapped(text, Translate(paragraph), 0, 0, 79);
     }

@@ -105,12 +105,17 @@ std::string ToLocaleCodeset(std::string_view utf8)
 
 std::string NameForOutput(std::string_view name, bool terminal)
 {
+    // A CR, such as one left at the end of a name from a list written on Windows, would
+    // take the cursor back over the line: it shows as "\r".
+    std::string out;
+    out.reserve(name.size());
+    for (char c : name)
+        out += c == '\r' ? std::string("\\r") : std::string(1, c);
     if (!terminal)
-        return std::string(name);
+        return out;
     if (LocaleIsUtf8())
-        return HarmlessText(name);
+        return HarmlessText(out);
     // Bytes of another codeset: only the C0 controls and DEL can drive the terminal there.
-    std::string out(name);
     for (char& c : out)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = '?';

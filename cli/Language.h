@@ -48,8 +48,9 @@ std::string ToLocaleCodeset(std::string_view utf8);
 // Whether the locale's codeset is UTF-8.
 bool LocaleIsUtf8();
 
-// A name (a path, an argument) as it goes out: its bytes, and on a terminal with every
-// control character, and in a UTF-8 locale every byte that is not UTF-8, shown as "?".
+// A name (a path, an argument) as it goes out: its bytes with a CR shown as "\r", and on a
+// terminal with every control character, and in a UTF-8 locale every byte that is not
+// UTF-8, shown as "?".
 std::string NameForOutput(std::string_view name, bool terminal);
 
 // The UTF-8 template in the codeset, then the arguments put in as NameForOutput gives them.

@@ -49,6 +49,13 @@ std::string ColorDefault(Color color)
 
 GalleryJob& Job(OptionContext& context) { return context.Options.Job; }
 
+void SetSort(OptionContext& context, const std::string& word)
+{
+    context.Options.Sort = ParseSortKey(word);
+    if (!context.Options.Sort)
+        throw UsageError(texts::BadSortKey, {context.Name});
+}
+
 const std::vector<CliOption> kTable = {
     {"output", 'o', "DIR", {"Folder the page and its files are written to; it is created when missing. Required.",
      "ページとそのファイルを書き出すフォルダ。ないときは作ります。必須。"}, nullptr,
@@ -116,8 +123,14 @@ const std::vector<CliOption> kTable = {
     {"quiet", 'q', nullptr, {"Print errors only: no progress bar, no summary, no warning about a copy skipped because its target exists (default: off).",
      "エラーだけを表示します: 進捗バー、結果の行、コピー先が既にあるためのコピー省略の警告は出しません (既定値: オフ)。"},
      nullptr, [](OptionContext& c, const std::string&) { c.Options.Quiet = true; }, UsageForm::Optional},
-    {"files-from", 0, "LIST", {"Also read FILEs from LIST, one path a line, after those given as arguments; - reads standard input (default: none).",
-     "引数の FILE の後に、LIST から 1 行に 1 つのパスで FILE を読み込みます。- は標準入力を読みます (既定値: なし)。"},
+    {"recursive", 'r', nullptr, {"Also take the pictures in the subfolders of a folder given as a FILE: a folder's pictures first, then each subfolder in the same way, depth first; links to folders are not entered (default: off).",
+     "FILE に指定したフォルダのサブフォルダの画像も取ります: フォルダの画像が先、続いて各サブフォルダを同じように、深さ優先で。フォルダへのリンクには入りません (既定値: オフ)。"},
+     nullptr, [](OptionContext& c, const std::string&) { c.Options.Recursive = true; }, UsageForm::Optional},
+    {"sort", 0, "KEY", {"Order the whole list of files by KEY: name in version order of their paths, as ls -v sorts; time by the date each photo was taken (the Exif DateTimeOriginal of a JPEG, HEIF or TIFF file, else the modification time), oldest first, ties by name; none in the order given, a folder's files as the folder lists them (default: files named one by one keep their order, each folder's pictures come in version order of their names).",
+     "ファイルの一覧全体を KEY の順に並べます: name はパスのバージョン順 (ls -v と同じ)、time は撮影日時 (JPEG、HEIF、TIFF ファイルの Exif DateTimeOriginal、なければ更新日時) の古い順で同じなら名前順、none は指定の順でフォルダのファイルはフォルダの並び順 (既定値: 1 つずつ指定したファイルはその順、各フォルダの画像は名前のバージョン順)。"},
+     nullptr, SetSort, UsageForm::Optional},
+    {"files-from", 0, "LIST", {"Also read FILEs from LIST, one path a line, after those given as arguments; - reads standard input. A CR before the newline is part of the name; a name holding a newline must be given as a FILE argument (default: none).",
+     "引数の FILE の後に、LIST から 1 行に 1 つのパスで FILE を読み込みます。- は標準入力を読みます。改行の前の CR は名前の一部です。改行を含む名前は FILE 引数で指定してください (既定値: なし)。"},
      nullptr, [](OptionContext& c, const std::string& v) { c.Lists.push_back(v); }, UsageForm::Optional},
     {"help", 'h', nullptr, {"Print this help and exit.",
      "このヘルプを表示して終了します。"}, nullptr,

@@ -4,6 +4,7 @@
 
 #include "common/Errors.h"
 #include "gallery/DefaultFace.h"
+#include "cli/FileList.h"
 #include "cli/OptionTable.h"
 
 #include "common/MessageFormat.h"
@@ -21,36 +22,6 @@ UsageError::UsageError(const CliText& text, std::vector<std::string> args)
 }
 
 namespace {
-
-// Appends the paths of a list, one a line; an empty line names no file.
-void ReadFileList(const std::string& list, std::vector<std::string>& files)
-{
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> opened(nullptr, std::fclose);
-    std::FILE* in = stdin;
-    if (list != "-") {
-        opened.reset(std::fopen(list.c_str(), "rb"));
-        if (!opened)
-            throw EFOpenError(list);
-        in = opened.get();
-    }
-    std::string line;
-    for (int c; (c = std::getc(in)) != EOF;) {
-        if (c != '\n') {
-            line += static_cast<char>(c);
-            continue;
-        }
-        if (!line.empty())
-            files.push_back(line);
-        line.clear();
-    }
-    if (std::ferror(in)) {  // such as a folder given as the list
-        if (list == "-")
-            throw EReadError();
-        throw EFOpenError(list);
-    }
-    if (!line.empty())
-        files.push_back(line);
-}
 
 // The code getopt_long returns for a row: its letter, or a number past every letter.
 int CodeOf(std::size_t row)

@@ -4,6 +4,7 @@
 
 #include "gallery/Job.h"
 #include "gallery/Run.h"
+#include "cli/ListOrder.h"
 #include "cli/Language.h"
 
 #include <stdexcept>
@@ -29,6 +30,8 @@ struct CliOptions {
     GalleryJob Job;                  // entries not yet opened
     std::vector<std::string> Files;  // the arguments, then the --files-from list
     RunOptions Run;                  // workers, keep going, create the output folder
+    bool Recursive = false;          // folders' subfolders too
+    std::optional<SortKey> Sort;     // the order of the whole list, when given
     bool Quiet = false;
     bool Help = false;
     bool Version = false;
@@ -36,7 +39,8 @@ struct CliOptions {
 
 // Parses the arguments after the program's name with getopt_long and reads the
 // --files-from list ("-" for standard input), one path a line. Raises UsageError for
-// unknown options, missing values, values out of range, a missing -o and no FILE;
+// unknown options, missing values, values out of range, a missing -o, no FILE and a NUL
+// byte in the list;
 // -o and FILEs are not needed with --help or --version. A list that cannot be read
 // raises EFOpenError with its name (EReadError for standard input).
 CliOptions ParseOptions(const std::vector<std::string>& args);

@@ -102,6 +102,19 @@ FileClass ClassifyExtension(std::string_view path, PathSyntax syntax)
     return FileClass::Other;
 }
 
+bool IsPictureName(std::string_view path, PathSyntax syntax)
+{
+    static constexpr std::string_view kExtensions[] = {
+        ".JPG", ".JPEG", ".JPE", ".BMP", ".GIF", ".PNG", ".WEBP",
+        ".AVIF", ".HEIC", ".HEIF", ".HIF", ".TIF", ".TIFF",
+    };
+    const std::string ext = UpperAscii(ExtensionOf(path, syntax));
+    for (std::string_view known : kExtensions)
+        if (ext == known)
+            return true;
+    return false;
+}
+
 std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern,
                              std::string_view replacement)
 {

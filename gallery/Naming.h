@@ -28,6 +28,11 @@ std::string UpperAscii(std::string_view text);
 // ".BMP" is Bmp; ".JPG" and ".JPEG" are Jpeg (any case); everything else Other.
 FileClass ClassifyExtension(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
+// Whether the extension, compared as ClassifyExtension compares, is one of the pictures
+// a folder is searched for: .jpg .jpeg .jpe .bmp .gif .png .webp .avif .heic .heif .hif
+// .tif .tiff.
+bool IsPictureName(std::string_view path, PathSyntax syntax = PathSyntax::Native);
+
 // Replaces every match of pattern, compared without regard to ASCII case, from the left,
 // without overlaps; the text between matches keeps its own case.
 std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern,

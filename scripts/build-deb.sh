@@ -32,7 +32,8 @@ if command -v ccache >/dev/null && [ -z "${CCACHE_DIR:-}" ]; then
   CCACHE_DIR=$(ccache -k cache_dir)
   export CCACHE_DIR
 fi
-export CCACHE_BASEDIR=$src
+# No base directory: debian/rules keeps the compiler's paths as they are, so that the
+# packages are the same bytes with ccache and without.
 
 cd "$src"
 dpkg-buildpackage -us -uc -b

@@ -8,7 +8,8 @@ packages=(build-essential cmake ccache qt6-base-dev qt6-translations-l10n libjpe
           libjpeg-turbo-progs libfontconfig-dev libgtest-dev libbenchmark-dev fonts-ipafont-gothic
           libx11-dev xvfb xauth xdotool imagemagick openbox time
           desktop-file-utils man-db groff-base dpkg-dev gettext locales help2man
-          debhelper lintian appstream libxml2-utils)
+          debhelper lintian appstream libxml2-utils
+          libheif-dev libtiff-dev pkgconf bash-completion)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The orientation tag of an Exif block, read with every offset checked against its bounds.
+// The orientation and the date taken in an Exif block, read with every offset checked
+// against its bounds.
 #pragma once
+
+#include "imaging/DateTaken.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace kameola::exif {
 
@@ -17,5 +21,10 @@ bool IsExif(const std::uint8_t* payload, std::size_t size) noexcept;
 // The orientation (1..8) in the first directory of an APP1 payload that starts with
 // "Exif\0\0"; 1 when the payload is not Exif, is cut short or holds no valid tag.
 int Orientation(const std::uint8_t* payload, std::size_t size) noexcept;
+
+// The date taken (DateTimeOriginal, with OffsetTimeOriginal when it is there) of a TIFF
+// structure: the payload of an APP1 segment after "Exif\0\0", or a HEIF file's Exif item
+// after its offset field. None when there is no valid date.
+std::optional<DateTaken> DateTakenIn(const std::uint8_t* tiff, std::size_t size) noexcept;
 
 } // namespace kameola::exif

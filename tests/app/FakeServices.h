@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -24,6 +25,7 @@ struct Box {
     QString caption;
     MessageButtons buttons = MessageButtons::Ok;
     bool error = false;
+    bool warning = false;
 };
 
 // The text of the error box an exception ends in: its message with the full stop the box adds.
@@ -49,6 +51,7 @@ public:
     int busy = 0;
     int restored = 0;
     std::function<void()> onBusy;  // runs when a run shows the busy cursor
+    std::chrono::milliseconds busyDelay = std::chrono::hours(1);  // window work is never slow
 
     MessageAnswer ShowMessage(QWidget*, const QString& text, const QString& caption,
                               MessageButtons buttons) override
@@ -66,6 +69,10 @@ public:
     {
         boxes.push_back({text, caption, MessageButtons::Ok, true});
     }
+    void ShowWarning(QWidget*, const QString& text, const QString& caption) override
+    {
+        boxes.push_back({text, caption, MessageButtons::Ok, false, true});
+    }
     void ShowBusyCursor() override
     {
         ++busy;
@@ -73,6 +80,7 @@ public:
             onBusy();
     }
     void RestoreCursor() override { ++restored; }
+    std::chrono::milliseconds BusyDelay() const override { return busyDelay; }
     // Picture dialogs are told from the folder chooser's by their object name. The dialog
     // ends as a real one does (the answer selected, finished emitted), without a modal loop.
     std::optional<QStringList> ExecFileDialog(QFileDialog& dialog) override

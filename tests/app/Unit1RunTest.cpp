@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Tests of the main window starting gallery runs, and of its picture dialog.
+#include "common/Errors.h"
 #include "widgets/Gauges.h"
 #include "app/Unit1.h"
 #include "app/ApplicationTitle.h"
@@ -19,7 +20,10 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+#include <cerrno>
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 
 using namespace kameola;
 using namespace kameola::test;
@@ -220,4 +224,47 @@ TEST_F(GalleryRun, ASecondClickDuringARunDoesNothingAndClosingStopsIt)
     EXPECT_FALSE(QFile::exists(dir.filePath("out/e.gif")));
     EXPECT_FALSE(form.RunInProgress());
     EXPECT_FALSE(form.isVisible());  // the window closed once the run had stopped
+}
+
+// Copies that fail (here the kernel refuses files over a size limit, as a full disk would)
+// are listed in one warning before the completion notice, the first ten by name; the page
+// is still written, and a target that exists already is passed over silently.
+TEST_F(GalleryRun, CopiesThatFailAreWarnedOfBeforeTheReport)
+{
+    constexpr int kFailing = 12;
+    const QByteArray large(8192, 'x');
+    QStringList names;
+    for (int i = 0; i < kFailing; ++i) {
+        names << QStringLiteral("p%1.gif").arg(i, 2, 10, QLatin1Char('0'));
+        form.AddEntry(Picture(names.last(), "GIF89a" + large));
+    }
+    form.AddEntry(Picture("kept.gif"));
+    MakeFile("out/kept.gif", "already there");
+
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const rlimit small{4096, old.rlim_max};
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);  // a write past it fails with EFBIG
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    Create();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+
+    ASSERT_EQ(services.boxes.size(), 2u);
+    QStringList expected{QStringLiteral("次のファイルはコピーできませんでした:")};
+    const QString reason = QString::fromStdString(EInOutError::FromErrno(EFBIG).Message());
+    for (int i = 0; i < 10; ++i)
+        expected << names[i] + QStringLiteral(": ") + reason;
+    expected << QStringLiteral("ほか 2 件");
+    EXPECT_EQ(services.boxes[0].text, expected.join('\n'));
+    EXPECT_EQ(services.boxes[0].caption, "警告");
+    EXPECT_TRUE(services.boxes[0].warning);
+    EXPECT_EQ(services.boxes[1].caption, "結果報告");
+    EXPECT_TRUE(Page().contains("<IMG SRC=\"p11.gif\""));
+
+    // Without the limit the copies are made; the existing target alone warns of nothing.
+    services.boxes.clear();
+    Create();
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].caption, "結果報告");
 }

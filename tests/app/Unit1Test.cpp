@@ -23,11 +23,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+#include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -460,4 +462,55 @@ TEST_F(MainWindow, StyleButtonShowsTheStyleDialogModally)
     Click("Button7");
     ASSERT_EQ(services.modals.size(), 1u);
     EXPECT_EQ(services.modals[0], &styleDialog);
+}
+
+// An add that takes longer than the busy delay (none here) shows the busy cursor, lets the
+// window handle its events and drops the clicks, keys and drops made meanwhile; a close
+// stops it. The columns are fitted once, at the end.
+TEST_F(MainWindow, ALongAddIsBusyAndDropsTheInputMadeMeanwhile)
+{
+    form.show();
+    services.busyDelay = std::chrono::milliseconds(0);
+    QStringList paths;
+    for (int i = 0; i < 200; ++i)
+        paths << MakeFile(QStringLiteral("%1.jpg").arg(i));
+    const QString big = dir.filePath("big.jpg");
+    QFile file(big);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(3LL << 30));  // sparse
+    file.close();
+    paths << big;
+
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(paths.first())});
+    bool handled = false;
+    services.onBusy = [&] {
+        const QPoint centre = Control("Button8")->rect().center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(Control("Button8"), new QMouseEvent(type, centre, Control("Button8")->mapToGlobal(centre),
+                                                                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(Control("Edit3"), new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+        QCoreApplication::postEvent(&form, new QDragEnterEvent(QPoint(100, 100), Qt::CopyAction, &dropped,
+                                                               Qt::LeftButton, Qt::NoModifier));
+        QTimer::singleShot(0, [&] { handled = true; });
+    };
+    std::vector<std::string> files;
+    for (const QString& path : paths)
+        files.push_back(path.toStdString());
+    form.AddDroppedFiles(files);
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(Rows(), paths);
+    EXPECT_TRUE(handled) << "events were handled during the add";
+    EXPECT_EQ(services.busy, 1);
+    EXPECT_EQ(services.restored, 1);
+    EXPECT_TRUE(services.boxes.empty()) << "新規作成 was clicked";
+    EXPECT_EQ(services.pictureDialogs, 0) << "Return reached the window";
+    EXPECT_GT(List()->columnWidth(1), 70) << "the columns are fitted to the last size";
+
+    // A close during an add stops it at once and then closes the window.
+    services.onBusy = [&] { QTimer::singleShot(0, [&] { form.close(); }); };
+    form.AddDroppedFiles(files);
+    EXPECT_EQ(Rows().size(), paths.size() + 1);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(services.busy, services.restored);
 }

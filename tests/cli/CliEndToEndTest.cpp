@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "gallery/TextEncoding.h"
 #include "cli/Terminal.h"
+#include "tests/cli/CliRun.h"
 #include "tests/gallery/FontConfigFiles.h"
 #include "tests/gallery/TestFiles.h"
 
@@ -15,39 +16,6 @@
 
 using namespace kameola::test;
 namespace fs = std::filesystem;
-
-namespace {
-
-struct Result {
-    int Status;
-    std::string Err;
-};
-
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// prefix: shell words put before the command, such as "cd DIR &&", "NAME=VALUE" or
-// commands ending in exec; input: the file read as standard input.
-Result RunCli(const std::vector<std::string>& args, const ScratchDir& dir,
-              const std::string& prefix = "", const std::string& input = "/dev/null")
-{
-    std::string errFile = dir / "stderr.txt";
-    // In English, with UTF-8 names; the locale tests cover the others.
-    std::string cmd = "export LC_ALL=C.UTF-8; unset LANGUAGE; ";
-    cmd += prefix.empty() ? std::string(KAMEOLA_CLI) : prefix + " " + KAMEOLA_CLI;
-    for (const auto& a : args)
-        cmd += " " + Quote(a);
-    cmd += " 2>" + Quote(errFile) + " <" + Quote(input) + " >/dev/null";
-    int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(errFile)};
-}
-
-} // namespace
 
 TEST(CliEndToEnd, WritesPageSmallImagesAndCopies)
 {

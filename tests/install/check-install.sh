@@ -20,7 +20,9 @@ sizes=(16 32 48 64 128 256)
 expected=(bin/kameola bin/kameola-cli "share/applications/$id.desktop"
           "share/metainfo/$id.metainfo.xml"
           "share/icons/hicolor/scalable/apps/$id.svg"
-          share/man/man1/kameola.1.gz share/man/man1/kameola-cli.1.gz)
+          share/man/man1/kameola.1.gz share/man/man1/kameola-cli.1.gz
+          share/man/ja/man1/kameola.1.gz share/man/ja/man1/kameola-cli.1.gz
+          share/bash-completion/completions/kameola-cli)
 for size in "${sizes[@]}"; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
@@ -64,15 +66,23 @@ for size in "${sizes[@]}"; do
 done
 grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/$id.svg" || fail "the SVG icon holds no <svg>"
 
-# The man pages format without a warning, whether the terminal can show Japanese or not.
-for page in kameola kameola-cli; do
-  for locale in C.UTF-8 C; do
-    text=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page.1.gz" 2>"$prefix/warnings") ||
+# The man pages format without a warning, whether the terminal can show Japanese or not;
+# the Japanese ones on a terminal that can.
+for page in man1/kameola man1/kameola-cli ja/man1/kameola ja/man1/kameola-cli; do
+  locales="C.UTF-8 C"
+  [[ $page == ja/* ]] && locales=C.UTF-8
+  for locale in $locales; do
+    text=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$prefix/share/man/$page.1.gz" 2>"$prefix/warnings") ||
       fail "man $page ($locale) failed"
     [ -s "$prefix/warnings" ] && fail "man $page ($locale) warns: $(cat "$prefix/warnings")"
     grep -Eq "kameola $version +[0-9]{4}-[0-9]{2}-[0-9]{2}" <<<"$text" ||
       fail "man $page ($locale) does not show version $version and a date"
   done
+done
+# The Japanese pages speak Japanese.
+for page in kameola kameola-cli; do
+  LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$prefix/share/man/ja/man1/$page.1.gz" 2>/dev/null | grep -q '^オプション$' ||
+    fail "ja/man1/$page has no section オプション"
 done
 
 [ "$failed" -eq 0 ] && echo "install into a temporary prefix: all files present and valid"

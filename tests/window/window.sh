@@ -7,6 +7,8 @@
 #   SCENARIO add-by-typing: add two files by typed names, answer 作成 at the first click,
 #     make the page and read it back, then 参照 after the run with and without text.
 #   SCENARIO style-dialog: open HTMLの設定 and take its picture.
+#   SCENARIO full-disk: twelve files named on the command line, copied into a 64 KiB tmpfs
+#     (the program in a mount namespace of its own): the warning box, then 結果報告.
 set -uo pipefail
 
 program=$1 bindir=$2 outdir=$3 scenario=$4 wm=$5
@@ -184,6 +186,45 @@ scenario_style_dialog() {
   wait_gone '^HTMLの設定$' || fail "設定完了 did not close the dialog"
 }
 
+# The full-disk scenario: the program runs in a mount namespace of its own (as root, or as
+# the root of a user namespace) where the output folder is a small tmpfs; the folder is
+# copied out when the program ends.
+prepare_full_disk() {
+  local ns=(unshare --mount)
+  [ "$(id -u)" -eq 0 ] || ns=(unshare --user --map-root-user --mount)
+  "${ns[@]}" true 2>/dev/null || { echo "window test skipped: no mount namespace (unshare)"; exit 0; }
+  disk=$HOME/disk saved=$HOME/disk-after
+  mkdir -p "$disk" "$saved" "$HOME/big"
+  for i in $(seq -w 1 12); do
+    head -c 40000 /dev/urandom >"$HOME/big/p$i.gif"
+    args+=("$HOME/big/p$i.gif")
+  done
+  wrap=("${ns[@]}" sh -c 'mount -t tmpfs -o size=64k tmpfs "$1" || exit 97
+    disk=$1 saved=$2; shift 2
+    "$@"; status=$?
+    cp -R "$disk/." "$saved/"
+    exit $status' sh "$disk" "$saved")
+}
+
+scenario_full_disk() {
+  click "$main" 290 254                                   # 出力先ディレクトリ
+  xdotool type --delay 10 "$disk/"
+  click "$main" 469 220                                   # 作成
+  warning=$(wait_window '^警告$') || fail "no warning of the copies that failed"
+  sleep 0.5
+  import -window root "$shot-warning.png"
+  [ -z "$(xdotool search --onlyvisible --name '^結果報告$' 2>/dev/null)" ] || fail "結果報告 came before the warning"
+  xdotool key Return
+  wait_window '^結果報告$' >/dev/null || fail "no 結果報告 after the warning"
+  xdotool key Return
+  wait_gone '^結果報告$' || fail "the completion notice stayed"
+}
+
+after_full_disk() {
+  [ -f "$saved/index.htm" ] || fail "no page was written on the full disk"
+  [ "$(grep -o '<IMG SRC="p[0-9]*.gif"' "$saved/index.htm" | wc -l)" -eq 12 ] || fail "the page lacks cells"
+}
+
 inner() {
   if [ "$wm" != none ]; then
     "$wm" >/dev/null 2>&1 &
@@ -191,7 +232,10 @@ inner() {
     sleep 1
   fi
   cd "$HOME"
-  "$program" &
+  args=() wrap=()
+  hook=${scenario//-/_}
+  [ "$(type -t "prepare_$hook")" = function ] && "prepare_$hook"
+  "${wrap[@]}" "$program" "${args[@]}" &
   pid=$!
   main=$(wait_window '^KAMEOLA$') || fail "no window named KAMEOLA appeared"
   sleep 0.5
@@ -207,6 +251,7 @@ inner() {
   status=$?
   [ -n "${wmpid:-}" ] && kill "$wmpid" 2>/dev/null
   [ "$status" -eq 0 ] || fail "the program ended with status $status"
+  [ "$(type -t "after_$hook")" = function ] && "after_$hook"
   # No stored state: no settings file of Qt's dialogs anywhere under home or config.
   leftovers=$(find "$HOME" "${XDG_CONFIG_HOME:-$HOME/.config}" -name 'QtProject.conf' 2>/dev/null)
   [ -z "$leftovers" ] || fail "Qt's settings file was written: $leftovers"
