@@ -12,17 +12,50 @@ namespace kameola {
 
 namespace {
 
-// Qt's options that take the next argument as their value.
-constexpr std::array<std::string_view, 12> kQtOptionsWithValue = {
-    "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
-    "-qwindowicon", "-qwindowtitle", "-style", "-stylesheet", "-session", "-display", "-name"};
+// Qt's documented options (QGuiApplication, QApplication and the X11 platform's), and
+// whether each takes the next argument as its value. Qt also takes them with two dashes.
+struct QtOption {
+    std::string_view name;
+    bool value;
+};
+constexpr std::array<QtOption, 22> kQtOptions = {{
+    {"-platform", true}, {"-platformpluginpath", true}, {"-platformtheme", true}, {"-plugin", true},
+    {"-qwindowgeometry", true}, {"-qwindowicon", true}, {"-qwindowtitle", true}, {"-session", true},
+    {"-style", true}, {"-stylesheet", true}, {"-display", true}, {"-geometry", true},
+    {"-title", true}, {"-icon", true}, {"-name", true}, {"-visual", true},
+    {"-reverse", false}, {"-widgetcount", false}, {"-nograb", false}, {"-dograb", false},
+    {"-sync", false}, {"-testability", false}}};
 
-bool TakesValue(std::string_view arg)
+std::string_view OneDash(std::string_view arg)
 {
     if (arg.starts_with("--"))
         arg.remove_prefix(1);
-    return std::find(kQtOptionsWithValue.begin(), kQtOptionsWithValue.end(), arg)
-           != kQtOptionsWithValue.end();
+    return arg;
+}
+
+const QtOption* FindQtOption(std::string_view arg)
+{
+    arg = OneDash(arg);
+    for (const QtOption& option : kQtOptions)
+        if (option.name == arg)
+            return &option;
+    return nullptr;
+}
+
+bool TakesValue(std::string_view arg)
+{
+    const QtOption* option = FindQtOption(arg);
+    return option && option->value;
+}
+
+// Qt's options that carry their value after "=".
+bool IsQtOptionWithEquals(std::string_view arg)
+{
+    arg = OneDash(arg);
+    for (std::string_view prefix : {"-style=", "-stylesheet=", "-qmljsdebugger="})
+        if (arg.starts_with(prefix))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -62,7 +95,17 @@ std::string CommandLineHelp()
            "  -qwindowgeometry GEOMETRY, -qwindowtitle TITLE, -qwindowicon FILE,\n"
            "  -platformtheme NAME, -plugin PLUGIN, -session NAME\n"
            "\n"
-           "Exit status is 0 when the window was closed, 2 for an unknown option.\n";
+           "Exit status is 0 when the window was closed, 1 when no display can be opened,\n"
+           "2 for an unknown option.\n";
+}
+
+std::string CommandLineVersion(const std::string& version)
+{
+    return "kameola " + version + "\n"
+           "Copyright (c) 2026 The KAMEOLA developers\n"
+           "License MIT: <https://opensource.org/licenses/MIT>\n"
+           "This is free software: you are free to change and redistribute it.\n"
+           "There is NO WARRANTY, to the extent permitted by law.\n";
 }
 
 CommandLineArgs ParseCommandLine(int argc, char** argv)
@@ -74,13 +117,31 @@ CommandLineArgs ParseCommandLine(int argc, char** argv)
         if (options && arg == "--") {
             options = false;
         } else if (options && arg.starts_with("-")) {
-            if (args.UnknownOption.empty())
+            if (const QtOption* qt = FindQtOption(arg)) {
+                i += qt->value ? 1 : 0;  // Qt's, with its value: Qt takes them
+            } else if (!IsQtOptionWithEquals(arg) && args.UnknownOption.empty()) {
                 args.UnknownOption = arg;
+            }
         } else {
             args.Files.push_back(AbsolutePath(argv[i]));
         }
     }
     return args;
+}
+
+std::string QtOptionValue(int argc, char** argv, std::string_view name)
+{
+    std::string value;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--")
+            break;
+        if (OneDash(arg) == name && i + 1 < argc)
+            value = argv[i + 1];
+        if (TakesValue(arg))
+            ++i;
+    }
+    return value;
 }
 
 } // namespace kameola

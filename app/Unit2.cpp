@@ -14,6 +14,7 @@
 
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -201,7 +202,10 @@ void TForm2::UpdatePreview()
     if (!m_previewFace.isEmpty()) {
         QString face = m_previewFace;
         face.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
-        rules << QStringLiteral("font-family: \"%1\"").arg(face);
+        // The size too: a style sheet's font takes what it leaves out from the application's
+        // font, which a platform theme may make larger than the window's.
+        rules << QStringLiteral("font-family: \"%1\"").arg(face)
+              << QStringLiteral("font-size: %1px").arg(QFontInfo(font()).pixelSize());
     }
     if (m_previewColored) {
         const QString text = ToQColor(m_style.TextColor).name();
@@ -241,11 +245,19 @@ void TForm2::setVisible(bool visible)
 void TForm2::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    Button2->setFocus(Qt::OtherFocusReason);
+    // As if tabbed to, also when it kept the focus from the last showing: the button shows
+    // its focus frame.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    Button2->setFocus(Qt::TabFocusReason);
 }
 
 void TForm2::keyPressEvent(QKeyEvent* event)
 {
+    // There is no cancel button: Escape does nothing.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
     // Enter clicks the button that has the focus and nothing else; there is no default button.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())

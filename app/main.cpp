@@ -4,6 +4,7 @@
 #include "widgets/FileDialogs.h"
 #include "app/ApplicationTitle.h"
 #include "app/CommandLineFiles.h"
+#include "app/Display.h"
 #include "app/Fonts.h"
 #include "app/ProgramIcon.h"
 #include "app/Services.h"
@@ -18,26 +19,30 @@
 
 int main(int argc, char** argv)
 {
-    // Answered before Qt starts, so that they need no display.
+    // The command line is judged before Qt starts, so that the answers need no display.
     switch (kameola::FindEarlyRequest(argc, argv)) {
     case kameola::EarlyRequest::Help:
         std::fputs(kameola::CommandLineHelp().c_str(), stdout);
         return 0;
     case kameola::EarlyRequest::Version:
-        std::puts("kameola " KAMEOLA_VERSION);
+        std::fputs(kameola::CommandLineVersion(KAMEOLA_VERSION).c_str(), stdout);
         return 0;
     case kameola::EarlyRequest::None:
         break;
     }
-
-    QApplication app(argc, argv);  // takes its own options out of argc and argv
     const kameola::CommandLineArgs args = kameola::ParseCommandLine(argc, argv);
     if (!args.UnknownOption.empty()) {
         std::fprintf(stderr, "kameola: unknown option '%s'\nTry 'kameola --help' for more information.\n",
                      args.UnknownOption.c_str());
         return 2;
     }
+    // Qt would abort without a display.
+    if (!kameola::DisplayUsable(argc, argv)) {
+        std::fputs("kameola: cannot open a display (set DISPLAY or WAYLAND_DISPLAY)\n", stderr);
+        return 1;
+    }
 
+    QApplication app(argc, argv);  // takes its own options out of argc and argv
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kameola.Kameola"));
     QApplication::setWindowIcon(kameola::ProgramIcon());
     // No application display name: X11 would append it to every window caption.

@@ -3,6 +3,8 @@
 #include "cli/Help.h"
 
 #include "common/MessageFormat.h"
+#include "gallery/Naming.h"
+#include "gallery/Naming.h"
 #include "gallery/TextEncoding.h"
 #include "cli/Language.h"
 #include "cli/OptionTable.h"
@@ -139,9 +141,12 @@ std::string HelpText()
         const std::vector<std::string> args = option.Defaults ? option.Defaults() : std::vector<std::string>{};
         AppendWrapped(text, FormatMessage(Translate(option.Help), args), 6, 6, 79);
     }
+    std::string extensions;
+    for (std::string_view extension : PictureExtensions())
+        (extensions += extensions.empty() ? "" : " ") += extension;
     for (const CliText& paragraph : {texts::Folders, texts::SameNames, texts::Messages, texts::ExitStatus}) {
         text += '\n';
-        AppendWrapped(text, Translate(paragraph), 0, 0, 79);
+        AppendWrapped(text, FormatMessage(Translate(paragraph), {extensions}), 0, 0, 79);
     }
     return ToLocaleCodeset(text);
 }

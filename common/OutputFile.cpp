@@ -63,7 +63,7 @@ int RenameKeepingTarget(const char* from, const char* to)
 FileSystemCalls& OutputFileCalls()
 {
     static FileSystemCalls calls{OpenUnnamedFile, LinkOpenFile, RenameKeepingTarget, ::link,
-                                 ::close, ::fstat};
+                                 ::close, ::fstat, ::fdatasync};
     return calls;
 }
 
@@ -107,12 +107,10 @@ std::string TemporaryName(const std::string& directory)
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     thread_local std::mt19937_64 engine{std::random_device{}()};
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-    std::string name = directory;
-    name += kTempPrefix;
     std::string random;
     for (std::size_t i = 0; i < kTempRandomLength; ++i)
         random += kLetters[pick(engine)];
-    return name + TemporaryFileName(random);
+    return directory + TemporaryFileName(random);
 }
 
 void Lock(int fd)
@@ -141,19 +139,22 @@ int CheckClosed(int fd)
 }
 
 // Fills the file and checks it is complete and closed; 0 or the errno that stopped it.
-int FillChecked(int fd, const Fill& fill)
+// A file that is to replace another is flushed first, so that a power cut leaves the old
+// file or the new one, never an empty one in its place.
+int FillChecked(int fd, const Fill& fill, bool flush)
 {
     if (!fill(fd))
+        return errno;
+    if (flush && RetryInterrupted([fd] { return detail::OutputFileCalls().DataSync(fd); }) != 0)
         return errno;
     return CheckClosed(fd);
 }
 
-// Closes the output file once it is in place. Its data was checked before, so a late
-// error here leaves the file: taking it away would lose the old file and the new one.
-int CloseInPlace(FileHandle& file)
+// Whether anything (a link too) has this name.
+bool NameTaken(const std::string& path)
 {
-    file.Close();
-    return 0;
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
 }
 
 // A named temporary file in the directory, created and locked, with its name.
@@ -216,7 +217,7 @@ int PutNamed(const std::string& path, bool replace, const Fill& fill)
     std::string temp;
     if (int err = CreateNamedTemporary(DirectoryPart(path), file, temp))
         return Fail(err);
-    int err = FillChecked(file.Get(), fill);
+    int err = FillChecked(file.Get(), fill, replace && NameTaken(path));
     if (err == 0)
         err = replace ? (std::rename(temp.c_str(), path.c_str()) == 0 ? 0 : errno)
                       : PlaceNoReplace(temp, path);
@@ -224,7 +225,9 @@ int PutNamed(const std::string& path, bool replace, const Fill& fill)
         ::unlink(temp.c_str());
         return Fail(err);
     }
-    return CloseInPlace(file);
+    // The data was checked before; a late error of the last close leaves the file in
+    // place, as taking it away would lose the old file and the new one.
+    return 0;
 }
 
 // Gives the unnamed file a fresh temporary name in the directory; 0 or errno.
@@ -248,7 +251,7 @@ int PutFile(const std::string& path, bool replace, const Fill& fill)
         directory.empty() ? "." : directory.c_str(), 0666));
     if (!file.Valid())
         return PutNamed(path, replace, fill);
-    if (int err = FillChecked(file.Get(), fill))
+    if (int err = FillChecked(file.Get(), fill, replace && NameTaken(path)))
         return Fail(err);
     // Locked before it has a name, so no sweep of another run takes it.
     Lock(file.Get());
@@ -261,11 +264,11 @@ int PutFile(const std::string& path, bool replace, const Fill& fill)
                 ::unlink(temp.c_str());
                 return Fail(err);
             }
-            return CloseInPlace(file);
+            return 0;
         }
     } else {
         if (detail::OutputFileCalls().LinkDescriptor(file.Get(), path.c_str()) == 0)
-            return CloseInPlace(file);
+            return 0;
         if (errno == EEXIST)
             return EEXIST;
     }
@@ -345,6 +348,14 @@ namespace {
 bool CopyFromOpen(int sourceFd, const std::string& target, bool replace, MessageText* reason,
                   const std::function<void()>& between)
 {
+    // An existing target is found before anything is written: a large copy would only
+    // fill the disk to learn it. Putting the copy in place still never replaces a file
+    // that appeared meanwhile.
+    if (!replace && NameTaken(target)) {
+        if (reason)
+            *reason = MessageText{MessageId::TargetExists, {}};
+        return false;
+    }
     // An error raised between pieces (a closed window) stops the copy as a failed write
     // does, leaving nothing under the target's name, and then goes on to the caller.
     std::exception_ptr stopped;

@@ -15,6 +15,8 @@ EntryPipeline::EntryPipeline(const RunPlan& plan, int thumbWidth, int jobs, bool
         if (plan.Entries[i].Clash.empty())
             m_kept.push_back(i);
     }
+    if (!m_kept.empty())
+        m_next.store(m_kept.front());
     if (jobs > 1) {
         // Entries in flight hold their file open when copied: at most about 256 of them.
         m_batchEntries = std::clamp<std::size_t>(256 / static_cast<std::size_t>(jobs + 1), 1, 32);
@@ -28,8 +30,10 @@ PreparedEntry EntryPipeline::Next(RunHost& host)
 {
     const std::size_t index = m_kept.at(m_taken);
     ++m_taken;
+    m_next.store(index);
     if (!m_workers)
         return Prepare(index);
+    PictureMemoryBudget().TurnChanged();
     if (m_inBatch == m_batch.size()) {
         std::future<Batch> result = std::move(m_pending.front());
         m_pending.pop_front();
@@ -47,6 +51,7 @@ PreparedEntry EntryPipeline::Next(RunHost& host)
 
 PreparedEntry EntryPipeline::Prepare(std::size_t index) const
 {
+    const MemoryBudget::EntryTurn turn([this, index] { return m_next.load() == index; });
     return PrepareEntry(m_plan.Entries[index], m_thumbWidth, m_update);
 }
 

@@ -60,8 +60,11 @@ void CreateDirectoryChain(std::string_view directory, PathSyntax syntax)
     auto ensure = [](const std::string& level) {
         if (DirectoryExists(level))
             return;
+        // Another process may make the same folder at the same moment: then it is there.
         if (::mkdir(level.c_str(), 0777) != 0) {
-            throw EInOutError::FromErrno(errno);
+            const int err = errno;
+            if (err != EEXIST || !DirectoryExists(level))
+                throw EInOutError::FromErrno(err);
         }
     };
     for (std::size_t i = 0; i < directory.size(); ++i) {

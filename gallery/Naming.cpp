@@ -102,15 +102,20 @@ FileClass ClassifyExtension(std::string_view path, PathSyntax syntax)
     return FileClass::Other;
 }
 
-bool IsPictureName(std::string_view path, PathSyntax syntax)
+std::span<const std::string_view> PictureExtensions()
 {
     static constexpr std::string_view kExtensions[] = {
-        ".JPG", ".JPEG", ".JPE", ".BMP", ".GIF", ".PNG", ".WEBP",
-        ".AVIF", ".HEIC", ".HEIF", ".HIF", ".TIF", ".TIFF",
+        ".jpg", ".jpeg", ".jpe", ".bmp", ".gif", ".png", ".webp",
+        ".avif", ".heic", ".heif", ".hif", ".tif", ".tiff",
     };
+    return kExtensions;
+}
+
+bool IsPictureName(std::string_view path, PathSyntax syntax)
+{
     const std::string ext = UpperAscii(ExtensionOf(path, syntax));
-    for (std::string_view known : kExtensions)
-        if (ext == known)
+    for (std::string_view known : PictureExtensions())
+        if (ext == UpperAscii(known))
             return true;
     return false;
 }

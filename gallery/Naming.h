@@ -5,6 +5,7 @@
 #include "common/PathSyntax.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,9 +29,12 @@ std::string UpperAscii(std::string_view text);
 // ".BMP" is Bmp; ".JPG" and ".JPEG" are Jpeg (any case); everything else Other.
 FileClass ClassifyExtension(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
-// Whether the extension, compared as ClassifyExtension compares, is one of the pictures
-// a folder is searched for: .jpg .jpeg .jpe .bmp .gif .png .webp .avif .heic .heif .hif
-// .tif .tiff.
+// The extensions of the pictures a folder is searched for, in small letters: .jpg .jpeg
+// .jpe .bmp .gif .png .webp .avif .heic .heif .hif .tif .tiff.
+std::span<const std::string_view> PictureExtensions();
+
+// Whether the extension, compared as ClassifyExtension compares, is one of
+// PictureExtensions.
 bool IsPictureName(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
 // Replaces every match of pattern, compared without regard to ASCII case, from the left,

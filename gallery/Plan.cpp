@@ -3,6 +3,7 @@
 #include "gallery/Plan.h"
 
 #include "common/Errors.h"
+#include "common/OutputFile.h"
 
 #include <map>
 #include <set>
@@ -38,6 +39,9 @@ public:
     std::string ClashOf(const Output& output, const FileId& source) const
     {
         const std::string& path = *output.Name;
+        // A later run would take a file so named for a leftover and remove it.
+        if (IsTemporaryName(BaseName(path)))
+            return path;
         const auto claimed = m_claims.find(*output.Name);
         if (claimed != m_claims.end()) {
             const bool bothCopies =
@@ -119,6 +123,8 @@ RunPlan PlanRun(const GalleryJob& job, bool keepGoing)
         } else {
             const std::string name = BaseName(image);
             plan.BackgroundCopy = JoinOutputPath(job.OutputDir, name);
+            if (IsTemporaryName(name))
+                throw EFCreateError(plan.BackgroundCopy);
             plan.BackgroundAddress = NameAddress(name);
             claims.Claim({&plan.BackgroundCopy, OutputKind::Copy}, listed.back());
         }

@@ -40,7 +40,8 @@ struct RunPlan {
 
 // Works out the plan. Two different files (device and inode; a file that cannot be found
 // by its path) whose outputs share a name clash unless both outputs are copies, of which
-// the first is kept; an output that is not a copy may not replace a file the job lists.
+// the first is kept; an output that is not a copy may not replace a file the job lists;
+// no output takes a name of the form of the run's temporary files (see IsTemporaryName).
 // A clash raises EFCreateError naming the later output's path, tagged with its entry's
 // index; with keepGoing that entry is marked and left without outputs instead, unless
 // the page itself clashes. Only looks at the file system, never writes or reads a file.

@@ -44,7 +44,7 @@ std::vector<std::uint8_t> Encode(TJPEGImage& jpeg, const TBitmap& picture,
     jpeg.AssignBitmap(picture);
     jpeg.SetIccProfile(std::move(iccProfile));
     jpeg.CompressJpeg();
-    return jpeg.Data().Bytes;
+    return jpeg.TakeStream();
 }
 
 // Reads the stream's header from its first bytes only; false when they do not hold it
@@ -131,6 +131,10 @@ void PrepareBmp(const EntrySource& source, PreparedEntry& result)
         } catch (...) {
             result.ConversionError = std::current_exception();
         }
+        if (result.Conversion) {
+            memory.Hold();
+            result.Memory = std::move(memory);
+        }
     }
 }
 
@@ -158,6 +162,19 @@ bool JpegOutputsKept(const EntrySource& source, PreparedEntry& result)
     return kept;
 }
 
+// Reserves the memory of decoding the stream whose header jpeg holds (none read: the
+// file's size alone). Coefficients beyond the storage limit raise EOutOfResources.
+MemoryBudget::Reservation ReserveDecode(const struct stat& file, const TJPEGImage& jpeg)
+{
+    const std::uint64_t limit = PictureStorageLimit();
+    const std::uint64_t coefficients = jpeg.Data().CoefficientBytes;
+    if (coefficients > limit)
+        throw EOutOfResources();
+    const std::uint64_t stream = std::clamp<std::uint64_t>(
+        static_cast<std::uint64_t>(std::max<off_t>(file.st_size, 0)), 0, limit);
+    return PictureMemoryBudget().Reserve(static_cast<std::size_t>(stream + coefficients));
+}
+
 void PrepareJpeg(const EntrySource& source, PreparedEntry& result)
 {
     if (source.Update) {
@@ -165,11 +182,18 @@ void PrepareJpeg(const EntrySource& source, PreparedEntry& result)
         if (result.OutputsKept)
             return;
     }
-    // The stream is held whole; the sampled rows take little beside it.
-    MemoryBudget::Reservation memory = PictureMemoryBudget().Reserve(static_cast<std::size_t>(
-        std::clamp<off_t>(source.Info.st_size, 0, static_cast<off_t>(PictureStorageLimit()))));
+    // The stream is held whole, and the coefficients of a multi-scan one while it
+    // decodes; the sampled rows take little beside them. Known from the header first, the
+    // two are reserved at once: a reservation never waits while holding another.
+    TJPEGImage head;
+    const bool headRead = ReadJpegHeader(source.Fd, head);
+    MemoryBudget::Reservation memory = ReserveDecode(source.Info, head);
     TJPEGImage jpeg;
     jpeg.LoadJpegFile(source.Fd);
+    if (!headRead && jpeg.Data().CoefficientBytes > 0) {
+        memory.Release();
+        memory = ReserveDecode(source.Info, jpeg);
+    }
     // The whole stream is decoded, so a damaged file stops the run, but only the rows a
     // nearest-neighbour stretch samples are made into pixels: with the same errors and
     // the same small image as a full decode. The header gives the size. Without small

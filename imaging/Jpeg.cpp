@@ -139,6 +139,7 @@ void TJPEGImage::LoadJpegData(std::vector<std::uint8_t> bytes)
     data->Grayscale = header.Grayscale;
     data->Orientation = header.Orientation;
     data->SampledRowsExact = header.SampledRowsExact;
+    data->CoefficientBytes = header.CoefficientBytes;
     data->IccProfile = std::move(header.IccProfile);
     m_settings.ProgressiveOutput = header.MultipleScans;
 }
@@ -209,6 +210,10 @@ void TJPEGImage::CompressJpeg()
         const bool bgr = picture.Format() == PixelFormat::pf24bit;
         std::vector<JSAMPLE> rgb = jpeg::RowBuffer(bgr ? 0 : static_cast<std::size_t>(width) * 3);
 
+        // Room for the raw pixels is set aside at once: a large stream then never moves
+        // while it grows, and untouched room takes no memory.
+        data->Bytes.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3 +
+                            4096);
         jpeg::Compressor codec(data->Bytes);
         jpeg_compress_struct& info = codec.Info();
         CompressSetUp setUp{&info, static_cast<JDIMENSION>(width),
@@ -233,6 +238,15 @@ void TJPEGImage::CompressJpeg()
     }
     m_data = std::move(data);
     m_hasStream = true;
+}
+
+std::vector<std::uint8_t> TJPEGImage::TakeStream()
+{
+    std::vector<std::uint8_t> bytes =
+        m_data.use_count() == 1 ? std::move(m_data->Bytes) : m_data->Bytes;
+    m_data = std::make_shared<TJPEGData>();
+    m_hasStream = false;
+    return bytes;
 }
 
 void TJPEGImage::SetIccProfile(std::vector<std::uint8_t> profile)

@@ -38,6 +38,9 @@ struct TJPEGData {
     bool Grayscale = false;
     int Orientation = 1;            // Exif orientation 1..8; 1 when absent or unreadable
     bool SampledRowsExact = false;  // the stretch may skip unsampled rows (see StretchPicture)
+    // The bytes the codec holds for the whole picture's coefficients while it decodes a
+    // multi-scan (progressive) stream; 0 for a single scan.
+    std::uint64_t CoefficientBytes = 0;
     // The stream's ICC colour profile when it describes RGB data; else empty.
     std::vector<std::uint8_t> IccProfile;
 };
@@ -72,6 +75,9 @@ public:
     void AssignBitmap(const TBitmap& picture);
     // Encodes the held picture into a new stream (empty for no picture or a size of 0).
     void CompressJpeg();
+    // Moves the stream's bytes out (a copy when another picture shares them); the picture
+    // is kept, the stream is not.
+    std::vector<std::uint8_t> TakeStream();
     // The ICC profile that CompressJpeg writes (APP2 chunks after APP0) into colour
     // streams; empty for none. Kept across AssignBitmap.
     void SetIccProfile(std::vector<std::uint8_t> profile);

@@ -31,8 +31,9 @@ void InitErrorManager(ErrorManager& err)
     err.pub.output_message = IgnoreOutput;
 }
 
-// libjpeg's own large buffers (the coefficients of a multi-scan stream, two-pass colour
-// reduction) stay within the bound set for pictures; beyond it the codec fails cleanly.
+// The encoder's own large buffers stay within the bound set for pictures; beyond it the
+// codec fails cleanly. The decoder is not bound: its one large buffer, the coefficients
+// of a multi-scan stream, is checked against the bound before decoding starts.
 void LimitCodecMemory(j_common_ptr info)
 {
     const std::size_t limit = PictureStorageLimit();
@@ -43,7 +44,6 @@ void LimitCodecMemory(j_common_ptr info)
 void CreateDecompress(jpeg_decompress_struct& info)
 {
     jpeg_create_decompress(&info);
-    LimitCodecMemory(reinterpret_cast<j_common_ptr>(&info));
 }
 
 void CreateCompress(jpeg_compress_struct& info)

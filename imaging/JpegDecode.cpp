@@ -59,7 +59,20 @@ struct HeaderStep {
     jpeg_decompress_struct* info;
     bool keepExif;
     bool multipleScans;
+    std::uint64_t coefficientBytes;
 };
+
+// The whole-image coefficient buffer libjpeg keeps for a multi-scan stream: 64
+// coefficients of 2 bytes for each block of each component. 0 for a single scan.
+std::uint64_t CoefficientBytes(const jpeg_decompress_struct& info, bool multipleScans)
+{
+    std::uint64_t bytes = 0;
+    for (int i = 0; multipleScans && info.comp_info && i < info.num_components; ++i) {
+        const jpeg_component_info& c = info.comp_info[i];
+        bytes += std::uint64_t{c.width_in_blocks} * c.height_in_blocks * 128;
+    }
+    return bytes;
+}
 
 void ReadHeader(HeaderStep& a)
 {
@@ -69,6 +82,7 @@ void ReadHeader(HeaderStep& a)
     }
     jpeg_read_header(a.info, TRUE);
     a.multipleScans = jpeg_has_multiple_scans(a.info);
+    a.coefficientBytes = CoefficientBytes(*a.info, a.multipleScans);
 }
 
 struct IccStep {
@@ -165,7 +179,7 @@ StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes)
 {
     Decompressor codec(bytes.data(), bytes.size());
     jpeg_decompress_struct& info = codec.Info();
-    HeaderStep step{&info, true, false};
+    HeaderStep step{&info, true, false, 0};
     codec.Run(ReadHeader, step);
 
     StreamHeader header;
@@ -173,6 +187,7 @@ StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes)
     header.Height = static_cast<int>(info.image_height);
     header.Grayscale = info.jpeg_color_space == JCS_GRAYSCALE;
     header.MultipleScans = step.multipleScans;
+    header.CoefficientBytes = step.coefficientBytes;
     header.SampledRowsExact = SampledRowsExact(info);
     for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next) {
         if (m->marker == JPEG_APP0 + 1 && exif::IsExif(m->data, m->data_length)) {
@@ -191,8 +206,12 @@ StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes)
 DecodeLayout StartDecode(Decompressor& codec, const JpegSettings& settings)
 {
     jpeg_decompress_struct& info = codec.Info();
-    HeaderStep header{&info, false, false};
+    HeaderStep header{&info, false, false, 0};
     codec.Run(ReadHeader, header);
+    // libjpeg's own memory is not capped, so that a valid large progressive picture
+    // decodes; a coefficient buffer beyond the storage limit is refused as a picture is.
+    if (header.coefficientBytes > PictureStorageLimit())
+        throw EOutOfResources();
     const DecodeLayout layout = ConfigureDecode(info, settings);
     codec.Run(CalcOutputDimensions, info);
     // Width and height are at most 65500 here, so they fit an int.

@@ -15,6 +15,10 @@ public:
 
     int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
                     const QWidget* widget = nullptr) const override;
+    // A check box gets a border in the text colour, so that an unchecked one stays in sight
+    // whatever the background (a dark style sheet's border may be as dark as its ground).
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget = nullptr) const override;
 };
 
 } // namespace kameola

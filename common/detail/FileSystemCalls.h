@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The system calls that put an output file in place, in one table so that tests can take
 // away what some file systems lack: unnamed temporary files, RENAME_NOREPLACE, hard links,
-// or make a close fail as on a network file system, or a source change while it is copied.
+// or make a close fail as on a network file system, or a source change while it is copied,
+// or count the flushes.
 #pragma once
 
 #include <sys/stat.h>
@@ -22,6 +23,8 @@ struct FileSystemCalls {
     int (*Close)(int fd);
     // fstat of a copy's source, before and after the copy.
     int (*Fstat)(int fd, struct stat* info);
+    // fdatasync of a file that is to replace another.
+    int (*DataSync)(int fd);
 };
 
 // The table the output files use. Tests replace entries and put them back.

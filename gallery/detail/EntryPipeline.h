@@ -7,6 +7,7 @@
 #include "gallery/detail/Prepare.h"
 #include "gallery/detail/Workers.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -54,6 +55,7 @@ private:
     std::vector<std::size_t> m_kept;  // indexes of the entries to prepare
     std::size_t m_submitted = 0;
     std::size_t m_taken = 0;
+    std::atomic<std::size_t> m_next{0};  // the entry the run commits next
     std::size_t m_batchEntries = 1;   // the most entries a batch holds
     std::deque<std::future<Batch>> m_pending;
     Batch m_batch;                    // the batch being taken

@@ -5,6 +5,7 @@
 
 #include "common/FileHandle.h"
 #include "gallery/Plan.h"
+#include "gallery/detail/MemoryBudget.h"
 
 #include <cstdint>
 #include <exception>
@@ -31,12 +32,16 @@ struct PreparedEntry {
     // it, so copy and small image come from the same file even if the name is replaced.
     // Invalid when the entry is not copied, or when a file that is not read failed to open.
     FileHandle Source{-1};
+    // The picture's memory, held until the conversion made from it is committed.
+    MemoryBudget::Reservation Memory;
 };
 
 // Reads, decodes, stretches and encodes one entry: the small image and the conversion when
 // the plan names them. Raises what reading or decoding the entry raises (open, read,
 // codec and height errors). Before a picture is allocated its bytes are reserved in
-// PictureMemoryBudget(), so entries prepared at once share it.
+// PictureMemoryBudget(), so entries prepared at once share it; so are a JPEG stream and
+// the codec's coefficients of a multi-scan one, which beyond the storage limit raise
+// EOutOfResources.
 //
 // With update, an entry whose small image and conversion are there, not older than the
 // file and of the size (and, for a small image, the progressive or baseline form) that

@@ -26,6 +26,7 @@ struct StreamHeader {
     int Height = 0;
     bool Grayscale = false;
     bool MultipleScans = false;
+    std::uint64_t CoefficientBytes = 0;  // see TJPEGData
     int Orientation = 1;            // from the first Exif APP1 segment; 1 without one
     // Whether decoding only the rows a stretch samples (skipping the others) gives the same
     // pixels as decoding every row: true for three-component streams whose sampling factors
@@ -40,8 +41,9 @@ struct StreamHeader {
 StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes);
 
 // The decode set-up shared by the full decode and the stretch: reads the header, sets the
-// parameters from the settings, works out the output size, refuses a picture beyond the
-// storage limit (EOutOfResources) before anything of that size is allocated, and starts
+// parameters from the settings, works out the output size, refuses a picture or a
+// multi-scan stream's coefficient buffer beyond the storage limit (EOutOfResources) before
+// anything of that size is allocated, and starts
 // decompression. Raises EJPEG.
 DecodeLayout StartDecode(Decompressor& codec, const JpegSettings& settings);
 

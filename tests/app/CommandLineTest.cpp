@@ -109,7 +109,8 @@ TEST_F(CommandLine, OptionsAreToldApartFromFiles)
         {{"a.jpg", "-h"}, EarlyRequest::Help, "-h", {here + "a.jpg"}},
         {{"-V"}, EarlyRequest::Version, "-V", {}},
         {{"--version"}, EarlyRequest::Version, "--version", {}},
-        {{"-style", "-h", "x"}, EarlyRequest::None, "-style", {here + "x"}},  // -h names a style
+        {{"-style", "-h", "x"}, EarlyRequest::None, "", {here + "x"}},  // -h names a style
+        {{"-reverse", "--platform", "xcb", "-style=fusion", "b", "-bogus"}, EarlyRequest::None, "-bogus", {here + "b"}},
         {{"--", "-h", "-dash.jpg"}, EarlyRequest::None, "", {here + "-h", here + "-dash.jpg"}},
         {{"-x", "a", "--bogus"}, EarlyRequest::None, "-x", {here + "a"}},
         {{"-"}, EarlyRequest::None, "-", {}},
@@ -125,9 +126,11 @@ TEST_F(CommandLine, OptionsAreToldApartFromFiles)
     }
 }
 
-// --help and --version are answered by the built program with no display at all.
-TEST(CommandLineProgram, HelpAndVersionNeedNoDisplay)
+// --help, --version and unknown options are answered by the built program with no display
+// at all, and without one the program says so.
+TEST(CommandLineProgram, HelpVersionAndUsageErrorsNeedNoDisplay)
 {
+    constexpr const char* kNoDisplay = "kameola: cannot open a display (set DISPLAY or WAYLAND_DISPLAY)\n";
     struct Case {
         const char* args;
         int status;
@@ -138,12 +141,21 @@ TEST(CommandLineProgram, HelpAndVersionNeedNoDisplay)
         {"-h", 0, "Usage: kameola"},
         {"--version", 0, "kameola " KAMEOLA_VERSION "\n"},
         {"-V", 0, "kameola " KAMEOLA_VERSION "\n"},
+        {"--version", 0, "\nCopyright (c) 2026 The KAMEOLA developers\nLicense MIT"},
         {"-platform offscreen --no-such-option 2>&1", 2, "kameola: unknown option '--no-such-option'\n"},
+        {"--bogus 2>&1", 2, "kameola: unknown option '--bogus'\nTry 'kameola --help' for more information.\n"},
+        {"-x a.jpg 2>&1", 2, "kameola: unknown option '-x'\n"},
+        // No display to open: a message, not Qt's abort.
+        {"a.jpg 2>&1", 1, kNoDisplay},
+        {"-display :4711 a.jpg 2>&1", 1, kNoDisplay},
+        {"-platform wayland 2>&1", 1, kNoDisplay},
+        {"-platform 'wayland;xcb' 2>&1", 1, kNoDisplay},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
         const std::string command =
-            std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ") + KAMEOLA_PROGRAM + " " + c.args + " </dev/null";
+            std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE "
+                        "XDG_RUNTIME_DIR=/nonexistent ") + KAMEOLA_PROGRAM + " " + c.args + " </dev/null";
         std::FILE* pipe = ::popen(command.c_str(), "r");
         ASSERT_NE(pipe, nullptr);
         std::string out;

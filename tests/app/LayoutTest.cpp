@@ -13,10 +13,14 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
+#include <QApplication>
+#include <QImage>
 #include <QScrollBar>
 #include <QStyleOptionViewItem>
 
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -142,4 +146,34 @@ TEST(WindowLayout, OptionListShowsFourWholeCheckBoxesApart)
         }
         previous = box;
     }
+}
+
+// Under a plain dark style sheet the unchecked boxes still stand out from the ground.
+TEST(WindowLayout, UncheckedOptionBoxesShowUnderADarkStyleSheet)
+{
+    const QString oldSheet = qApp->styleSheet();
+    qApp->setStyleSheet(QStringLiteral("QWidget { background-color: #101010; color: #e0e0e0; }"));
+    {
+        FakeServices services;
+        TForm1 form(services);
+        form.show();
+        auto* options = form.findChild<QListWidget*>(QStringLiteral("CheckListBox1"));
+        ASSERT_NE(options, nullptr);
+        QCoreApplication::processEvents();
+        const QImage shot = options->viewport()->grab().toImage();
+        const QRect row = options->visualItemRect(options->item(0));
+        QStyleOptionViewItem item;
+        item.initFrom(options->viewport());
+        item.rect = row;
+        item.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        item.checkState = Qt::Unchecked;
+        const QRect box = options->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &item, options);
+        const int ground = qGray(shot.pixel(row.right() - 2, row.center().y()));
+        int contrast = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                contrast = std::max(contrast, std::abs(qGray(shot.pixel(x, y)) - ground));
+        EXPECT_GE(contrast, 100) << "the box's border is lost in the ground";
+    }
+    qApp->setStyleSheet(oldSheet);
 }

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -209,10 +210,18 @@ TEST(Unit2Test, ModalShowingFocusKeysAndClosingKeepEverything)
     EXPECT_TRUE(checked);
     EXPECT_FALSE(form.isVisible());
 
-    // Escape closes too, and nothing is undone.
+    // Escape does nothing: there is no cancel button. The focus frame is drawn on 設定完了.
     WhenModal([&](QWidget*) {
-        EXPECT_EQ(QApplication::focusWidget(), Child<QPushButton>(form, "Button2"));
+        auto* done = Child<QPushButton>(form, "Button2");
+        EXPECT_EQ(QApplication::focusWidget(), done);
+        QStyleOptionButton look;
+        look.initFrom(done);
+        EXPECT_TRUE(look.state & QStyle::State_HasFocus);
+        EXPECT_TRUE(look.state & QStyle::State_KeyboardFocusChange) << "no focus frame";
+        QTest::keyClick(done, Qt::Key_Escape);
         QTest::keyClick(&form, Qt::Key_Escape);
+        EXPECT_TRUE(form.isVisible());
+        form.close();
     });
     form.exec();
     EXPECT_FALSE(form.isVisible());
@@ -337,4 +346,32 @@ TEST(Unit2Test, HandlerErrorsGoToTheErrorBox)
     EXPECT_EQ(services.boxes[0].text, test::ErrorBoxText(EFOpenError("/x/colours")));
     EXPECT_TRUE(services.boxes[0].error);
     EXPECT_FALSE(form.Style().StyleChanged);
+}
+
+// A platform theme may give the application a larger font than the window's: picking a face
+// changes the preview's face only, not its size.
+TEST(Unit2Test, PickingAFaceKeepsThePreviewSize)
+{
+    const QFont appFont = QApplication::font();
+    QFont large = appFont;
+    large.setPixelSize(16);
+    QApplication::setFont(large);
+    {
+        FakeServices services;
+        TForm2 form(services);
+        auto* fontList = Child<QComboBox>(form, "FontList");
+        auto* preview = Child<QTextEdit>(form, "Memo1");
+        form.show();
+        const int before = QFontInfo(preview->font()).pixelSize();
+        if (fontList->count() > 0) {
+            fontList->setFocus();
+            fontList->setCurrentIndex(-1);
+            QTest::keyClick(fontList, Qt::Key_Down);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(QFontInfo(preview->font()).family(), QFontInfo(QFont(fontList->itemText(0))).family());
+        }
+        EXPECT_EQ(QFontInfo(preview->font()).pixelSize(), before);
+        EXPECT_EQ(before, 12);
+    }
+    QApplication::setFont(appFont);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The bash completion of kameola-cli: it offers every option --help lists and no other,
-# the words of --sort, folders after -o, and pictures and folders as FILEs.
+# the words of --sort, folders after -o, and pictures (by the extensions --help names)
+# and folders as FILEs.
 # usage: completion-test.sh KAMEOLA_CLI COMPLETION_FILE
 set -uo pipefail
 cli=$1 completion=$2
@@ -34,6 +35,14 @@ completed=$(offered kameola-cli --)
 [ "$help_options" = "$completed" ] ||
   fail "options differ from --help:
 $(diff <(echo "$help_options") <(echo "$completed"))"
+
+# The FILE pattern's extensions are those --help names.
+help_extensions=$(LC_ALL=C "$cli" --help | tr ' ' '\n' | grep -xE '\.[a-z]+' | cut -c2- | sort)
+pattern_extensions=$(grep -oE "_filedir '@\([a-z|]+\)'" "$completion" | grep -oE '[a-z|]+\)' | tr -d ')' |
+                     tr '|' '\n' | sort)
+[ -n "$help_extensions" ] && [ "$help_extensions" = "$pattern_extensions" ] ||
+  fail "extensions differ from --help:
+$(diff <(echo "$help_extensions") <(echo "$pattern_extensions"))"
 
 [ "$(offered kameola-cli --sort '')" = "$(printf '%s\n' name none time)" ] ||
   fail "--sort offers $(offered kameola-cli --sort '')"

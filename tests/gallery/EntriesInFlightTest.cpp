@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <atomic>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <thread>
 
 using namespace kameola;
@@ -25,8 +27,11 @@ std::size_t HundredBytes()
 
 // Starts a reservation of bytes on another thread and returns once it waits or holds.
 struct Reserver {
-    Reserver(MemoryBudget& budget, std::size_t bytes)
-        : thread([&budget, bytes, this] {
+    Reserver(MemoryBudget& budget, std::size_t bytes, std::function<bool()> next = {})
+        : thread([&budget, bytes, this, next] {
+              std::optional<MemoryBudget::EntryTurn> turn;
+              if (next)
+                  turn.emplace(next);
               MemoryBudget::Reservation held = budget.Reserve(bytes);
               holding = true;
               while (!release)
@@ -74,6 +79,25 @@ TEST(MemoryBudgetTest, AReservationWaitsUntilThePicturesInFlightLeaveRoom)
     MemoryBudget::Reservation huge = budget.Reserve(500);
     Reserver small(budget, 1);
     ExpectWaitsFor(budget, small, huge);
+}
+
+TEST(MemoryBudgetTest, WhatLaterEntriesHoldForTheirCommitNeverBlocksTheEntryNextInLine)
+{
+    MemoryBudget budget(HundredBytes);
+    MemoryBudget::Reservation later = budget.Reserve(80);
+    later.Hold();  // prepared, waiting for the entries before it to be committed
+    std::atomic<bool> next{false};
+    Reserver entry(budget, 50, [&next] { return next.load(); });
+    while (budget.Waiting() != 1)
+        std::this_thread::yield();
+    EXPECT_FALSE(entry.holding);  // not yet its turn: the held bytes count
+    next = true;
+    budget.TurnChanged();
+    while (!entry.holding)
+        std::this_thread::yield();
+    EXPECT_EQ(budget.InUse(), 130u);  // past the budget by what the later entry holds
+    later.Release();
+    EXPECT_EQ(budget.InUse(), 50u);
 }
 
 // The copy of an entry comes from the file its small image was made from, even when the

@@ -2,12 +2,15 @@
 #include "common/Errors.h"
 #include "gallery/FileSystem.h"
 
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace kameola;
 namespace fs = std::filesystem;
@@ -77,4 +80,26 @@ TEST(FileSystem, AbsolutePathJoinsTheWorkingFolderByText)
     EXPECT_EQ(AbsolutePath("/x/./y/"), "/x/y/");
     EXPECT_EQ(AbsolutePath("/"), "/");
     EXPECT_EQ(AbsolutePath(""), "");
+}
+
+TEST_F(DirectoryChain, RunsMakingTheSameFolderAtOnceBothGoOn)
+{
+    // The maker whose mkdir comes second finds the folder there: that is success.
+    for (int round = 0; round < 100; ++round) {
+        const std::string target = (m_root / std::to_string(round) / "a" / "b").string();
+        std::atomic<int> failures{0};
+        std::vector<std::thread> makers;
+        for (int i = 0; i < 4; ++i) {
+            makers.emplace_back([&] {
+                try {
+                    CreateDirectoryChain(target);
+                } catch (const Exception&) {
+                    ++failures;
+                }
+            });
+        }
+        for (std::thread& maker : makers)
+            maker.join();
+        ASSERT_EQ(failures.load(), 0) << "round " << round;
+    }
 }

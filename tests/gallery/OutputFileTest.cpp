@@ -251,6 +251,54 @@ TEST_P(OutputFile, AFailedCloseKeepsTheOldFileAndPlacesNothing)
     EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
 }
 
+namespace {
+
+int g_syncs = 0;
+int CountedSync(int fd)
+{
+    ++g_syncs;
+    return ::fdatasync(fd);
+}
+
+int FailingSync(int)
+{
+    errno = EIO;
+    return -1;
+}
+
+} // namespace
+
+TEST_P(OutputFile, OnlyAFileReplacingAnotherIsFlushedFirstAndAnExistingCopyTargetIsSeenFirst)
+{
+    const detail::FileSystemCalls saved = detail::OutputFileCalls();
+    detail::FileSystemCalls& calls = detail::OutputFileCalls();
+    calls.DataSync = CountedSync;
+    g_syncs = 0;
+    WriteFileReplacing(dir / "page.htm", std::string_view("first page"));
+    EXPECT_EQ(g_syncs, 0);
+    WriteFileReplacing(dir / "page.htm", std::string_view("second page"));
+    const int flushes = g_syncs;  // twice where an unnamed file is written again, named
+    EXPECT_GE(flushes, 1);
+
+    // A flush that fails leaves the old file.
+    calls.DataSync = FailingSync;
+    EXPECT_THROW(WriteFileReplacing(dir / "page.htm", std::string_view("third")), EFCreateError);
+    EXPECT_EQ(ReadFile(dir / "page.htm"), "second page");
+
+    // Onto an existing target, the copy stops before writing anything: it never even
+    // looks at its source.
+    calls.Fstat = ShrinkingFstat;
+    g_fstatCalls = 0;
+    WriteFile(dir / "src", "new");
+    MessageText reason;
+    EXPECT_FALSE(CopyFileNoReplace(dir / "src", dir / "page.htm", &reason));
+    EXPECT_EQ(reason.Id, MessageId::TargetExists);
+    EXPECT_EQ(g_fstatCalls, 0);
+    EXPECT_EQ(g_syncs, flushes);
+    detail::OutputFileCalls() = saved;
+    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+}
+
 TEST_P(OutputFile, ACopyReadsTheOpenFileWholeOrIsSkipped)
 {
     // From the first byte of the file as opened, even when the name now means another file.

@@ -27,29 +27,6 @@ std::string Show(const std::optional<DateTaken>& d)
     return std::string(text) + (d->OffsetMinutes ? " " + std::to_string(*d->OffsetMinutes) : "");
 }
 
-// Sets TZ for the test's time and restores it after.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            m_old = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~TimeZone()
-    {
-        if (m_old)
-            ::setenv("TZ", m_old->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> m_old;
-};
-
 } // namespace
 
 TEST(DateTakenTest, ParsesOnlyRealDates)
@@ -95,15 +72,15 @@ TEST(DateTakenTest, NamesAPointInTime)
     const DateTaken plain = *ParseExifDate("2024:01:02 09:04:05", "");
     const DateTaken summer = *ParseExifDate("2024:07:02 12:00:00", "");
     {
-        const TimeZone zone("JST-9");
+        const ScopedTimeZone zone("JST-9");
         EXPECT_EQ(SecondsSinceEpoch(plain), 1704153845);
     }
     {
-        const TimeZone zone("UTC0");
+        const ScopedTimeZone zone("UTC0");
         EXPECT_EQ(SecondsSinceEpoch(plain), 1704153845 + 9 * 3600);
     }
     {
-        const TimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+        const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
         EXPECT_EQ(SecondsSinceEpoch(summer), 1719921600 - 2 * 3600);
     }
 }

@@ -320,6 +320,42 @@ TEST(JpegDecodeTest, LyingHeaderIsRefusedBeforeAllocating)
     EXPECT_THROW(StretchPicture(jpeg, 100, 100), EOutOfResources);
 }
 
+TEST(JpegDecodeTest, AMultiScanStreamDecodesWhenItsCoefficientsFitTheStorageLimit)
+{
+    // 256 × 256 with full chroma: 32 × 32 blocks in each of three components, while the
+    // picture itself takes half of that.
+    StreamShape shape;
+    shape.Width = shape.Height = 256;
+    shape.LumaH = shape.LumaV = 1;
+    const std::uint64_t coefficients = 3 * 32 * 32 * 128;
+    const std::size_t saved = PictureStorageLimit();
+    struct Case {
+        bool Progressive;
+        std::size_t Limit;
+        bool Decodes;
+    };
+    const Case cases[] = {{true, coefficients, true},
+                          {true, coefficients - 1, false},
+                          {false, coefficients - 1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Progressive << " " << c.Limit);
+        shape.Progressive = c.Progressive;
+        const Bytes bytes = EncodeStream(shape, PhotoLike(3));
+        SetPictureStorageLimit(c.Limit);
+        TJPEGImage jpeg;
+        jpeg.LoadJpegData(bytes);
+        EXPECT_EQ(jpeg.Data().CoefficientBytes, c.Progressive ? coefficients : 0);
+        if (c.Decodes) {
+            EXPECT_EQ(StretchPicture(jpeg, 10, 10).Width(), 10);
+            EXPECT_EQ(jpeg.DecodeJpeg().Width(), 256);
+        } else {
+            EXPECT_THROW(StretchPicture(jpeg, 10, 10), EOutOfResources);
+            EXPECT_THROW(jpeg.DecodeJpeg(), EOutOfResources);
+        }
+    }
+    SetPictureStorageLimit(saved);
+}
+
 TEST(JpegRoundTripTest, ProgressiveStaysProgressiveAndBaselineStaysBaseline)
 {
     for (bool progressive : {false, true}) {

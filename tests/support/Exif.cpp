@@ -5,6 +5,8 @@
 #include "tests/support/Files.h"
 #include "tests/support/Jpeg.h"
 
+#include <cstdlib>
+#include <ctime>
 #include <libheif/heif.h>
 #include <memory>
 #include <stdexcept>
@@ -151,6 +153,23 @@ bool WriteHeifWithExif(const std::string& path, const ExifDate& date)
         heif_context_write_to_file(context.get(), path.c_str()).code != heif_error_Ok)
         throw std::runtime_error("cannot write " + path);
     return true;
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* zone)
+{
+    if (const char* old = std::getenv("TZ"))
+        m_old = old;
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone()
+{
+    if (m_old)
+        ::setenv("TZ", m_old->c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
 }
 
 } // namespace kameola::test

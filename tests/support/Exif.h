@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,5 +30,17 @@ void WriteTiffWithExif(const std::string& path, const ExifDate& date);
 // A small HEIF (or, without an HEVC encoder, AVIF) file whose primary image has the Exif
 // item; false when libheif has no encoder at all.
 bool WriteHeifWithExif(const std::string& path, const ExifDate& date);
+
+// Sets TZ, which a date taken without an offset is read in, for a scope.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone);
+    ~ScopedTimeZone();
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::optional<std::string> m_old;
+};
 
 } // namespace kameola::test
