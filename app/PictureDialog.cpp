@@ -3,36 +3,27 @@
 #include "app/PictureDialog.h"
 
 #include "widgets/DialogCompletion.h"
+#include "widgets/DialogFit.h"
 #include "widgets/FileDialogs.h"
 
 #include <QDir>
-#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QTimer>
-#include <QTreeView>
-
-#include <algorithm>
-#include <functional>
 
 namespace kameola {
 
 namespace {
 
 constexpr int kPreviewSide = 160;
-
-// Room kept free around a fitted dialog for the window manager's frame and title bar.
-constexpr int kFrameRoomX = 32;
-constexpr int kFrameRoomY = 64;
 
 // The size the user last left a picture dialog at; invalid before the first.
 QSize& LastPictureDialogSize()
@@ -56,28 +47,6 @@ void ShowPreview(QLabel* preview, const QString& path)
         preview->setPixmap(QPixmap::fromImage(image));
 }
 
-// Runs an action each time the watched widget shows, once Qt has finished its own set-up
-// for the showing (focus, layout).
-class OnShow : public QObject {
-public:
-    OnShow(QWidget* watched, std::function<void()> action)
-        : QObject(watched), m_action(std::move(action))
-    {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show)
-            QTimer::singleShot(0, this, m_action);
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_action;
-};
-
 // One filter that shows text and matches the blank-separated patterns in any letter case.
 void SetPictureFilter(QFileDialog& dialog, const QString& text, const QString& patterns)
 {
@@ -87,6 +56,23 @@ void SetPictureFilter(QFileDialog& dialog, const QString& text, const QString& p
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setNameFilter(text + QStringLiteral(" (") + patterns + QStringLiteral(")"));
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+}
+
+// A name typed into the name box selects its file in the list without making it the
+// current one, so no currentChanged comes: one selected file is shown as well.
+void PreviewSelectedFile(QFileDialog& dialog, QLabel* preview)
+{
+    auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (!list || !model || !list->selectionModel())
+        return;
+    QItemSelectionModel* selection = list->selectionModel();
+    QObject::connect(selection, &QItemSelectionModel::selectionChanged, preview, [=] {
+        QModelIndexList files = selection->selectedIndexes();
+        files.removeIf([](const QModelIndex& index) { return index.column() != 0; });
+        if (files.size() == 1)
+            ShowPreview(preview, model->filePath(files.first()));
+    });
 }
 
 // A pane beside the file list that shows a scaled-down copy of the current picture.
@@ -104,48 +90,10 @@ void AddPicturePreview(QFileDialog& dialog)
     grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
     QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
                      [preview](const QString& path) { ShowPreview(preview, path); });
-}
-
-// Size, type and date as wide as their widest text (and heading); the name takes the rest
-// of the list's width, or its own widest text when that is more.
-void FitColumns(QTreeView& details)
-{
-    QHeaderView* header = details.header();
-    int others = 0;
-    for (int column = 1; column < header->count(); ++column) {
-        if (header->isSectionHidden(column))
-            continue;
-        details.resizeColumnToContents(column);
-        others += header->sectionSize(column);
-    }
-    details.resizeColumnToContents(0);
-    const int name = header->sectionSize(0);
-    header->resizeSection(0, std::max(name, details.viewport()->width() - others));
-}
-
-void FitColumnsWhenListed(QFileDialog& dialog)
-{
-    auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
-    auto* model = dialog.findChild<QFileSystemModel*>();
-    if (!details || !model)
-        return;
-    // The last column would otherwise take all the room left over, and the first keep its
-    // fixed width.
-    details->header()->setStretchLastSection(false);
-    QObject::connect(model, &QFileSystemModel::directoryLoaded, details,
-                     [details] { FitColumns(*details); });
-    new OnShow(&dialog, [details] { FitColumns(*details); });
+    PreviewSelectedFile(dialog, preview);
 }
 
 } // namespace
-
-QSize FitToScreen(QSize wanted, const QScreen* screen)
-{
-    if (!screen)
-        return wanted;
-    const QSize room = screen->availableGeometry().size() - QSize(kFrameRoomX, kFrameRoomY);
-    return wanted.boundedTo(room.expandedTo(QSize(1, 1)));
-}
 
 QFileDialog* CreatePictureDialog(QWidget* parent, const PictureDialogKind& kind,
                                  const QString& folder)
@@ -173,7 +121,7 @@ QFileDialog* CreatePictureDialog(QWidget* parent, const PictureDialogKind& kind,
                      [dialog] { LastPictureDialogSize() = dialog->size(); });
     FitColumnsWhenListed(*dialog);
     if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-        new OnShow(dialog, [name] {
+        RunOnShow(*dialog, [name] {
             name->setFocus(Qt::OtherFocusReason);
             name->selectAll();
         });

@@ -2,11 +2,12 @@
 // Picture dialogs: Qt's own file dialog with a picture filter and a preview pane.
 #pragma once
 
+#include "widgets/DialogFit.h"
+
 #include <QSize>
 #include <QString>
 
 class QFileDialog;
-class QScreen;
 class QWidget;
 
 namespace kameola {
@@ -27,10 +28,6 @@ inline constexpr PictureDialogKind kBackgroundPicture{"画像ファイル(*.JPG;
 // The size a picture dialog first opens at: its list shows names, sizes, types and dates
 // beside the preview.
 inline constexpr QSize kPictureDialogSize{860, 520};
-
-// The size a dialog that wants `wanted` opens at on `screen`: inside the screen's available
-// area with room left for the window manager's frame.
-QSize FitToScreen(QSize wanted, const QScreen* screen);
 
 // A picture dialog: modal, resizable, non-native, with the kind's filter, the preview and
 // the file-name box focused. It opens on folder (Qt's choice when empty) at the size the

@@ -5,6 +5,7 @@
 #include "common/Errors.h"
 #include "gallery/Entry.h"
 #include "gallery/Run.h"
+#include "widgets/Accessible.h"
 #include "widgets/BrowsDlg.h"
 #include "widgets/Gauges.h"
 #include "widgets/UpDown.h"
@@ -84,6 +85,7 @@ std::vector<std::string> LocalFiles(const QMimeData* data)
 TForm1::TForm1(Services& services, QWidget* parent) : QWidget(parent), m_services(services)
 {
     setWindowTitle(QStringLiteral("KAMEOLA"));
+    ShowAsFrame(staticMetaObject);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setFixedSize(513, 464);

@@ -83,6 +83,7 @@ private:
     void CreateOptionList();
     void CreateNumberFields();
     void FitLabelsAndOrderTabs();
+    void NameForScreenReaders();
     void ConnectCommands();
     void FormCreate();
     void Command(const std::function<void()>& command);

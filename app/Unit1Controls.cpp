@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <utility>
+
 namespace kameola {
 
 namespace {
@@ -43,6 +45,7 @@ void TForm1::CreateControls()
     for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5})
         edit->setAcceptDrops(false);
     FitLabelsAndOrderTabs();
+    NameForScreenReaders();
 }
 
 void TForm1::CreateList()
@@ -151,6 +154,22 @@ void TForm1::FitLabelsAndOrderTabs()
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     ListView1->setFocus();
+}
+
+void TForm1::NameForScreenReaders()
+{
+    // A field is named by the label before it; the list, the options, the arrows and the
+    // gauge, which have no label of their own, by names of their own.
+    const std::pair<QLabel*, QWidget*> buddies[] = {
+        {Label2, ListView1}, {Label4, Edit1}, {Label7, Edit4}, {Label3, CheckListBox1},
+        {Label5, Edit2}, {Label8, Edit5}, {Label6, Edit3}};
+    for (const auto& [label, field] : buddies)
+        label->setBuddy(field);
+    ListView1->setAccessibleName(Text("ファイル一覧"));
+    CheckListBox1->setAccessibleName(Text("オプション"));
+    UpDown1->NameAfter(Label5->text());
+    UpDown2->NameAfter(Label8->text());
+    Gauge1->setAccessibleName(Text("進行状況"));
 }
 
 } // namespace kameola

@@ -85,6 +85,13 @@ void TForm2::CreateControls()
     Edit1 = Place(new QLineEdit(this), "Edit1", 80, 88, 249, 20);
     Button1 = button(QStringLiteral("参照"), "Button1", 336, 86, 33, 25);
     Button2 = button(QStringLiteral("設定完了"), "Button2", 160, 120, 75, 25);
+
+    // For screen readers: each field named by its label, the rest by names of their own.
+    Label2->setBuddy(FontList);
+    Label4->setBuddy(Edit1);
+    Memo1->setAccessibleName(QStringLiteral("プレビュー"));
+    Button4->setAccessibleName(QStringLiteral("文字の色を選択"));
+    Button3->setAccessibleName(QStringLiteral("背景の色を選択"));
 }
 
 void TForm2::ConnectControls()

@@ -47,6 +47,9 @@ EInvalidGraphicOperation::EInvalidGraphicOperation(MessageId id) : Exception({id
 
 EJPEG::EJPEG(int code) : Exception({MessageId::JpegError, {std::to_string(code)}}), m_code(code) {}
 
+EPictureError::EPictureError(const std::string& format, const std::string& reason)
+    : Exception({MessageId::PictureError, {format, reason}}) {}
+
 EInvalidOperation::EInvalidOperation(int low, int high)
     : Exception({MessageId::ValueRange, {std::to_string(low), std::to_string(high)}}) {}
 

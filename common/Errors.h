@@ -84,6 +84,13 @@ private:
     int m_code;
 };
 
+// A picture file that its format's decoder refuses: "PNG エラー (%s)", the format's name
+// and the decoder's reason.
+class EPictureError : public Exception {
+public:
+    EPictureError(const std::string& format, const std::string& reason);
+};
+
 // "%d から %d の間の値でなければなりません"
 class EInvalidOperation : public Exception {
 public:

@@ -49,6 +49,9 @@ struct GalleryJob {
     bool ShowFileNames = false;
     bool NumberEntries = false;
     bool LinkInPlace = false;
+    // Batch front end only: small images of PNG, WebP, GIF and AVIF files, shown in their
+    // cells, whatever MakeSmallImages says.
+    bool SmallWebImages = false;
     PageStyle Style;
 };
 

@@ -102,6 +102,27 @@ FileClass ClassifyExtension(std::string_view path, PathSyntax syntax)
     return FileClass::Other;
 }
 
+std::optional<WebFormat> WebFormatOf(std::string_view path, PathSyntax syntax)
+{
+    const std::string ext = UpperAscii(ExtensionOf(path, syntax));
+    if (ext == ".PNG")
+        return WebFormat::Png;
+    if (ext == ".WEBP")
+        return WebFormat::Webp;
+    if (ext == ".GIF")
+        return WebFormat::Gif;
+    if (ext == ".AVIF")
+        return WebFormat::Avif;
+    return std::nullopt;
+}
+
+std::string WebSmallImageName(std::string_view baseName, PathSyntax syntax)
+{
+    const std::string ext = ExtensionOf(baseName, syntax);
+    std::string name(baseName.substr(0, baseName.size() - ext.size()));
+    return name + "s" + ext + ".jpg";
+}
+
 std::span<const std::string_view> PictureExtensions()
 {
     static constexpr std::string_view kExtensions[] = {

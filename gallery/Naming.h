@@ -4,7 +4,10 @@
 
 #include "common/PathSyntax.h"
 
+#include "imaging/WebPictures.h"
+
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,6 +31,14 @@ std::string UpperAscii(std::string_view text);
 
 // ".BMP" is Bmp; ".JPG" and ".JPEG" are Jpeg (any case); everything else Other.
 FileClass ClassifyExtension(std::string_view path, PathSyntax syntax = PathSyntax::Native);
+
+// ".PNG", ".WEBP", ".GIF" and ".AVIF" (any case): the pictures browsers show whose small
+// images are made on request; nullopt for any other extension.
+std::optional<WebFormat> WebFormatOf(std::string_view path, PathSyntax syntax = PathSyntax::Native);
+
+// Such a picture's small image: "s" before its extension and ".jpg" after it, so a.png gives
+// as.png.jpg and never meets the name of a.jpg's small image.
+std::string WebSmallImageName(std::string_view baseName, PathSyntax syntax = PathSyntax::Native);
 
 // The extensions of the pictures a folder is searched for, in small letters: .jpg .jpeg
 // .jpe .bmp .gif .png .webp .avif .heic .heif .hif .tif .tiff.

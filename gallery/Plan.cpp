@@ -70,6 +70,20 @@ private:
     std::map<std::string, std::pair<FileId, OutputKind>> m_claims;
 };
 
+// A browser-shown picture with its small image: the cell shows that and links the file.
+void NameWebEntry(PlannedEntry& entry, const GalleryJob& job)
+{
+    const std::string smallName = WebSmallImageName(entry.BaseName);
+    entry.SmallImage = JoinOutputPath(job.OutputDir, smallName);
+    entry.Picture = NameAddress(smallName);
+    if (job.LinkInPlace) {
+        entry.Link = FileAddress(entry.Source);
+    } else {
+        entry.CopyTarget = JoinOutputPath(job.OutputDir, entry.BaseName);
+        entry.Link = NameAddress(entry.BaseName);
+    }
+}
+
 // The entry's paths and addresses, before any clash is looked for.
 PlannedEntry NameEntry(const std::string& path, const GalleryJob& job)
 {
@@ -77,6 +91,12 @@ PlannedEntry NameEntry(const std::string& path, const GalleryJob& job)
     entry.Source = path;
     entry.Class = ClassifyExtension(path);
     entry.BaseName = BaseName(path);
+    if (job.SmallWebImages && entry.Class == FileClass::Other)
+        entry.Web = WebFormatOf(path);
+    if (entry.Web) {
+        NameWebEntry(entry, job);
+        return entry;
+    }
     const auto output = [&job](const std::string& name) {
         return JoinOutputPath(job.OutputDir, name);
     };

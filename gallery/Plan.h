@@ -7,6 +7,7 @@
 #include "gallery/Job.h"
 #include "gallery/Naming.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct PlannedEntry {
     std::string Source;  // the listed file's path, as given
     FileId File;         // the listed file, looked up once when planned
     FileClass Class = FileClass::Other;
+    // A picture browsers show whose small image the job asks for; its cell shows the small
+    // image and links the file (copied, or in place).
+    std::optional<WebFormat> Web;
     std::string BaseName;
     std::string SmallImage;  // empty when the entry gets none
     std::string Conversion;  // a BMP's full-size JPEG in copy mode; else empty

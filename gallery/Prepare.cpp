@@ -20,11 +20,6 @@
 
 namespace kameola {
 
-namespace {
-
-// round(width × h ÷ w) with halves to even: the product in 32-bit integer arithmetic
-// (wrapping as such arithmetic does), the quotient in floating point. Division by zero
-// raises the floating-point errors instead of giving NaN or infinity.
 int ThumbHeight(int thumbWidth, int h, int w)
 {
     auto product = static_cast<std::int32_t>(static_cast<std::uint32_t>(thumbWidth) *
@@ -36,6 +31,8 @@ int ThumbHeight(int thumbWidth, int h, int w)
     }
     return static_cast<int>(std::nearbyint(static_cast<double>(product) / w));
 }
+
+namespace {
 
 // Encodes the picture with the colour profile given (none when empty).
 std::vector<std::uint8_t> Encode(TJPEGImage& jpeg, const TBitmap& picture,
@@ -229,9 +226,10 @@ PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update
     const bool copied = !plan.CopyTarget.empty();
     struct stat info {};
     FileHandle file(-1);
-    if (plan.Class != FileClass::Other || copied) {
+    const bool read = plan.Class != FileClass::Other || plan.Web;
+    if (read || copied) {
         file = OpenRegularFile(path, &info);
-        if (!file.Valid() && plan.Class != FileClass::Other)
+        if (!file.Valid() && read)
             throw EFOpenError(path);
     }
     const EntrySource source{plan, file.Get(), info, update};
@@ -239,6 +237,8 @@ PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update
         PrepareBmp(source, result);
     else if (plan.Class == FileClass::Jpeg)
         PrepareJpeg(source, result);
+    else if (plan.Web)
+        PrepareWebPicture(*plan.Web, file.Get(), result);
     if (copied)
         result.Source = std::move(file);
     return result;

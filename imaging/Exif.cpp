@@ -100,7 +100,17 @@ int Orientation(const std::uint8_t* payload, std::size_t size) noexcept
 {
     if (!IsExif(payload, size))
         return 1;
-    const std::optional<Tiff> tiff = OpenTiff(payload + sizeof kSignature, size - sizeof kSignature);
+    return TiffOrientation(payload + sizeof kSignature, size - sizeof kSignature);
+}
+
+int BlockOrientation(const std::uint8_t* block, std::size_t size) noexcept
+{
+    return IsExif(block, size) ? Orientation(block, size) : TiffOrientation(block, size);
+}
+
+int TiffOrientation(const std::uint8_t* block, std::size_t size) noexcept
+{
+    const std::optional<Tiff> tiff = OpenTiff(block, size);
     if (!tiff)
         return 1;
     const std::optional<std::size_t> entry = FindEntry(*tiff, tiff->U32(4), kOrientationTag);

@@ -4,6 +4,7 @@
 
 #include "common/Errors.h"
 #include "imaging/detail/Exif.h"
+#include "imaging/detail/IccProfile.h"
 #include "imaging/detail/PixelOps.h"
 
 #include <algorithm>
@@ -99,18 +100,6 @@ void ReadIccProfile(IccStep& a)
     }
 }
 
-// Whether the profile's header is whole, gives the profile's own length and names RGB as
-// the colour space of the data it describes.
-bool IsRgbProfile(const JOCTET* data, std::size_t length)
-{
-    constexpr std::size_t kHeaderBytes = 128;
-    if (data == nullptr || length < kHeaderBytes + 4)
-        return false;
-    const std::size_t declared = (std::size_t{data[0]} << 24) | (std::size_t{data[1]} << 16) |
-                                 (std::size_t{data[2]} << 8) | std::size_t{data[3]};
-    return declared == length && std::memcmp(data + 16, "RGB ", 4) == 0;
-}
-
 void CalcOutputDimensions(jpeg_decompress_struct& info)
 {
     jpeg_calc_output_dimensions(&info);
@@ -198,7 +187,7 @@ StreamHeader ReadStreamHeader(const std::vector<std::uint8_t>& bytes)
     IccStep icc{&info, nullptr, 0};
     codec.Run(ReadIccProfile, icc);
     const std::unique_ptr<JOCTET, decltype(&std::free)> owned(icc.data, &std::free);
-    if (IsRgbProfile(icc.data, icc.length))
+    if (icc::IsRgbProfile(icc.data, icc.length))
         header.IccProfile.assign(icc.data, icc.data + icc.length);
     return header;
 }

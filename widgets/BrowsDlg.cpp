@@ -3,16 +3,25 @@
 #include "widgets/BrowsDlg.h"
 
 #include "widgets/DialogCompletion.h"
+#include "widgets/DialogFit.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
 namespace kameola {
+
+namespace {
+
+// Wide enough for the name, size, type and date of a folder side by side with the side bar.
+constexpr QSize kFolderChooserSize{760, 480};
+
+} // namespace
 
 unsigned BrowseFlag(TBrowseOption option)
 {
@@ -70,6 +79,9 @@ bool TBrowseDialog::Execute(const FileDialogRunner& run)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setWindowModality(Qt::ApplicationModal);
     CloseCompletionWithDialog(dialog);
+    dialog.resize(FitToScreen(kFolderChooserSize, ownerWindow ? ownerWindow->screen()
+                                                              : QGuiApplication::primaryScreen()));
+    FitColumnsWhenListed(dialog);
 
     // The tree starts at Root when it names a folder: the only place in this dialog's side
     // bar (the side bar the other dialogs share is left as it was) and opened when there is

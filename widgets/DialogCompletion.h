@@ -6,10 +6,11 @@ class QFileDialog;
 
 namespace kameola {
 
-// Hides the name box's completion list whenever a typed path is taken: when the dialog
-// closes and when it opens the folder typed (the box is then empty, and no list shows for
-// an empty box). The list is a window of its own and would otherwise stay up over the
-// dialog and take the next click.
+// The name box's completion list opens only while the user types into the box (a key
+// press or an edit being handled, with text in the box), never by itself: Qt's completer
+// also opens it once a folder has been read in the background, with nobody typing, and
+// such a list could stay over the dialog and take every click. The list also closes when
+// the dialog closes and when it opens the folder typed.
 void CloseCompletionWithDialog(QFileDialog& dialog);
 
 } // namespace kameola

@@ -3,7 +3,9 @@
 #include "widgets/Gauges.h"
 
 #include "common/Errors.h"
+#include "widgets/Accessible.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -23,7 +25,16 @@ int WrappingAdd(int value, int delta)
 
 } // namespace
 
-TGauge::TGauge(QWidget* parent) : QWidget(parent) {}
+TGauge::TGauge(QWidget* parent) : QWidget(parent)
+{
+    UseAccessibleGauges();
+}
+
+void TGauge::TellValue()
+{
+    QAccessibleValueChangeEvent event(this, m_progress);
+    QAccessible::updateAccessibility(&event);
+}
 
 void TGauge::SetMinValue(int value)
 {
@@ -35,6 +46,7 @@ void TGauge::SetMinValue(int value)
     if (m_progress < value)
         m_progress = value;
     update();
+    TellValue();
 }
 
 void TGauge::SetMaxValue(int value)
@@ -47,6 +59,7 @@ void TGauge::SetMaxValue(int value)
     if (m_progress > value)
         m_progress = value;
     update();
+    TellValue();
 }
 
 void TGauge::SetProgress(int value)
@@ -58,6 +71,7 @@ void TGauge::SetProgress(int value)
     m_progress = value;
     if (PercentDone() != before)
         update();
+    TellValue();
 }
 
 int TGauge::PercentOf(int minValue, int maxValue, int progress)

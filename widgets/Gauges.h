@@ -48,6 +48,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Tells screen readers that the value or its range changed.
+    void TellValue();
     QRect PaintBorder(QPainter& painter) const;  // the rectangle inside the border
     QPainterPath DonePath(const QRect& inner, int percent) const;
     void PaintNeedle(QPainter& painter, const QRect& inner, int percent) const;

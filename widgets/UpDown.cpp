@@ -47,6 +47,13 @@ void TUpDown::SetAssociate(QLineEdit* edit)
         m_associate->installEventFilter(this);
 }
 
+void TUpDown::NameAfter(const QString& field)
+{
+    setAccessibleName(field + QStringLiteral("の増減"));
+    m_up->setAccessibleName(field + QStringLiteral("を増やす"));
+    m_down->setAccessibleName(field + QStringLiteral("を減らす"));
+}
+
 void TUpDown::Step(int delta)
 {
     SetPosition(m_position + delta);

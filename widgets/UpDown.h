@@ -27,6 +27,10 @@ public:
     // The edit the buttons write into; its Up and Down keys step the position too.
     void SetAssociate(QLineEdit* edit);
 
+    // Names the buttons for screen readers after the field they step: "<field>を増やす"
+    // and "<field>を減らす".
+    void NameAfter(const QString& field);
+
     // Steps by delta without wrapping and writes the position as plain digits.
     void Step(int delta);
 

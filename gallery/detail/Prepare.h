@@ -46,6 +46,16 @@ struct PreparedEntry {
 // With update, an entry whose small image and conversion are there, not older than the
 // file and of the size (and, for a small image, the progressive or baseline form) that
 // would be written is sized from its headers only and gets OutputsKept.
+// round(thumbWidth × h ÷ w) with halves to even: the product in 32-bit integer arithmetic
+// (wrapping as such arithmetic does), the quotient in floating point. Division by zero
+// raises EInvalidOp (0 ÷ 0) or EZeroDivide instead of giving NaN or infinity.
+int ThumbHeight(int thumbWidth, int h, int w);
+
+// A browser-shown picture read whole from fd: the cell's height from the picture as shown
+// upright and its small image (result.Width wide), with the file's RGB profile. The file's
+// bytes and then the decoder's peak are reserved in PictureMemoryBudget().
+void PrepareWebPicture(WebFormat format, int fd, PreparedEntry& result);
+
 PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update = false);
 
 } // namespace kameola

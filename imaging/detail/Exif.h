@@ -22,6 +22,14 @@ bool IsExif(const std::uint8_t* payload, std::size_t size) noexcept;
 // "Exif\0\0"; 1 when the payload is not Exif, is cut short or holds no valid tag.
 int Orientation(const std::uint8_t* payload, std::size_t size) noexcept;
 
+// The orientation of a bare TIFF block (from its "II" or "MM" byte order on), as PNG's
+// eXIf chunk holds it; 1 as above.
+int TiffOrientation(const std::uint8_t* block, std::size_t size) noexcept;
+
+// The orientation of an Exif block with or without the "Exif\0\0" signature, as WebP's
+// EXIF chunk holds it in either form; 1 as above.
+int BlockOrientation(const std::uint8_t* block, std::size_t size) noexcept;
+
 // The date taken (DateTimeOriginal, with OffsetTimeOriginal when it is there) of a TIFF
 // structure: the payload of an APP1 segment after "Exif\0\0", or a HEIF file's Exif item
 // after its offset field. None when there is no valid date.

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Tests of the picture dialogs: one builder for 追加 and 参照, a fresh dialog each time with
 // folder and size carried over, a size that fits the screen with whole columns, where the
-// dialog first opens, no settings file, and the completion list closing with the dialog.
+// dialog first opens, no settings file, and a completion list that opens only while typing.
 #include "widgets/FileDialogs.h"
 #include "app/PictureDialog.h"
+#include "widgets/BrowsDlg.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "tests/app/FakeServices.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
 #include <QDir>
@@ -164,6 +166,9 @@ TEST(PictureDialog, BothKindsShowTheirOneFilterListPicturesInAnyCaseAndPreview)
         EXPECT_LE(preview->pixmap().width(), 160);
         emit dialog->currentChanged(dir.filePath(QStringLiteral("e.txt")));
         EXPECT_TRUE(preview->pixmap().isNull());
+        // A name typed into the box selects its file, and the preview follows.
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("preview.jpg"));
+        EXPECT_FALSE(preview->pixmap().isNull());
     }
 }
 
@@ -207,6 +212,45 @@ TEST(PictureDialog, OpensInsideTheScreenWithEveryColumnWhole)
         }
         dialog->reject();
     }
+}
+
+// The folder chooser (参照) is fitted the same way, wide enough that its date column shows
+// beside the side bar without scrolling.
+TEST(PictureDialog, TheFolderChooserOpensInsideTheScreenWithItsDateColumnShown)
+{
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* folder : {"写真", "2026年12月"})
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromUtf8(folder)));
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    TBrowseDialog chooser;
+    chooser.SetDirectory(dir.path());
+    bool shown = false;
+    chooser.Execute([&](QFileDialog& dialog) {
+        dialog.show();
+        shown = QTest::qWaitForWindowExposed(&dialog);
+        auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        EXPECT_TRUE(details != nullptr);
+        if (!shown || !details)
+            return std::optional<QStringList>();
+        EXPECT_EQ(Listed(dialog, dir.path(), 2).size(), 2);
+        QTest::qWait(50);
+        EXPECT_TRUE(available.contains(dialog.frameGeometry()));
+        EXPECT_GT(dialog.width(), 636);
+        QHeaderView* header = details->header();
+        int columns = 0;
+        for (int column = 0; column < header->count(); ++column) {
+            if (!header->isSectionHidden(column))
+                columns += header->sectionSize(column);
+            EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+        }
+        EXPECT_GE(header->count(), 4);
+        EXPECT_LE(columns, details->viewport()->width());
+        dialog.reject();
+        return std::optional<QStringList>();
+    });
+    EXPECT_TRUE(shown);
 }
 
 TEST(PictureDialog, FirstOpensWhereAFileDialogLastLookedThisRunElsePicturesElseHome)
@@ -282,33 +326,71 @@ TEST(PictureDialog, QtsSettingsFileIsNeitherReadNorWrittenAndHistoryStaysInMemor
     EXPECT_EQ(FilesUnder(QDir::homePath()), homeBefore);
 }
 
-TEST(PictureDialog, ClosingTheDialogClosesItsCompletionList)
+// Qt's completer also asks for its list by itself once a folder has been read
+// (QCompleter::complete() with nobody typing); the list opens only for keys typed into the box.
+TEST(PictureDialog, TheCompletionListOpensOnlyWhileTheNameIsTypedAndClosesWithTheDialog)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     MakeFile(dir, QStringLiteral("alpha.jpg"));
     MakeFile(dir, QStringLiteral("alpine.jpg"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    const QString sub = QDir(dir.filePath(QStringLiteral("sub"))).absolutePath();
     // Closing by a typed name is tried on a real X server (tests/window); here Escape and
     // the close box.
-    for (bool escape : {true, false}) {
-        std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr, kAddPictures, dir.path()));
-        dialog->show();
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        auto* completer = name->completer();
-        ASSERT_NE(completer, nullptr);
-        // The folder is listed in the background: ask again until the list has names.
-        name->setText(dir.filePath(QStringLiteral("al")));
-        completer->setCompletionPrefix(name->text());
-        for (int tries = 0; tries < 250 && !completer->popup()->isVisible(); ++tries) {
+    for (const PictureDialogKind* kind : {&kAddPictures, &kBackgroundPicture}) {
+        for (bool escape : {true, false}) {
+            SCOPED_TRACE(std::string(kind->filterText) + (escape ? " Escape" : " close box"));
+            std::unique_ptr<QFileDialog> dialog(CreatePictureDialog(nullptr, *kind, dir.path()));
+            dialog->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QCompleter* completer = name->completer();
+            ASSERT_NE(completer, nullptr);
+
+            // Asked for with text in the box but no key typed: no list.
+            name->setText(dir.filePath(QStringLiteral("al")));
+            for (int tries = 0; tries < 50; ++tries) {
+                completer->setCompletionPrefix(name->text());
+                completer->complete();
+                QTest::qWait(10);
+            }
+            EXPECT_FALSE(completer->popup()->isVisible());
+            EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+            // Typed: the list opens once the folder is read (each key asks again).
+            for (int tries = 0; tries < 250 && !completer->popup()->isVisible(); ++tries) {
+                QTest::keyClick(name, Qt::Key_Backspace);
+                QTest::keyClick(name, Qt::Key_L);
+                QTest::qWait(20);
+            }
+            ASSERT_TRUE(completer->popup()->isVisible());
+
+            // A typed folder taken with Return: the folder opens, the box empties and the
+            // list stays closed whatever asks for it afterwards.
+            completer->popup()->hide();
+            name->setText(sub);
+            QTest::keyClick(name, Qt::Key_Return);
+            EXPECT_TRUE(dialog->isVisible());
+            EXPECT_EQ(dialog->directory().absolutePath(), sub);
+            QTest::qWait(50);
+            completer->setCompletionPrefix(sub + QLatin1Char('/'));
             completer->complete();
-            QTest::qWait(20);
+            EXPECT_FALSE(completer->popup()->isVisible());
+
+            // Opened again by typing, then the dialog closes: the list closes with it.
+            for (int tries = 0; tries < 250 && !completer->popup()->isVisible(); ++tries) {
+                name->setText(dir.filePath(QStringLiteral("alp")));
+                QTest::keyClick(name, Qt::Key_H);
+                QTest::qWait(20);
+            }
+            ASSERT_TRUE(completer->popup()->isVisible());
+            if (escape)
+                dialog->reject();
+            else
+                dialog->close();
+            EXPECT_FALSE(dialog->isVisible());
+            EXPECT_FALSE(completer->popup()->isVisible());
         }
-        ASSERT_TRUE(completer->popup()->isVisible());
-        if (escape)
-            dialog->reject();
-        else
-            dialog->close();
-        EXPECT_FALSE(dialog->isVisible());
-        EXPECT_FALSE(completer->popup()->isVisible()) << escape;
     }
 }

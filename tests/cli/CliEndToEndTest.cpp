@@ -6,6 +6,7 @@
 #include "tests/cli/CliRun.h"
 #include "tests/gallery/FontConfigFiles.h"
 #include "tests/gallery/TestFiles.h"
+#include "tests/support/WebPictures.h"
 
 #include <array>
 #include <cerrno>
@@ -263,4 +264,43 @@ TEST(CliEndToEnd, TerminalBarAndSummary)
     const std::string dumb = onTerminal("dumb");
     EXPECT_EQ(dumb.find("\x1B[K"), std::string::npos) << dumb;
     EXPECT_NE(dumb.find("kameola-cli: 1 entry"), std::string::npos) << dumb;
+}
+
+TEST(CliEndToEnd, SmallWebImagesShowBesideTheirLinkedOriginals)
+{
+    ScratchDir dir;
+    WriteJpeg(dir / "a.jpg", 640, 480);
+    // 64 × 32 stored, shown turned a quarter: 32 × 64 upright.
+    PngShape png;
+    png.Width = 64;
+    png.Height = 32;
+    png.ColorType = 6;
+    png.Samples = RgbaSamples(Plain(64, 32, {200, 10, 10, 128}));
+    png.Exif = TiffOrientationBlock(6);
+    WriteBytes(dir / "a.png", EncodePng(png));
+    WriteFile(dir / "b.webp", "RIFF");  // cut short
+    const std::string out = dir / "out";
+
+    const Result r = RunCli({"-o", out, "--small", "--small-web", "--keep-going", dir / "a.jpg",
+                             dir / "a.png", dir / "b.webp"}, dir);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find(dir / "b.webp" + ": WebP エラー ("), std::string::npos) << r.Err;
+    EXPECT_EQ(JpegSize(out + "/as.jpg"), std::make_pair(100, 75));
+    EXPECT_EQ(JpegSize(out + "/as.png.jpg"), std::make_pair(100, 200));
+    EXPECT_EQ(ReadFile(out + "/a.png"), ReadFile(dir / "a.png"));
+    EXPECT_FALSE(fs::exists(out + "/bs.webp.jpg"));
+    const std::string page = ReadFile(out + "/index.htm");
+    EXPECT_NE(page.find("<A HREF=\"a.jpg\"><IMG SRC=\"as.jpg\" WIDTH=100 HEIGHT=75 BORDER=0>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<A HREF=\"a.png\"><IMG SRC=\"as.png.jpg\" WIDTH=100 HEIGHT=200 BORDER=0>"),
+              std::string::npos);
+    EXPECT_EQ(page.find("b.webp"), std::string::npos);
+
+    // In place: the page links the original where it is.
+    const Result linked = RunCli({"-o", dir / "linked", "--link", "--small-web", dir / "a.png"}, dir);
+    EXPECT_EQ(linked.Status, 0) << linked.Err;
+    EXPECT_NE(ReadFile(dir / "linked/index.htm")
+                  .find("<A HREF=\"file://" + dir / "a.png" + "\"><IMG SRC=\"as.png.jpg\" WIDTH=100 HEIGHT=200"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "linked/a.png"));
 }

@@ -15,7 +15,8 @@ TEST(CliOptions, DefaultsAsInTheWindows)
     EXPECT_EQ(o.Job.Title, "画像一覧");
     EXPECT_EQ(o.Job.Columns, 8);
     EXPECT_EQ(o.Job.ThumbWidth, 100);
-    EXPECT_FALSE(o.Job.MakeSmallImages || o.Job.ShowFileNames || o.Job.NumberEntries || o.Job.LinkInPlace);
+    EXPECT_FALSE(o.Job.MakeSmallImages || o.Job.ShowFileNames || o.Job.NumberEntries || o.Job.LinkInPlace ||
+                 o.Job.SmallWebImages);
     EXPECT_FALSE(o.Job.Style.StyleChanged);
     EXPECT_EQ(o.Job.Style.TextColor, 0x000000u);
     EXPECT_EQ(o.Job.Style.BackgroundColor, 0xFFFFFFu);
@@ -24,10 +25,11 @@ TEST(CliOptions, DefaultsAsInTheWindows)
 
 TEST(CliOptions, EveryOption)
 {
-    CliOptions o = ParseOptions({"--small", "--names", "--numbers", "--link", "-o", "d", "--page", "g.htm",
+    CliOptions o = ParseOptions({"--small", "--small-web", "--names", "--numbers", "--link", "-o", "d", "--page", "g.htm",
                                  "--title", "t", "--columns", "100", "--width", "32767", "--text-color",
                                  "800000", "--background-image", "/bg.gif", "--", "-x.jpg"});
-    EXPECT_TRUE(o.Job.MakeSmallImages && o.Job.ShowFileNames && o.Job.NumberEntries && o.Job.LinkInPlace);
+    EXPECT_TRUE(o.Job.MakeSmallImages && o.Job.SmallWebImages && o.Job.ShowFileNames && o.Job.NumberEntries &&
+                o.Job.LinkInPlace);
     EXPECT_EQ(o.Job.PageName, "g.htm");
     EXPECT_EQ(o.Job.Columns, 100);
     EXPECT_EQ(o.Job.ThumbWidth, 32767);

@@ -68,6 +68,22 @@ TEST(Naming, ReplaceAndSmallNames)
     EXPECT_EQ(UpperAscii("ソ表abcäz"), "ソ表ABCäZ");
 }
 
+TEST(Naming, BrowserShownPictures)
+{
+    EXPECT_EQ(WebFormatOf("/p/a.PNG"), WebFormat::Png);
+    EXPECT_EQ(WebFormatOf("a.WebP"), WebFormat::Webp);
+    EXPECT_EQ(WebFormatOf("a.gif"), WebFormat::Gif);
+    EXPECT_EQ(WebFormatOf("a.avif"), WebFormat::Avif);
+    EXPECT_EQ(WebFormatOf("a.jpg"), std::nullopt);
+    EXPECT_EQ(WebFormatOf("/a.png/x"), std::nullopt);
+    EXPECT_EQ(WebFormatOf("apng"), std::nullopt);
+    // "s" before the extension, ".jpg" after: never the name of a JPEG's small image.
+    EXPECT_EQ(WebSmallImageName("a.png"), "as.png.jpg");
+    EXPECT_EQ(WebSmallImageName("写真.WebP"), "写真s.WebP.jpg");
+    EXPECT_EQ(WebSmallImageName("a.b.gif"), "a.bs.gif.jpg");
+    EXPECT_NE(WebSmallImageName("a.png"), SmallImageName("a.jpg", FileClass::Jpeg));
+}
+
 TEST(Naming, MultiByteCharactersStayWhole)
 {
     // In CP932 the second byte of ソ and 表 is 0x5C ("\"); here they must never split a path.

@@ -2,8 +2,10 @@
 // One output file serves one picture: outputs of different files that would share a name
 // stop the run before anything is written, or leave the later entry out with keep-going.
 #include "common/Errors.h"
+#include "gallery/Plan.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
+#include "tests/support/WebPictures.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -133,4 +135,39 @@ TEST(Plan, SameFileTwiceAndCopiesOfSameNamesDoNotClash)
     EXPECT_NE(page.find(photo), page.rfind(photo));  // two identical cells
     EXPECT_EQ(ReadFile(job.OutputDir + "/s.gif"), "first");  // the first copy is kept
     EXPECT_EQ(host.Skipped.size(), 2u);
+}
+
+TEST(Plan, SmallWebImagesHaveNamesOfTheirOwn)
+{
+    ScratchDir dir;
+    RecordingHost host;
+    PngShape png;
+    png.Samples = {1, 2, 3};
+    WriteBytes(dir / "a.png", EncodePng(png));
+    WriteJpeg(dir / "a.jpg", 64, 48);
+    WriteJpeg(dir / "as.png.jpg", 64, 48);  // a listed file under the small image's name
+    GalleryJob job;
+    job.OutputDir = dir / "web";
+    job.MakeSmallImages = true;
+    job.SmallWebImages = true;
+    job.Entries = {{dir / "a.jpg", ""}, {dir / "a.png", ""}};
+    const RunPlan plan = PlanRun(job, false);
+    EXPECT_EQ(plan.Entries[0].SmallImage, job.OutputDir + "/as.jpg");
+    EXPECT_EQ(plan.Entries[1].SmallImage, job.OutputDir + "/as.png.jpg");
+    EXPECT_EQ(plan.Entries[1].CopyTarget, job.OutputDir + "/a.png");
+    EXPECT_EQ(plan.Entries[1].Picture, "as.png.jpg");
+    EXPECT_EQ(plan.Entries[1].Link, "a.png");
+    job.Entries.push_back({dir / "as.png.jpg", ""});
+    try {
+        PlanRun(job, false);
+        ADD_FAILURE() << "no clash";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.Message(), EFCreateError(job.OutputDir + "/as.png.jpg").Message());
+        EXPECT_EQ(e.EntryIndex(), 2);
+    }
+    // Without the option the picture keeps the other class's cell.
+    job.SmallWebImages = false;
+    const RunPlan plain = PlanRun(job, false);
+    EXPECT_EQ(plain.Entries[1].SmallImage, "");
+    EXPECT_EQ(plain.Entries[1].Picture, "a.png");
 }

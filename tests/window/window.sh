@@ -7,6 +7,8 @@
 #   SCENARIO add-by-typing: add two files by typed names, answer 作成 at the first click,
 #     make the page and read it back, then 参照 after the run with and without text.
 #   SCENARIO style-dialog: open HTMLの設定 and take its picture.
+#   SCENARIO large-folder: in both picture dialogs, open typed folders of 2,000 and 20,000
+#     pictures; right after, a click selects a file and キャンセル closes the dialog.
 #   SCENARIO full-disk: twelve files named on the command line, copied into a 64 KiB tmpfs
 #     (the program in a mount namespace of its own): the warning box, then 結果報告.
 set -uo pipefail
@@ -66,12 +68,24 @@ alive() {
   kill -0 "$pid" 2>/dev/null || fail "the program ended $1"
 }
 
+# Waits for the completion list that typing opens. The list opens only on a key typed into
+# the box, so when the folder was read only after the last key ($1), that key is typed
+# again until the list comes.
+await_completion() {
+  for _ in 1 2 3 4 5 6 7 8; do
+    sleep 0.5
+    [ -n "$("$bindir/x11_shown_popups")" ] && return 0
+    xdotool key BackSpace
+    xdotool type --delay 20 "$1"
+  done
+  return 1
+}
+
 # Types a folder's path and Return in the open picture dialog: the folder opens, the dialog
 # stays and no completion list is left over it.
 open_typed_folder() {
   xdotool type --delay 20 "$1"
-  sleep 1
-  [ -n "$("$bindir/x11_shown_popups")" ] || fail "no completion list opened while typing $1"
+  await_completion "${1: -1}" || fail "no completion list opened while typing $1"
   xdotool key Return
   sleep 1
   [ -n "$(xdotool search --onlyvisible --name '^開く$' 2>/dev/null)" ] || fail "the picture dialog closed on the folder $1"
@@ -91,9 +105,8 @@ add_by_typing() {
   else
     xdotool type --delay 20 "$1"
   fi
-  sleep 1
   # The completion list must be up, or the check after closing would prove nothing.
-  [ -n "$("$bindir/x11_shown_popups")" ] || fail "no completion list opened while typing $1"
+  await_completion "${1: -1}" || fail "no completion list opened while typing $1"
   import -window root "$shot-typing-$2.png"
   xdotool key Return
   wait_gone '^開く$' || fail "the picture dialog stayed after adding $1"
@@ -164,8 +177,7 @@ scenario_add_by_typing() {
   wait_window '出力先ディレクトリの設定' >/dev/null || fail "参照 showed no folder chooser (typed)"
   sleep 0.5
   xdotool type --delay 20 "$HOME/web/typ"
-  sleep 1
-  [ -n "$("$bindir/x11_shown_popups")" ] || fail "no completion list opened in the folder chooser"
+  await_completion p || fail "no completion list opened in the folder chooser"
   xdotool type --delay 20 "ed"
   xdotool key Return
   sleep 0.5
@@ -184,6 +196,86 @@ scenario_style_dialog() {
   import -window root "$shot.png"
   xdotool key Return                                      # 設定完了 has the focus
   wait_gone '^HTMLの設定$' || fail "設定完了 did not close the dialog"
+}
+
+# A folder $1 of $2 copies of one small JPEG, made in one go: the copies are cut from $2
+# of them laid end to end.
+picture_folder() {
+  local one=$HOME/one.jpg all=$HOME/all.bin size
+  [ -f "$one" ] || convert -size 8x8 xc:orange "$one"
+  size=$(stat -c %s "$one")
+  cp "$one" "$all"
+  while [ "$(stat -c %s "$all")" -lt $(($2 * size)) ]; do
+    cat "$all" "$all" >"$all.2" && mv "$all.2" "$all"
+  done
+  mkdir -p "$1"
+  head -c $(($2 * size)) "$all" | split -b "$size" -a 5 -d --additional-suffix=.jpg - "$1/p"
+  rm -f "$all"
+  [ "$(ls "$1" | wc -l)" -eq "$2" ] || fail "made $(ls "$1" | wc -l) pictures in $1, not $2"
+}
+
+# Mean brightness (0..1) of a $3 x $4 area at $1,$2 of window $5.
+brightness() {
+  import -window "$5" -crop "$3x$4+$1+$2" +repage -colorspace gray -format '%[fx:mean]' info:
+}
+
+# In the open picture dialog: types the folder $1 and Return, clicks a file at once, then
+# checks that the file is taken (its name shows in the name box, which may take a while as
+# a large folder is read), that no popup comes up meanwhile, and that キャンセル closes
+# the dialog. $2 names the round in pictures and messages.
+large_folder_round() {
+  local before now taken=
+  open_typed_folder "$1"
+  before=$(brightness "$name_x" "$name_y" 120 10 "$dialog")
+  click "$dialog" "$row_x" "$row_y"
+  for _ in $(seq 1 40); do
+    sleep 0.5
+    no_popups "opening $1 ($2)"
+    now=$(brightness "$name_x" "$name_y" 120 10 "$dialog")
+    awk -v b="$before" -v a="$now" 'BEGIN { d = b - a; exit !(d > 0.03 || d < -0.03) }' && { taken=1; break; }
+  done
+  import -window root "$shot-$2.png"
+  [ -n "$taken" ] || fail "the click on a file in $1 selected nothing ($2: name box $before, then $now)"
+  for _ in 1 2 3 4; do
+    sleep 0.5
+    no_popups "opening $1 ($2)"
+  done
+  click "$dialog" "$cancel_x" "$cancel_y"
+  wait_gone '^開く$' || fail "キャンセル did not close the dialog on $1 ($2)"
+}
+
+scenario_large_folder() {
+  picture_folder "$HOME/p2000" 2000
+  picture_folder "$HOME/p20000" 20000
+  for size in 2000 20000; do
+    click "$main" 117 220                                 # 追加
+    dialog=$(wait_window '^開く$') || fail "追加 showed no dialog"
+    sleep 1
+    dialog_places
+    large_folder_round "$HOME/p$size" "add-$size"
+
+    click "$main" 457 388                                 # HTMLの設定
+    style=$(wait_window '^HTMLの設定$') || fail "HTMLの設定 showed no dialog"
+    sleep 0.5
+    click "$style" 352 98                                 # 参照
+    dialog=$(wait_window '^開く$') || fail "参照 showed no dialog"
+    sleep 1
+    dialog_places
+    large_folder_round "$HOME/p$size" "background-$size"
+    click "$style" 197 132                                # 設定完了
+    wait_gone '^HTMLの設定$' || fail "the style dialog stayed"
+  done
+}
+
+# Where the file list's first row, the name box and キャンセル lie in the picture dialog
+# $dialog: the list right of the side bar below the address row, the name box and
+# キャンセル at the bottom, left of the preview.
+dialog_places() {
+  local geometry width height
+  geometry=$(xdotool getwindowgeometry "$dialog" | sed -n 's/.*Geometry: \([0-9]*x[0-9]*\).*/\1/p')
+  width=${geometry%x*} height=${geometry#*x}
+  row_x=200 row_y=71 name_x=110 name_y=$((height - 58))
+  cancel_x=$((width - 230)) cancel_y=$((height - 24))
 }
 
 # The full-disk scenario: the program runs in a mount namespace of its own (as root, or as
