@@ -284,7 +284,7 @@ TEST(CliEndToEnd, SmallWebImagesShowBesideTheirLinkedOriginals)
     const Result r = RunCli({"-o", out, "--small", "--small-web", "--keep-going", dir / "a.jpg",
                              dir / "a.png", dir / "b.webp"}, dir);
     EXPECT_EQ(r.Status, 1);
-    EXPECT_NE(r.Err.find(dir / "b.webp" + ": WebP エラー ("), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find(dir / "b.webp" + ": WebP error ("), std::string::npos) << r.Err;
     EXPECT_EQ(JpegSize(out + "/as.jpg"), std::make_pair(100, 75));
     EXPECT_EQ(JpegSize(out + "/as.png.jpg"), std::make_pair(100, 200));
     EXPECT_EQ(ReadFile(out + "/a.png"), ReadFile(dir / "a.png"));
