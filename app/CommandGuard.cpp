@@ -34,7 +34,7 @@ void RunCommand(Services& services, QWidget* parent, const std::function<void()>
     } catch (const std::exception& e) {
         message = e.what();
     } catch (...) {
-        message = kUnknownError;
+        message = TextsOf(MessageId::UnknownError).Japanese;
     }
     try {
         ShowErrorBox(services, parent, message);

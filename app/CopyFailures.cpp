@@ -14,12 +14,12 @@ void CopyFailures::Clear()
     m_count = 0;
 }
 
-void CopyFailures::Add(const std::string& source, const std::string& reason)
+void CopyFailures::Add(const std::string& source, const MessageText& reason)
 {
-    if (reason == kTargetExists)
+    if (reason.Id == MessageId::TargetExists)
         return;
     if (++m_count <= kNamed)
-        m_named << TextFromPath(BaseName(source)) + QStringLiteral(": ") + QString::fromStdString(reason);
+        m_named << TextFromPath(BaseName(source)) + QStringLiteral(": ") + QString::fromStdString(reason.Japanese());
 }
 
 QString CopyFailures::Text() const

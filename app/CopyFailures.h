@@ -2,6 +2,8 @@
 // CopyFailures: the copies a run could not make, and the warning that lists them.
 #pragma once
 
+#include "common/Messages.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,7 +18,7 @@ public:
 
     void Clear();
     // A copy that failed. An existing target is left out: the copy rule keeps it silently.
-    void Add(const std::string& source, const std::string& reason);
+    void Add(const std::string& source, const MessageText& reason);
     bool Empty() const { return m_count == 0; }
     // The warning's text: the heading, one "NAME: REASON" line for each of the first ten,
     // then how many more there are.

@@ -418,7 +418,7 @@ void TForm1::KeepResponsive()
     ProcessEvents();
 }
 
-void TForm1::CopySkipped(const std::string& source, const std::string&, const std::string& reason)
+void TForm1::CopySkipped(const std::string& source, const std::string&, const MessageText& reason)
 {
     m_copyFailures.Add(source, reason);
 }

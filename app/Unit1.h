@@ -64,7 +64,7 @@ public:
     void ProcessEvents() override;
     void KeepResponsive() override;
     void CopySkipped(const std::string& source, const std::string& target,
-                     const std::string& reason) override;
+                     const MessageText& reason) override;
     // Warns of the copies that failed, before the completion notice.
     void Finished(const RunStats& stats) override;
 

@@ -9,6 +9,7 @@
 #include "cli/ConsoleHost.h"
 #include "cli/FolderInput.h"
 #include "cli/Help.h"
+#include "cli/Language.h"
 #include "cli/Terminal.h"
 
 #include <cerrno>
@@ -31,6 +32,7 @@ ConsoleSettings SettingsFor(bool quiet)
     settings.Bar = settings.Terminal && !(term && std::string_view(term) == "dumb");
     settings.Quiet = quiet;
     settings.Columns = TerminalColumns(STDERR_FILENO);
+    settings.WidthFd = STDERR_FILENO;
     return settings;
 }
 
@@ -44,12 +46,12 @@ std::string EntryName(const Exception& e, const std::vector<std::string>& paths)
 }
 
 // Reports a command line that cannot be used, with the line pointing to --help; status 2.
-int UsageFailure(const std::string& message)
+int UsageFailure(const CliText& text, const std::vector<std::string>& args)
 {
     // The message may quote an argument: harmless on a terminal as the others are.
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    const std::string what = terminal ? HarmlessText(message) : message;
-    std::fprintf(stderr, "kameola-cli: %s\n%s\n", what.c_str(), TryHelpText);
+    const std::string what = Compose(Translate(text), args, terminal);
+    std::fprintf(stderr, "kameola-cli: %s\n%s\n", what.c_str(), TryHelpText().c_str());
     return 2;
 }
 
@@ -64,11 +66,11 @@ std::optional<int> GatherFiles(const CliOptions& options, ConsoleHost& host, std
     walk.StopAtFailure = !options.Run.KeepGoing;
     FolderInput input = ExpandFolders(files, walk);
     for (const FolderFailure& failure : input.Failures)
-        host.EntryFailed(failure.Path, EInOutError::FromErrno(failure.Error).Message());
+        host.EntryFailed(failure.Path, EInOutError::FromErrno(failure.Error).Text());
     if (!input.Failures.empty() && (!options.Run.KeepGoing || input.Files.empty()))
         return 1;
     if (input.Files.empty())
-        return UsageFailure("no FILE given");
+        return UsageFailure(texts::NoFile, {});
     if (options.Sort)
         SortFiles(input.Files, *options.Sort);
     files = std::move(input.Files);
@@ -88,7 +90,7 @@ int OpenAndRun(GalleryJob& job, ConsoleHost& host, const RunOptions& run, std::v
     const RunOutcome outcome = RunGallery(job, host, run);
     host.FinishProgress();
     if (outcome == RunOutcome::NoOutputDir) {
-        host.Error("", host.Notice());
+        host.Error("", {MessageId::NoOutputDir, {}});
         return 1;
     }
     if (outcome != RunOutcome::Done)
@@ -103,9 +105,9 @@ std::optional<int> ParseCommandLine(int argc, char** argv, CliOptions& options)
     try {
         options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {
-        return UsageFailure(e.what());
+        return UsageFailure(e.Text(), e.Args());
     } catch (const Exception& e) {  // a --files-from list that cannot be read
-        ConsoleHost(options.Job, stderr, SettingsFor(true)).Error("", e.Message());
+        ConsoleHost(options.Job, stderr, SettingsFor(true)).Error("", e.Text());
         return 1;
     }
     return std::nullopt;
@@ -117,8 +119,11 @@ int WriteOut(const std::string& text)
     const bool written = std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
     if (written)
         return 0;
-    if (errno != EPIPE)
-        std::fprintf(stderr, "kameola-cli: write error: %s\n", std::strerror(errno));
+    if (errno != EPIPE) {
+        const int err = errno;
+        const std::string message = Compose(Translate(texts::WriteError), {std::strerror(err)}, false);
+        std::fprintf(stderr, "kameola-cli: %s\n", message.c_str());
+    }
     return 1;
 }
 
@@ -141,13 +146,13 @@ int RunBatch(CliOptions& options)
     } catch (const EInOutError& e) {
         // Raised while making the output folder.
         host.FinishProgress();
-        host.Error(e.EntryIndex() >= 0 ? EntryName(e, files) : job.OutputDir, e.Message());
+        host.Error(e.EntryIndex() >= 0 ? EntryName(e, files) : job.OutputDir, e.Text());
     } catch (const Exception& e) {
         host.FinishProgress();
-        host.Error(EntryName(e, files), e.Message());
+        host.Error(EntryName(e, files), e.Text());
     } catch (const std::exception& e) {
         host.FinishProgress();
-        host.Error("", e.what());
+        host.Error("", {MessageId::Verbatim, {e.what()}});
     }
     return 1;
 }

@@ -4,6 +4,7 @@
 
 #include "common/Errors.h"
 #include "gallery/Naming.h"
+#include "cli/Language.h"
 #include "cli/Terminal.h"
 
 #include <algorithm>
@@ -16,26 +17,32 @@ const char* const kPrefix = "kameola-cli: ";
 
 } // namespace
 
-std::string CountOf(int count, const std::string& singular, const std::string& plural)
+namespace {
+
+// "1 conversion", "2 conversions": the count and the word for it, in the locale's codeset.
+std::string CountOf(int count, const CliText& text)
 {
-    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+    const std::string number = std::to_string(count);
+    return Compose(Translate(text, static_cast<unsigned long>(count)), {number}, false);
 }
+
+} // namespace
 
 ConsoleHost::ConsoleHost(const GalleryJob& job, std::FILE* err, const ConsoleSettings& settings)
     : m_job(job), m_err(err), m_settings(settings)
 {
     if (m_settings.Quiet)
         m_settings.Bar = false;
+    if (m_settings.Bar && m_settings.WidthFd != -1)
+        WatchTerminalSize();
 }
 
 MessageAnswer ConsoleHost::ShowMessage(const std::string& text, const std::string& caption,
                                        MessageButtons buttons)
 {
+    (void)text;
     (void)caption;
-    if (buttons == MessageButtons::YesNo)
-        return MessageAnswer::No;
-    m_notice = text;
-    return MessageAnswer::Ok;
+    return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }
 
 void ConsoleHost::SetProgress(int position)
@@ -45,28 +52,33 @@ void ConsoleHost::SetProgress(int position)
 }
 
 void ConsoleHost::CopySkipped(const std::string& source, const std::string& target,
-                              const std::string& reason)
+                              const MessageText& reason)
 {
-    const bool exists = reason == kTargetExists;
+    const bool exists = reason.Id == MessageId::TargetExists;
     if (!exists)
         m_copyFailed = true;
     if (exists && m_settings.Quiet)
         return;
-    PrintLine(std::string(kPrefix) + "warning: " + source + " not copied to " + target + ": " + reason);
+    const bool terminal = m_settings.Terminal;
+    Say(Compose(Translate(texts::CopyWarning.English), {source, target, Localized(reason, terminal, false)},
+                terminal));
 }
 
-void ConsoleHost::EntryFailed(const std::string& path, const std::string& message)
+void ConsoleHost::EntryFailed(const std::string& path, const MessageText& message)
 {
     ++m_failed;
     Error(path, message);
 }
 
-void ConsoleHost::Error(const std::string& name, const std::string& message)
+void ConsoleHost::Error(const std::string& name, const MessageText& message)
 {
-    std::string line = kPrefix;
-    if (!name.empty())
-        line += name + ": ";
-    PrintLine(line + WithFullStop(message));
+    const bool terminal = m_settings.Terminal;
+    Say((name.empty() ? std::string() : NameForOutput(name, terminal) + ": ") + Localized(message, terminal));
+}
+
+void ConsoleHost::Say(const std::string& text)
+{
+    PrintLine(kPrefix + text);
 }
 
 void ConsoleHost::Finished(const RunStats& stats)
@@ -77,12 +89,11 @@ void ConsoleHost::Finished(const RunStats& stats)
     const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - m_started;
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", taken.count());
-    PrintLine(std::string(kPrefix) + CountOf(stats.Cells, "entry", "entries") + ", " +
-              std::to_string(m_failed) + " failed, " +
-              CountOf(stats.SmallImages, "small image", "small images") + ", " +
-              CountOf(stats.Conversions, "conversion", "conversions") + ", " +
-              CountOf(stats.SkippedCopies, "copy", "copies") + " skipped; wrote " + stats.Page +
-              " in " + seconds + " s");
+    Say(Compose(Translate(texts::Summary.English),
+                {CountOf(stats.Cells, texts::Entries), std::to_string(m_failed),
+                 CountOf(stats.SmallImages, texts::SmallImages), CountOf(stats.Conversions, texts::Conversions),
+                 CountOf(stats.SkippedCopies, texts::Copies), stats.Page, seconds},
+                m_settings.Terminal));
 }
 
 void ConsoleHost::FinishProgress()
@@ -98,13 +109,7 @@ void ConsoleHost::FinishProgress()
 void ConsoleHost::PrintLine(const std::string& line)
 {
     ClearBar();
-    // A CR, such as one left at the end of a name from a list written on Windows, would
-    // take the cursor back over the line: it shows as "\r".
-    std::string shown;
-    for (char c : line)
-        shown += c == '\r' ? std::string("\\r") : std::string(1, c);
-    const std::string text = m_settings.Terminal ? HarmlessText(shown) : shown;
-    std::fprintf(m_err, "%s\n", text.c_str());
+    std::fprintf(m_err, "%s\n", line.c_str());
     std::fflush(m_err);
 }
 
@@ -120,6 +125,8 @@ void ConsoleHost::ClearBar()
 // column left free, where some terminals wrap at once).
 void ConsoleHost::DrawBar(int done, const std::string& current)
 {
+    if (m_settings.WidthFd != -1 && TerminalResized())
+        m_settings.Columns = TerminalColumns(m_settings.WidthFd);
     const int total = static_cast<int>(m_job.Entries.size());
     const int room = std::max(m_settings.Columns - 1, 1);
     const std::string count = " " + std::to_string(done) + "/" + std::to_string(total);

@@ -16,14 +16,15 @@ struct ConsoleSettings {
     bool Bar = false;       // draw a progress bar (a terminal that can move its cursor)
     bool Quiet = false;     // errors only
     int Columns = 80;       // the terminal's width
+    int WidthFd = -1;       // when not -1, the width is read again from it after a resize
 };
 
 class ConsoleHost : public RunHost {
 public:
     ConsoleHost(const GalleryJob& job, std::FILE* err, const ConsoleSettings& settings);
 
-    // A batch run answers no question (the run is told to create a missing folder); a
-    // notice is kept for Notice().
+    // A batch run answers no question (the run is told to create a missing folder) and
+    // shows no notice: the run's outcome says what it was.
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                               MessageButtons buttons) override;
     void ShowBusyCursor() override {}
@@ -34,19 +35,20 @@ public:
     // kameola-cli: warning: SOURCE not copied to TARGET: REASON. A copy skipped because its
     // target exists is shown unless quiet; any other failed copy always, and noted.
     void CopySkipped(const std::string& source, const std::string& target,
-                     const std::string& reason) override;
+                     const MessageText& reason) override;
     // kameola-cli: PATH: MESSAGE.; also for a file that could not be opened.
-    void EntryFailed(const std::string& path, const std::string& message) override;
+    void EntryFailed(const std::string& path, const MessageText& message) override;
     // Ends the bar and, on a terminal unless quiet, prints the summary line.
     void Finished(const RunStats& stats) override;
 
-    // kameola-cli: NAME: MESSAGE. (without "NAME: " when name is empty), with the "." rule.
-    void Error(const std::string& name, const std::string& message);
+    // kameola-cli: NAME: MESSAGE. (without "NAME: " when name is empty), with the "." rule,
+    // in the user's language.
+    void Error(const std::string& name, const MessageText& message);
+    // kameola-cli: TEXT, the text already in the user's language and codeset.
+    void Say(const std::string& text);
     // Takes the bar off the screen, leaving its line as it was drawn last.
     void FinishProgress();
 
-    // The text of the last notice shown (such as the warning that ended a run).
-    const std::string& Notice() const { return m_notice; }
     // Entries that failed, those that could not be opened included.
     int FailedEntries() const { return m_failed; }
     // Whether a copy failed for another reason than an existing target.
@@ -63,11 +65,7 @@ private:
     bool m_barShown = false;
     int m_failed = 0;
     bool m_copyFailed = false;
-    std::string m_notice;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
 };
-
-// "1 conversion", "2 conversions": the count and the word for it.
-std::string CountOf(int count, const std::string& singular, const std::string& plural);
 
 } // namespace kameola

@@ -20,8 +20,7 @@ std::vector<std::string> ParseFileList(std::string_view name, std::string_view t
         const std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         if (line.find('\0') != std::string_view::npos)
-            throw UsageError(std::string(name) + ":" + std::to_string(number) +
-                             ": NUL byte in a file name");
+            throw UsageError(texts::NulInList, {std::string(name), std::to_string(number)});
         if (!line.empty())
             paths.emplace_back(line);
     }

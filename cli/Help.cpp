@@ -1,89 +1,91 @@
 // SPDX-License-Identifier: MIT
-// The usage lines and --help of kameola-cli.
+// The usage lines, --help and --version of kameola-cli.
 #include "cli/Help.h"
 
 #include "common/MessageFormat.h"
 #include "gallery/Naming.h"
+#include "gallery/Naming.h"
 #include "gallery/TextEncoding.h"
+#include "cli/Language.h"
 #include "cli/OptionTable.h"
+#include "cli/Terminal.h"
 
 #include <string_view>
 #include <vector>
 
 namespace kameola {
 
-const char* const TryHelpText = "Try 'kameola-cli --help' for more information.";
-
 namespace {
 
-// Paragraphs after the options.
-const char* const kTrailer[] = {
-    "A FILE that is a folder stands for the pictures in it: the files whose extension is "
-    "one of %s in any case, hidden files skipped, links to files followed. A folder without "
-    "pictures adds nothing; a folder that cannot be read is an error that names it.",
-    "HEIC, HEIF and TIFF files (.heic, .heif, .hif, .tif, .tiff), which browsers do not "
-    "show, are always converted to JPEG (NAME.jpg, unless --link) with a small image "
-    "(NAMEs.jpg) shown as the thumbnail, upright and with their colour profile; a damaged "
-    "one is an error that names it (HEIF エラー (REASON), TIFF エラー (REASON)).",
-    "With --recursive, files of the same name in different subfolders all go into the one "
-    "output folder and meet its rules: the copies keep the first file of a name (the "
-    "others are skipped with a warning), and a small image or conversion whose name "
-    "another file's output already has stops the run. --keep-going leaves such files out "
-    "and goes on.",
-    "Messages go to standard error and begin with \"kameola-cli: \". An error about one "
-    "file names it (kameola-cli: FILE: MESSAGE.), an error about the output folder names "
-    "the folder, and a copy that was not made reads "
-    "\"kameola-cli: warning: SOURCE not copied to TARGET: REASON\". On a terminal a progress "
-    "bar and a summary line are shown (no bar when TERM is dumb), and control characters "
-    "in names are shown as ?.",
-    "Exit status: 0 on success; 1 when the run stops on an error, when a file failed with "
-    "--keep-going, or when a copy failed for another reason than an existing target (the "
-    "page is still written); 2 for a command line that cannot be used, no FILE included.",
+const char* const kProgram = "kameola-cli";
+
+// A piece of text that is never split: a word, or one wide character; Space when a space
+// comes before it (otherwise a line may still break there, as between Japanese characters).
+struct Piece {
+    std::string Text;
+    bool Space;
 };
 
-// Characters in text, a byte that is not valid UTF-8 counting as one.
-std::size_t Characters(std::string_view text)
+bool IsWide(std::string_view character) { return DisplayWidth(character) > 1; }
+
+// Brackets that must not end a line.
+bool OpensLine(std::string_view character) { return character == "(" || character == "（" || character == "「"; }
+
+// Punctuation that must not begin a line.
+bool ClosesLine(std::string_view character)
 {
-    std::size_t count = 0;
-    for (std::size_t at = 0; at < text.size(); ++count) {
-        const std::size_t length = Utf8SequenceLength(text, at);
-        at += length == 0 ? 1 : length;
-    }
-    return count;
+    for (const char* mark : {"、", "。", "）", "」", "：", ")", ",", "."})
+        if (character == mark)
+            return true;
+    return false;
 }
 
-// Appends the words, wrapped at width columns with every line but the first indented by
-// indent (the first by firstIndent); a UTF-8 character counts as one column.
-void AppendWrapped(std::string& out, const std::vector<std::string>& words, std::size_t firstIndent,
-                   std::size_t indent, std::size_t width)
+std::vector<Piece> Pieces(std::string_view text)
 {
-    std::size_t used = 0;  // columns on the current line; 0 before the first word
-    for (const std::string& word : words) {
-        if (used == 0 || used + 1 + Characters(word) > width) {
-            if (used != 0)
+    std::vector<Piece> pieces;
+    bool space = false;
+    bool joinNext = false;  // the previous character was wide: the next one starts a piece
+    bool opened = false;    // the previous character was an opening bracket: kept with this one
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = std::max<std::size_t>(Utf8SequenceLength(text, at), 1);
+        const std::string_view character = text.substr(at, length);
+        at += length;
+        if (character == " ") {
+            space = true;
+            continue;
+        }
+        const bool wide = IsWide(character);
+        if (pieces.empty() || (!opened && (space || ((wide || joinNext) && !ClosesLine(character)))))
+            pieces.push_back({"", space && !pieces.empty()});
+        pieces.back().Text.append(character);
+        space = false;
+        joinNext = wide;
+        opened = OpensLine(character);
+    }
+    return pieces;
+}
+
+// Appends the text wrapped at width columns, the first line indented by firstIndent and
+// the others by indent.
+void AppendWrapped(std::string& out, std::string_view text, int firstIndent, int indent, int width)
+{
+    int used = -1;  // columns on the current line; -1 before the first piece
+    for (const Piece& piece : Pieces(text)) {
+        const int pieceWidth = DisplayWidth(piece.Text);
+        const int gap = piece.Space ? 1 : 0;
+        if (used < 0 || used + gap + pieceWidth > width) {
+            if (used >= 0)
                 out += '\n';
-            const std::size_t margin = used == 0 ? firstIndent : indent;
-            out.append(margin, ' ');
-            used = margin;
-        } else {
+            used = used < 0 ? firstIndent : indent;
+            out.append(static_cast<std::size_t>(used), ' ');
+        } else if (gap) {
             out += ' ';
             ++used;
         }
-        out += word;
-        used += Characters(word);
+        out += piece.Text;
+        used += pieceWidth;
     }
     out += '\n';
-}
-
-std::vector<std::string> Words(std::string_view text)
-{
-    std::vector<std::string> words;
-    while (!text.empty()) {
-        const std::size_t space = text.find(' ');
-        words.emplace_back(text.substr(0, space));
-        text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
-    }
-    return words;
 }
 
 // "-o, --output DIR", "--page NAME", "--".
@@ -98,48 +100,61 @@ std::string Heading(const CliOption& o)
     return heading;
 }
 
-} // namespace
-
-std::string UsageText()
+// The usage lines in UTF-8.
+std::string Usage()
 {
-    const std::string program = "kameola-cli";
-    std::vector<std::string> words{"usage:", program};
+    const std::string word = Translate(texts::Usage);
+    std::string line = word + " " + kProgram;
     std::string alone;
     for (const CliOption& o : CliOptionTable()) {
         if (o.Usage == UsageForm::Required)
-            words.push_back(std::string("-") + o.Short + " " + o.Argument);
+            line += std::string(" -") + o.Short + "\u00A0" + o.Argument;
         else if (o.Usage == UsageForm::Optional)
-            words.push_back("[--" + std::string(o.Long) + (o.Argument ? std::string(" ") + o.Argument : "") + "]");
+            line += " [--" + std::string(o.Long) + (o.Argument ? std::string("\u00A0") + o.Argument : "") + "]";
         else if (o.Usage == UsageForm::Alone)
             alone += (alone.empty() ? "--" : " | --") + std::string(o.Long);
     }
-    words.push_back("[FILE...]");
-    std::string text;
+    line += " [FILE...]";
     // The lines after the first start under the first option.
-    AppendWrapped(text, words, 0, Characters(words[0]) + 1 + program.size() + 1, 78);
-    text.append(Characters(words[0]) + 1, ' ');
-    return text + program + " " + alone + "\n";
+    const int margin = DisplayWidth(word) + 1;
+    std::string text;
+    AppendWrapped(text, line, 0, margin + DisplayWidth(kProgram) + 1, 78);
+    // A no-break space keeps an option with its value; it is a plain space when shown.
+    for (std::size_t at; (at = text.find("\u00A0")) != std::string::npos;)
+        text.replace(at, 2, " ");
+    return text + std::string(static_cast<std::size_t>(margin), ' ') + kProgram + " " + alone + "\n";
 }
+
+} // namespace
+
+std::string UsageText() { return ToLocaleCodeset(Usage()); }
+
+std::string TryHelpText() { return Compose(Translate(texts::TryHelp), {kProgram}, false); }
 
 std::string HelpText()
 {
-    std::string text = UsageText();
-    text +=
-        "\nMakes a Shift_JIS thumbnail gallery page from the FILEs, in the order given,\n"
-        "as the KAMEOLA window does.\n\nOptions:\n";
+    std::string text = Usage() + "\n";
+    AppendWrapped(text, Translate(texts::About), 0, 0, 79);
+    text += "\n" + Translate(texts::OptionsHeading) + "\n";
     for (const CliOption& option : CliOptionTable()) {
         text += "  " + Heading(option) + "\n";
         const std::vector<std::string> args = option.Defaults ? option.Defaults() : std::vector<std::string>{};
-        AppendWrapped(text, Words(FormatMessage(option.Help, args)), 6, 6, 79);
+        AppendWrapped(text, FormatMessage(Translate(option.Help), args), 6, 6, 79);
     }
     std::string extensions;
     for (std::string_view extension : PictureExtensions())
         (extensions += extensions.empty() ? "" : " ") += extension;
-    for (const char* paragraph : kTrailer) {
+    for (const CliText& paragraph : {texts::Folders, texts::Converted, texts::SameNames, texts::Messages, texts::ExitStatus}) {
         text += '\n';
-        AppendWrapped(text, Words(FormatMessage(paragraph, {extensions})), 0, 0, 79);
+        AppendWrapped(text, FormatMessage(Translate(paragraph), {extensions}), 0, 0, 79);
     }
-    return text;
+    return ToLocaleCodeset(text);
+}
+
+std::string VersionText(const std::string& version)
+{
+    return ToLocaleCodeset(std::string(kProgram) + " " + version + "\n" + Translate(texts::Copyright) + "\n" +
+                           Translate(texts::Licence) + "\n");
 }
 
 } // namespace kameola

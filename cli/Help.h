@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The usage lines and --help of kameola-cli, made from the option table.
+// The usage lines, --help and --version of kameola-cli, in the user's language and codeset.
 #pragma once
 
 #include <string>
@@ -10,9 +10,12 @@ namespace kameola {
 std::string UsageText();
 
 // The line that follows a usage error.
-extern const char* const TryHelpText;
+std::string TryHelpText();
 
 // What --help prints: the usage lines, then every option with a sentence and its default.
 std::string HelpText();
+
+// What --version prints: the program and its version, the copyright and the licence.
+std::string VersionText(const std::string& version);
 
 } // namespace kameola

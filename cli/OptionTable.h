@@ -31,8 +31,8 @@ struct CliOption {
     const char* Long;      // the name after "--"; empty for "--" itself
     char Short;            // the one-letter form, or 0
     const char* Argument;  // the name of its value in the help, or nullptr for none
-    // The help sentence: a message id, its "%s" filled with what Defaults gives.
-    const char* Help;
+    // The help sentence in both languages, its "%s" filled with what Defaults gives.
+    CliText Help;
     std::vector<std::string> (*Defaults)();  // nullptr: nothing to fill in
     void (*Apply)(OptionContext& context, const std::string& value);  // nullptr for "--"
     UsageForm Usage;

@@ -7,12 +7,19 @@
 #include "cli/FileList.h"
 #include "cli/OptionTable.h"
 
+#include "common/MessageFormat.h"
+
 #include <cstdio>
 #include <getopt.h>
 #include <memory>
 #include <string_view>
 
 namespace kameola {
+
+UsageError::UsageError(const CliText& text, std::vector<std::string> args)
+    : std::runtime_error(FormatMessage(text.English, args)), m_text(&text), m_args(std::move(args))
+{
+}
 
 namespace {
 
@@ -72,15 +79,15 @@ std::string OptionName(int code, const char* given)
 [[noreturn]] void ThrowRefused(int code, const char* given)
 {
     if (code == ':')
-        throw UsageError("option " + OptionName(::optopt, given) + " needs a value");
+        throw UsageError(texts::NeedsValue, {OptionName(::optopt, given)});
     if (::optopt != 0) {
         const std::string name = OptionName(::optopt, given);
         if (name.rfind("--", 0) == 0)
-            throw UsageError("option " + name + " takes no value");
-        throw UsageError("unknown option " + name);
+            throw UsageError(texts::TakesNoValue, {name});
+        throw UsageError(texts::UnknownOption, {name});
     }
     const std::string_view word(given ? given : "");
-    throw UsageError("unknown option " + std::string(word.substr(0, word.find('='))));
+    throw UsageError(texts::UnknownOption, {std::string(word.substr(0, word.find('=')))});
 }
 
 // The arguments as getopt_long wants them: it reorders argv, so it gets its own copies.
@@ -103,13 +110,13 @@ void Finish(OptionContext& context, int first, int argc, char** argv)
 {
     CliOptions& options = context.Options;
     if (!context.OutputGiven)
-        throw UsageError("-o DIR is required");
+        throw UsageError(texts::OutputRequired, {});
     for (int i = first; i < argc; ++i)
         options.Files.push_back(argv[i]);
     for (const std::string& list : context.Lists)
         ReadFileList(list, options.Files);
     if (options.Files.empty())
-        throw UsageError("no FILE given");
+        throw UsageError(texts::NoFile, {});
     // A batch run has nobody to ask.
     options.Run.CreateMissingFolder = true;
     // The face the style dialog starts with; looked up only when the page will name it.

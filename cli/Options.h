@@ -5,6 +5,7 @@
 #include "gallery/Job.h"
 #include "gallery/Run.h"
 #include "cli/ListOrder.h"
+#include "cli/Language.h"
 
 #include <stdexcept>
 #include <string>
@@ -12,10 +13,17 @@
 
 namespace kameola {
 
-// A command line that cannot be used; the message says why in one line.
+// A command line that cannot be used; the message says why in one line. what() is the
+// English.
 class UsageError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    UsageError(const CliText& text, std::vector<std::string> args);
+    const CliText& Text() const { return *m_text; }
+    const std::vector<std::string>& Args() const { return m_args; }
+
+private:
+    const CliText* m_text;
+    std::vector<std::string> m_args;
 };
 
 struct CliOptions {

@@ -5,6 +5,7 @@
 #include "gallery/TextEncoding.h"
 
 #include <charconv>
+#include <csignal>
 #include <cstdlib>
 #include <cwchar>
 #include <locale.h>
@@ -126,6 +127,31 @@ std::string ShortenMiddle(std::string_view text, int columns)
     for (std::size_t i = last; i < pieces.size(); ++i)
         out.append(pieces[i].Text);
     return out;
+}
+
+namespace {
+
+volatile std::sig_atomic_t g_resized = 0;
+
+extern "C" void NoteResize(int) { g_resized = 1; }
+
+} // namespace
+
+void WatchTerminalSize()
+{
+    struct sigaction action {};
+    action.sa_handler = NoteResize;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;  // a read or write under way goes on
+    ::sigaction(SIGWINCH, &action, nullptr);
+}
+
+bool TerminalResized()
+{
+    if (!g_resized)
+        return false;
+    g_resized = 0;
+    return true;
 }
 
 int TerminalColumns(int fd)

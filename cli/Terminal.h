@@ -22,4 +22,9 @@ std::string ShortenMiddle(std::string_view text, int columns);
 // The width of the terminal on fd: its window size, else the COLUMNS variable, else 80.
 int TerminalColumns(int fd);
 
+// Starts noting the terminal's resizes (SIGWINCH); TerminalResized then tells, once, that
+// the terminal was resized since it last answered.
+void WatchTerminalSize();
+bool TerminalResized();
+
 } // namespace kameola

@@ -6,30 +6,27 @@
 
 namespace kameola {
 
-EFOpenError::EFOpenError(const std::string& path)
-    : Exception("ファイル " + path + " は開けません") {}
+EFOpenError::EFOpenError(const std::string& path) : Exception({MessageId::FileOpen, {path}}) {}
 
-EFCreateError::EFCreateError(const std::string& path)
-    : Exception("ファイル " + path + " を作成できません") {}
+EFCreateError::EFCreateError(const std::string& path) : Exception({MessageId::FileCreate, {path}}) {}
 
-EInOutError::EInOutError(int code) : Exception(MessageFor(code)), m_code(code) {}
+EInOutError::EInOutError(int code) : Exception(TextFor(code)), m_code(code) {}
 
-std::string EInOutError::MessageFor(int code)
+MessageText EInOutError::TextFor(int code)
 {
     switch (code) {
-    case 2: return "ファイルが見つかりません";
-    case 3: return "不正なファイル名です";
-    case 4: return "オープンしたファイルが多すぎます";
-    case 5: return "ファイルへのアクセスが拒否されました";
-    case 100: return "ファイルの末尾以降を読み込みました";
-    case 101: return "ディスクがいっぱいです";
-    case 106: return "入力値が数値ではありません";
-    default: return "I/O エラー (" + std::to_string(code) + ")";
+    case 2: return {MessageId::FileNotFound, {}};
+    case 3: return {MessageId::InvalidFileName, {}};
+    case 4: return {MessageId::TooManyOpenFiles, {}};
+    case 5: return {MessageId::AccessDenied, {}};
+    case 100: return {MessageId::ReadPastEnd, {}};
+    case 101: return {MessageId::DiskFull, {}};
+    case 106: return {MessageId::NotANumber, {}};
+    default: return {MessageId::IoError, {std::to_string(code)}};
     }
 }
 
-EInOutError::EInOutError(int code, std::string message)
-    : Exception(std::move(message)), m_code(code) {}
+EInOutError::EInOutError(int code, MessageText text) : Exception(std::move(text)), m_code(code) {}
 
 EInOutError EInOutError::FromErrno(int err)
 {
@@ -38,32 +35,31 @@ EInOutError EInOutError::FromErrno(int err)
     case EACCES: case EPERM: case EROFS: return EInOutError(5);
     case EMFILE: case ENFILE: return EInOutError(4);
     case ENOSPC: case EDQUOT: return EInOutError(101);
-    default: return EInOutError(err, "I/O エラー (" + std::to_string(err) + ")");
+    default: return EInOutError(err, {MessageId::IoError, {std::to_string(err)}});
     }
 }
 
-EReadError::EReadError() : Exception("ストリームからの読み込みエラー") {}
+EReadError::EReadError() : Exception({MessageId::StreamRead, {}}) {}
 
-EInvalidGraphic::EInvalidGraphic() : Exception("ビットマップイメージが不正です") {}
+EInvalidGraphic::EInvalidGraphic() : Exception({MessageId::InvalidBitmap, {}}) {}
 
-EInvalidGraphicOperation::EInvalidGraphicOperation(std::string message)
-    : Exception(std::move(message)) {}
+EInvalidGraphicOperation::EInvalidGraphicOperation(MessageId id) : Exception({id, {}}) {}
 
-EJPEG::EJPEG(int code) : Exception("JPEG エラー #" + std::to_string(code)), m_code(code) {}
+EJPEG::EJPEG(int code) : Exception({MessageId::JpegError, {std::to_string(code)}}), m_code(code) {}
 
 EPictureError::EPictureError(const std::string& format, const std::string& reason)
-    : Exception(format + " エラー (" + reason + ")") {}
+    : Exception({MessageId::PictureError, {format, reason}}) {}
 
 EInvalidOperation::EInvalidOperation(int low, int high)
-    : Exception(std::to_string(low) + " から " + std::to_string(high) + " の間の値でなければなりません") {}
+    : Exception({MessageId::ValueRange, {std::to_string(low), std::to_string(high)}}) {}
 
-EInvalidOp::EInvalidOp() : Exception("不正な浮動小数点数演算命令") {}
+EInvalidOp::EInvalidOp() : Exception({MessageId::InvalidFloat, {}}) {}
 
-EZeroDivide::EZeroDivide() : Exception("0 による浮動小数点数除算") {}
+EZeroDivide::EZeroDivide() : Exception({MessageId::ZeroDivide, {}}) {}
 
-EOutOfResources::EOutOfResources() : Exception("システム リソースが足りません") {}
+EOutOfResources::EOutOfResources() : Exception({MessageId::OutOfResources, {}}) {}
 
-EStreamError::EStreamError() : Exception("メモリストリームの拡大中にメモリが足りなくなりました") {}
+EStreamError::EStreamError() : Exception({MessageId::StreamGrow, {}}) {}
 
 std::string WithFullStop(const std::string& message)
 {

@@ -2,18 +2,22 @@
 // The error classes that reach the user, each with its fixed message.
 #pragma once
 
+#include "common/Messages.h"
+
 #include <exception>
 #include <new>
 #include <string>
 
 namespace kameola {
 
-// Base of every error the program raises; carries the message as UTF-8.
+// Base of every error the program raises; carries its message id and arguments, and the
+// message as the windows show it (UTF-8).
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message) : m_message(std::move(message)) {}
+    explicit Exception(MessageText text) : m_text(std::move(text)), m_message(m_text.Japanese()) {}
     const char* what() const noexcept override { return m_message.c_str(); }
     const std::string& Message() const noexcept { return m_message; }
+    const MessageText& Text() const noexcept { return m_text; }
 
     // The index in the job of the entry the error came from; kNoEntry when it came from
     // none (the output folder, the page, the background picture).
@@ -22,6 +26,7 @@ public:
     void SetEntryIndex(int index) noexcept { m_entry = index; }
 
 private:
+    MessageText m_text;
     std::string m_message;
     int m_entry = kNoEntry;
 };
@@ -44,14 +49,14 @@ class EInOutError : public Exception {
 public:
     explicit EInOutError(int code);
     int Code() const noexcept { return m_code; }
-    static std::string MessageFor(int code);
+    static MessageText TextFor(int code);
     // The error for a failed system call: errno values of the table's kinds take its codes
     // (ENOENT 3, EACCES 5, ...); any other errno gives "I/O エラー (%d)" with its own number,
     // also when that number equals a code of the table (EIO is 5).
     static EInOutError FromErrno(int err);
 
 private:
-    EInOutError(int code, std::string message);
+    EInOutError(int code, MessageText text);
     int m_code;
 };
 
@@ -67,7 +72,7 @@ public:
 
 class EInvalidGraphicOperation : public Exception {
 public:
-    explicit EInvalidGraphicOperation(std::string message);
+    explicit EInvalidGraphicOperation(MessageId id);
 };
 
 // A fatal error of the JPEG codec, with the codec's message code.
@@ -128,18 +133,8 @@ public:
 // Stops a command silently: never shown.
 class EAbort : public Exception {
 public:
-    EAbort() : Exception("") {}
+    EAbort() : Exception(MessageText{MessageId::Verbatim, {""}}) {}
 };
-
-// Messages that go with a general class rather than one of their own.
-// EInvalidGraphicOperation from a JPEG picture's size setters.
-inline constexpr const char* kJpegSizeFixed = "JPEG イメージのサイズは変更できません";
-// The reasons a copy gives when its target exists, and when its source changed while it
-// was copied.
-inline constexpr const char* kTargetExists = "ファイルが既に存在します";
-inline constexpr const char* kSourceChanged = "コピー中にファイルが変更されました";
-// What an error box says for a failure that carries no message.
-inline constexpr const char* kUnknownError = "不明なエラーが発生しました";
 
 // The text an error box shows: the message plus "." when it is not empty and its last
 // character sorts after "." byte by byte.

@@ -331,13 +331,13 @@ void WriteFileReplacing(const std::string& path, const void* data, std::size_t s
         throw EFCreateError(path);
 }
 
-bool CopyFileNoReplace(const std::string& source, const std::string& target, std::string* reason,
+bool CopyFileNoReplace(const std::string& source, const std::string& target, MessageText* reason,
                        const std::function<void()>& between)
 {
     FileHandle in = OpenRegularFile(source);
     if (!in.Valid()) {
         if (reason)
-            *reason = EFOpenError(source).Message();
+            *reason = EFOpenError(source).Text();
         return false;
     }
     return CopyFileNoReplace(in.Get(), target, reason, between);
@@ -345,7 +345,7 @@ bool CopyFileNoReplace(const std::string& source, const std::string& target, std
 
 namespace {
 
-bool CopyFromOpen(int sourceFd, const std::string& target, bool replace, std::string* reason,
+bool CopyFromOpen(int sourceFd, const std::string& target, bool replace, MessageText* reason,
                   const std::function<void()>& between)
 {
     // An existing target is found before anything is written: a large copy would only
@@ -353,7 +353,7 @@ bool CopyFromOpen(int sourceFd, const std::string& target, bool replace, std::st
     // that appeared meanwhile.
     if (!replace && NameTaken(target)) {
         if (reason)
-            *reason = kTargetExists;
+            *reason = MessageText{MessageId::TargetExists, {}};
         return false;
     }
     // An error raised between pieces (a closed window) stops the copy as a failed write
@@ -389,22 +389,22 @@ bool CopyFromOpen(int sourceFd, const std::string& target, bool replace, std::st
     if (stopped)
         std::rethrow_exception(stopped);
     if (err != 0 && reason) {
-        *reason = changed            ? std::string(kSourceChanged)
-                  : err == EEXIST    ? std::string(kTargetExists)
-                                     : EInOutError::FromErrno(err).Message();
+        *reason = changed            ? MessageText{MessageId::SourceChanged, {}}
+                  : err == EEXIST    ? MessageText{MessageId::TargetExists, {}}
+                                     : EInOutError::FromErrno(err).Text();
     }
     return err == 0;
 }
 
 } // namespace
 
-bool CopyFileNoReplace(int sourceFd, const std::string& target, std::string* reason,
+bool CopyFileNoReplace(int sourceFd, const std::string& target, MessageText* reason,
                        const std::function<void()>& between)
 {
     return CopyFromOpen(sourceFd, target, false, reason, between);
 }
 
-bool CopyFileReplacing(int sourceFd, const std::string& target, std::string* reason,
+bool CopyFileReplacing(int sourceFd, const std::string& target, MessageText* reason,
                        const std::function<void()>& between)
 {
     return CopyFromOpen(sourceFd, target, true, reason, between);

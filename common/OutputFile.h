@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/FileState.h"
+#include "common/Messages.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -33,16 +34,16 @@ inline void WriteFileReplacing(const std::string& path, const std::vector<std::u
 // then receives the message saying why. between, when given, is called between the
 // pieces of a large copy; what it raises stops the copy, leaves no target and goes on.
 bool CopyFileNoReplace(const std::string& source, const std::string& target,
-                       std::string* reason = nullptr, const std::function<void()>& between = {});
+                       MessageText* reason = nullptr, const std::function<void()>& between = {});
 
 // The same from a file already open for reading, from its first byte, whatever its
 // offset. A source whose size or modification time changed
 // while it was copied, or that gave fewer bytes than its size, gives no copy.
-bool CopyFileNoReplace(int sourceFd, const std::string& target, std::string* reason = nullptr,
+bool CopyFileNoReplace(int sourceFd, const std::string& target, MessageText* reason = nullptr,
                        const std::function<void()>& between = {});
 
 // The same, but an existing target is replaced, whole or not at all.
-bool CopyFileReplacing(int sourceFd, const std::string& target, std::string* reason = nullptr,
+bool CopyFileReplacing(int sourceFd, const std::string& target, MessageText* reason = nullptr,
                        const std::function<void()>& between = {});
 
 // Removes from the directory the temporary files that earlier runs left behind, when

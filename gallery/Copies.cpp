@@ -14,7 +14,7 @@ namespace {
 
 // Counts a copy that was not made and tells the host why.
 void ReportSkipped(const std::string& source, const std::string& target,
-                   const std::string& reason, RunHost& host, RunStats& stats)
+                   const MessageText& reason, RunHost& host, RunStats& stats)
 {
     ++stats.SkippedCopies;
     host.CopySkipped(source, target, reason);
@@ -25,7 +25,7 @@ void ReportSkipped(const std::string& source, const std::string& target,
 void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
                 RunStats& stats, const FileHandle& opened)
 {
-    std::string reason;
+    MessageText reason;
     const auto between = [&host] { host.KeepResponsive(); };
     if (!(opened.Valid() ? CopyFileNoReplace(opened.Get(), target, &reason, between)
                          : CopyFileNoReplace(source, target, &reason, between)))
@@ -45,7 +45,7 @@ void CopyUpdating(const std::string& source, const std::string& target, RunHost&
     case CopyState::Current: return;
     case CopyState::Stale: break;
     }
-    std::string reason;
+    MessageText reason;
     if (!CopyFileReplacing(file.Get(), target, &reason, [&host] { host.KeepResponsive(); }))
         ReportSkipped(source, target, reason, host, stats);
 }

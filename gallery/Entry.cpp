@@ -33,7 +33,7 @@ std::vector<GalleryEntry> OpenEntries(const std::vector<std::string>& paths, Run
                 e.SetEntryIndex(static_cast<int>(i));
                 throw;
             }
-            host.EntryFailed(paths[i], e.Message());
+            host.EntryFailed(paths[i], e.Text());
         }
     }
     return entries;

@@ -102,13 +102,14 @@ std::optional<RunOutcome> CheckOutputFolder(const std::string& folder, RunHost& 
                                             const RunOptions& options)
 {
     if (folder.empty()) {
-        host.ShowMessage("出力先ディレクトリを指定してください", "警告", MessageButtons::Ok);
+        host.ShowMessage(TextsOf(MessageId::NoOutputDir).Japanese, TextsOf(MessageId::WarningCaption).Japanese,
+                         MessageButtons::Ok);
         return RunOutcome::NoOutputDir;
     }
     if (!DirectoryExists(folder)) {
         if (!options.CreateMissingFolder &&
-            host.ShowMessage("ディレクトリを作成しても構いませんか？", "確認",
-                             MessageButtons::YesNo) != MessageAnswer::Yes)
+            host.ShowMessage(TextsOf(MessageId::CreateFolder).Japanese,
+                             TextsOf(MessageId::ConfirmCaption).Japanese, MessageButtons::YesNo) != MessageAnswer::Yes)
             return RunOutcome::Declined;
         CreateDirectoryChain(folder);
     }
@@ -143,7 +144,7 @@ void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& option
         host.ProcessEvents();
         EntryFiles files;
         RunStats entryStats;
-        std::string failure;
+        std::optional<MessageText> failure;
         try {
             const auto [width, height] = TranslatingAllocationFailure([&] {
                 return CommitEntry(plan.Entries[i], entries, host, entryStats, files,
@@ -156,16 +157,16 @@ void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& option
             e.SetEntryIndex(static_cast<int>(i));
             if (!options.KeepGoing)
                 throw;
-            failure = e.Message();
+            failure = e.Text();
         } catch (const std::exception& e) {
             if (!options.KeepGoing)
                 throw;
-            failure = e.what();
+            failure = MessageText{MessageId::Verbatim, {e.what()}};
         }
-        if (!failure.empty()) {
+        if (failure) {
             files.Remove();
             ++stats.Failed;
-            host.EntryFailed(path, failure);
+            host.EntryFailed(path, *failure);
             continue;
         }
         stats.SmallImages += entryStats.SmallImages;
@@ -200,7 +201,8 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
     WriteFileReplacing(stats.Page, page.Finish());
     host.Finished(stats);
     cursor.Restore();
-    host.ShowMessage("終了しました", "結果報告", MessageButtons::Ok);
+    host.ShowMessage(TextsOf(MessageId::Finished).Japanese, TextsOf(MessageId::ReportCaption).Japanese,
+                     MessageButtons::Ok);
     return RunOutcome::Done;
 }
 

@@ -3,6 +3,8 @@
 // and the tests each supply their own.
 #pragma once
 
+#include "common/Messages.h"
+
 #include <string>
 
 namespace kameola {
@@ -49,8 +51,8 @@ public:
     virtual void Finished(const RunStats& stats) { (void)stats; }
 
     // Told when an entry failed and was left out of the page (only when the run was asked
-    // to keep going); message is the error's text.
-    virtual void EntryFailed(const std::string& path, const std::string& message)
+    // to keep going); message is the error's.
+    virtual void EntryFailed(const std::string& path, const MessageText& message)
     {
         (void)path;
         (void)message;
@@ -59,7 +61,7 @@ public:
     // Told when a copy was skipped because the target exists or the copy failed, with
     // the message saying why; the run itself reports nothing and goes on.
     virtual void CopySkipped(const std::string& source, const std::string& target,
-                             const std::string& reason)
+                             const MessageText& reason)
     {
         (void)source;
         (void)target;

@@ -175,12 +175,12 @@ int TJPEGImage::Orientation() const
 
 void TJPEGImage::SetWidth(int)
 {
-    throw EInvalidGraphicOperation(kJpegSizeFixed);
+    throw EInvalidGraphicOperation(MessageId::JpegSizeFixed);
 }
 
 void TJPEGImage::SetHeight(int)
 {
-    throw EInvalidGraphicOperation(kJpegSizeFixed);
+    throw EInvalidGraphicOperation(MessageId::JpegSizeFixed);
 }
 
 void TJPEGImage::AssignBitmap(const TBitmap& picture)

@@ -9,7 +9,7 @@ packages=(build-essential cmake ccache qt6-base-dev qt6-translations-l10n libjpe
           pkgconf libfontconfig-dev libgtest-dev libbenchmark-dev fonts-ipafont-gothic
           libx11-dev libxcb1-dev xvfb xauth xdotool imagemagick openbox time
           libpng-dev libwebp-dev libgif-dev
-          desktop-file-utils man-db groff-base dpkg-dev
+          desktop-file-utils man-db groff-base dpkg-dev gettext locales help2man
           debhelper lintian appstream libxml2-utils
           bash-completion)
 

@@ -52,7 +52,7 @@ TEST(CliEndToEnd, WritesPageSmallImagesAndCopies)
     r = RunCli({"-o", out, dir / "c.gif"}, dir);
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Err, "kameola-cli: warning: " + (dir / "c.gif") + " not copied to " + out +
-                         "/c.gif: ファイルが既に存在します\n");
+                         "/c.gif: file exists\n");
     // Quiet: not even that warning.
     r = RunCli({"-q", "-o", out, dir / "c.gif"}, dir);
     EXPECT_EQ(r.Status, 0);
@@ -68,7 +68,7 @@ TEST(CliEndToEnd, FailedCopyWarnsWithTheReasonAndFails)
     Result r = RunCli({"-q", "-o", out, dir / "big.gif"}, dir, "ulimit -f 2; trap '' XFSZ; exec");
     EXPECT_EQ(r.Status, 1) << r.Err;
     EXPECT_EQ(r.Err, "kameola-cli: warning: " + (dir / "big.gif") + " not copied to " + out +
-                         "/big.gif: I/O エラー (" + std::to_string(EFBIG) + ")\n");
+                         "/big.gif: I/O error (" + std::to_string(EFBIG) + ")\n");
     EXPECT_FALSE(fs::exists(out + "/big.gif"));
     EXPECT_TRUE(fs::exists(out + "/index.htm"));
 }
@@ -93,14 +93,14 @@ TEST(CliEndToEnd, ErrorsAndExitCodes)
     const std::string missing = dir / "missing.jpg";
     r = RunCli({"-o", out, dir / "a.gif", missing}, dir);
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "kameola-cli: " + missing + ": ファイル " + missing + " は開けません.\n");
+    EXPECT_EQ(r.Err, "kameola-cli: " + missing + ": cannot open file " + missing + ".\n");
     EXPECT_FALSE(fs::exists(out + "/a.gif"));  // nothing written before every file opened
 
     // An entry's error names it without --keep-going too, by its absolute path.
     WriteFile(dir / "bad.jpg", "not a jpeg");
     r = RunCli({"-o", out, "--jobs", "2", "a.gif", "bad.jpg"}, dir, "cd " + Quote(dir.Path().string()) + " &&");
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err.rfind("kameola-cli: " + (dir / "bad.jpg") + ": JPEG エラー #", 0), 0u) << r.Err;
+    EXPECT_EQ(r.Err.rfind("kameola-cli: " + (dir / "bad.jpg") + ": JPEG error #", 0), 0u) << r.Err;
 
     // So does a file the entry cannot create.
     WriteBmp(dir / "p.bmp", 4, 4);
@@ -108,18 +108,18 @@ TEST(CliEndToEnd, ErrorsAndExitCodes)
     r = RunCli({"-q", "-o", out, dir / "a.gif", dir / "p.bmp"}, dir);
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Err, "kameola-cli: " + (dir / "p.bmp") + ": " +
-                         kameola::WithFullStop(kameola::EFCreateError(out + "/p.jpg").Message()) + "\n");
+                         "cannot create file " + out + "/p.jpg.\n");
 
     // An output folder that cannot be made is named.
     fs::create_symlink(dir / "nowhere", dir / "dangling");
     r = RunCli({"-o", dir / "dangling", dir / "a.gif"}, dir);
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Err, "kameola-cli: " + (dir / "dangling") + ": " +
-                         kameola::WithFullStop(kameola::EInOutError::FromErrno(EEXIST).Message()) + "\n");
+                         "I/O error (" + std::to_string(EEXIST) + ")\n");  // no "." after ")"
 
     r = RunCli({"-o", "", dir / "a.gif"}, dir);
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "kameola-cli: 出力先ディレクトリを指定してください.\n");
+    EXPECT_EQ(r.Err, "kameola-cli: no output folder given.\n");
 }
 
 TEST(CliEndToEnd, FilesFromStandardInputAfterTheArguments)
@@ -156,8 +156,8 @@ TEST(CliEndToEnd, KeepGoingLeavesFailedEntriesOutInListOrder)
         EXPECT_EQ(r.Status, 1);
         // Each failure named with its path, in list order, the unopenable file first
         // because files are opened before the run starts.
-        const std::size_t at0 = r.Err.find(missing + ": ファイル " + missing + " は開けません.");
-        const std::size_t at1 = r.Err.find(dir / "bad.jpg" + ": JPEG エラー #");
+        const std::size_t at0 = r.Err.find(missing + ": cannot open file " + missing + ".");
+        const std::size_t at1 = r.Err.find(dir / "bad.jpg" + ": JPEG error #");
         const std::size_t at2 = r.Err.find(dir / "bad.bmp" + ": ");
         EXPECT_EQ(at0, r.Err.find("kameola-cli: ") + 13) << r.Err;
         EXPECT_NE(at1, std::string::npos) << r.Err;
@@ -186,7 +186,7 @@ TEST(CliEndToEnd, KeepGoingLeavesFailedEntriesOutInListOrder)
     EXPECT_FALSE(fs::exists(out + "/index.htm"));
     r = RunCli({"-o", out, "-k", missing}, dir);
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "kameola-cli: " + missing + ": ファイル " + missing + " は開けません.\n");
+    EXPECT_EQ(r.Err, "kameola-cli: " + missing + ": cannot open file " + missing + ".\n");
 }
 
 TEST(CliEndToEnd, RelativePathsLinkAsWholeFileAddresses)
@@ -284,7 +284,7 @@ TEST(CliEndToEnd, SmallWebImagesShowBesideTheirLinkedOriginals)
     const Result r = RunCli({"-o", out, "--small", "--small-web", "--keep-going", dir / "a.jpg",
                              dir / "a.png", dir / "b.webp"}, dir);
     EXPECT_EQ(r.Status, 1);
-    EXPECT_NE(r.Err.find(dir / "b.webp" + ": WebP エラー ("), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find(dir / "b.webp" + ": WebP error ("), std::string::npos) << r.Err;
     EXPECT_EQ(JpegSize(out + "/as.jpg"), std::make_pair(100, 75));
     EXPECT_EQ(JpegSize(out + "/as.png.jpg"), std::make_pair(100, 200));
     EXPECT_EQ(ReadFile(out + "/a.png"), ReadFile(dir / "a.png"));

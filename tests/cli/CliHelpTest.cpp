@@ -6,9 +6,11 @@
 #include "cli/OptionTable.h"
 #include "cli/Options.h"
 #include "tests/support/Program.h"
+#include "cli/Terminal.h"
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -22,16 +24,9 @@ namespace {
 // standard output; standard error is dropped unless redirected in args.
 test::ProgramOutput RunCli(const std::string& args)
 {
-    return test::RunCommand(std::string(KAMEOLA_CLI) + " " + args + " </dev/null");
+    return test::RunCommand("LC_ALL=C.UTF-8 LANGUAGE= " + std::string(KAMEOLA_CLI) + " " + args + " </dev/null");
 }
 
-std::size_t Columns(const std::string& line)
-{
-    std::size_t n = 0;
-    for (char c : line)
-        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
-}
 
 } // namespace
 
@@ -39,7 +34,9 @@ TEST(CliHelp, VersionComesFromTheProject)
 {
     const test::ProgramOutput r = RunCli("--version 2>&1");
     EXPECT_EQ(r.Status, 0);
-    EXPECT_EQ(r.Out, "kameola-cli " KAMEOLA_VERSION "\n");
+    EXPECT_EQ(r.Out.substr(0, r.Out.find('\n', r.Out.find('\n') + 1) + 1),
+              "kameola-cli " KAMEOLA_VERSION "\nCopyright (c) 2026 The KAMEOLA developers\n");
+    EXPECT_NE(r.Out.find("License MIT"), std::string::npos);
     // Given with other options, it still needs no output folder and runs nothing.
     EXPECT_EQ(RunCli("--small --version 2>&1").Status, 0);
 }
@@ -78,7 +75,7 @@ TEST(CliHelp, HelpNamesEveryOptionWithASentenceAndItsDefault)
 
     std::istringstream lines(r.Out);
     for (std::string line; std::getline(lines, line);)
-        EXPECT_LE(Columns(line), 79u) << line;
+        EXPECT_LE(DisplayWidth(line), 79) << line;
 }
 
 // The parser takes every row of the table, by its long and its short name.
@@ -113,7 +110,7 @@ TEST(CliHelp, UsageErrorsPrintOneLineAndWhereToLook)
     EXPECT_EQ(r.Status, 2);
     EXPECT_EQ(r.Out, "");
     const test::ProgramOutput err = RunCli("--bogus 2>&1 >/dev/null");
-    EXPECT_EQ(err.Out, std::string("kameola-cli: unknown option --bogus\n") + TryHelpText + "\n");
+    EXPECT_EQ(err.Out, std::string("kameola-cli: unknown option --bogus\n") + TryHelpText() + "\n");
 }
 
 TEST(CliHelp, FullDeviceIsAnErrorAndAClosedPipeIsQuiet)
@@ -143,4 +140,17 @@ TEST(CliHelp, FullDeviceIsAnErrorAndAClosedPipeIsQuiet)
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(std::ftell(err), 0L) << "nothing on standard error";
     std::fclose(err);
+}
+
+// help2man reads the synopsis from the "Usage:" line and the options from the help.
+TEST(CliHelp, Help2manFindsTheSynopsis)
+{
+    if (std::system("command -v help2man >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "help2man is not installed";
+    const test::ProgramOutput r = RunCli("--help >/dev/null; LC_ALL=C.UTF-8 help2man -N " KAMEOLA_CLI " 2>&1");
+    ASSERT_EQ(r.Status, 0) << r.Out;
+    const std::size_t synopsis = r.Out.find(".SH SYNOPSIS");
+    ASSERT_NE(synopsis, std::string::npos) << r.Out;
+    EXPECT_NE(r.Out.find("kameola-cli", synopsis), std::string::npos);
+    EXPECT_NE(r.Out.find("Copyright", synopsis), std::string::npos);
 }

@@ -7,7 +7,9 @@ namespace kameola::test {
 Result RunCli(const std::vector<std::string>& args, const ScratchDir&, const std::string& prefix,
               const std::string& input)
 {
-    std::string cmd = prefix.empty() ? std::string(KAMEOLA_CLI) : prefix + " " + KAMEOLA_CLI;
+    // In English, with UTF-8 names; the locale tests cover the others.
+    std::string cmd = "export LC_ALL=C.UTF-8; unset LANGUAGE; ";
+    cmd += prefix.empty() ? std::string(KAMEOLA_CLI) : prefix + " " + KAMEOLA_CLI;
     for (const auto& a : args)
         cmd += " " + Quote(a);
     // Standard error comes back through the pipe; standard output is dropped.

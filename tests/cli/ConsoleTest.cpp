@@ -7,9 +7,13 @@
 #include "cli/Terminal.h"
 #include "tests/gallery/TestFiles.h"
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace kameola;
 using namespace kameola::test;
@@ -130,15 +134,15 @@ TEST(ConsoleHost, MessagesSummaryAndQuiet)
     {
         Captured err;
         ConsoleHost host(job, err.File(), Terminal(80));
-        host.EntryFailed("/p/\x1B[31mx.jpg", "JPEG エラー #53");
-        host.CopySkipped("/p/a.gif", "/out/a.gif", kTargetExists);
-        host.Error("", "ファイル /out/index.htm を作成できません");
+        host.EntryFailed("/p/\x1B[31mx.jpg", EJPEG(53).Text());
+        host.CopySkipped("/p/a.gif", "/out/a.gif", {MessageId::TargetExists, {}});
+        host.Error("", EFCreateError("/out/\x1B.htm").Text());
         host.Finished(stats);
         const std::string text = err.Text();
         EXPECT_EQ(text.substr(0, text.find(" in ")),
-                  "kameola-cli: /p/?[31mx.jpg: JPEG エラー #53.\n"
-                  "kameola-cli: warning: /p/a.gif not copied to /out/a.gif: " + std::string(kTargetExists) + "\n"
-                  "kameola-cli: ファイル /out/index.htm を作成できません.\n"
+                  "kameola-cli: /p/?[31mx.jpg: JPEG error #53.\n"
+                  "kameola-cli: warning: /p/a.gif not copied to /out/a.gif: file exists\n"
+                  "kameola-cli: cannot create file /out/?.htm.\n"
                   "kameola-cli: 1 entry, 1 failed, 0 small images, 2 conversions, 1 copy skipped; "
                   "wrote /out/index.htm");
         EXPECT_EQ(host.FailedEntries(), 1);
@@ -150,12 +154,36 @@ TEST(ConsoleHost, MessagesSummaryAndQuiet)
         ConsoleSettings settings;
         settings.Quiet = true;
         ConsoleHost host(job, err.File(), settings);
-        host.CopySkipped("/p/a.gif", "/out/a.gif", kTargetExists);
-        host.CopySkipped("/p/b.gif", "/out/b.gif", "I/O エラー (28)");
-        host.EntryFailed("/p/\x1B.jpg", "JPEG エラー #53");
+        host.CopySkipped("/p/a.gif", "/out/a.gif", {MessageId::TargetExists, {}});
+        host.CopySkipped("/p/b.gif", "/out/b.gif", EInOutError(28).Text());
+        host.EntryFailed("/p/\x1B.jpg", EJPEG(53).Text());
         host.Finished(stats);
-        EXPECT_EQ(err.Text(), "kameola-cli: warning: /p/b.gif not copied to /out/b.gif: I/O エラー (28)\n"
-                              "kameola-cli: /p/\x1B.jpg: JPEG エラー #53.\n");
+        EXPECT_EQ(err.Text(), "kameola-cli: warning: /p/b.gif not copied to /out/b.gif: I/O error (28)\n"
+                              "kameola-cli: /p/\x1B.jpg: JPEG error #53.\n");
         EXPECT_TRUE(host.CopyFailed());
     }
+}
+
+TEST(ConsoleHost, BarFollowsAResizedTerminal)
+{
+    GalleryJob job;
+    for (const char* name : {"/p/a-long-name-of-the-first-picture.gif", "/p/a-long-name-of-the-second-picture.gif"})
+        job.Entries.push_back({name, "6"});
+    Captured err;
+    ConsoleSettings settings = Terminal(100);
+    settings.WidthFd = ::open("/dev/null", O_RDONLY);  // tells no window size: COLUMNS does
+    ::setenv("COLUMNS", "30", 1);
+    {
+        ConsoleHost host(job, err.File(), settings);
+        host.SetProgress(0);  // not resized: still 100 columns
+        ::raise(SIGWINCH);
+        host.SetProgress(1);
+    }
+    ::unsetenv("COLUMNS");
+    ::close(settings.WidthFd);
+    const std::string text = err.Text();
+    const std::size_t second = text.rfind("\r\033[K");
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_GT(DisplayWidth(text.substr(4, text.find('\r', 4) - 4)), 30) << text;
+    EXPECT_LT(DisplayWidth(text.substr(second + 4)), 30) << text;
 }

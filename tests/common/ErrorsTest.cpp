@@ -22,7 +22,7 @@ TEST(Errors, EveryMessageByteForByte)
         {EFCreateError("/p/index.htm").Message(), "ファイル /p/index.htm を作成できません"},
         {EReadError().Message(), "ストリームからの読み込みエラー"},
         {EInvalidGraphic().Message(), "ビットマップイメージが不正です"},
-        {EInvalidGraphicOperation(kJpegSizeFixed).Message(), "JPEG イメージのサイズは変更できません"},
+        {EInvalidGraphicOperation(MessageId::JpegSizeFixed).Message(), "JPEG イメージのサイズは変更できません"},
         {EJPEG(41).Message(), "JPEG エラー #41"},
         {EPictureError("HEIF", "Invalid input: No 'ftyp' box").Message(),
          "HEIF エラー (Invalid input: No 'ftyp' box)"},
@@ -34,8 +34,9 @@ TEST(Errors, EveryMessageByteForByte)
         {EOutOfResources().Message(), "システム リソースが足りません"},
         {EStreamError().Message(), "メモリストリームの拡大中にメモリが足りなくなりました"},
         {EAbort().Message(), ""},
-        {kTargetExists, "ファイルが既に存在します"},
-        {kUnknownError, "不明なエラーが発生しました"},
+        {TextsOf(MessageId::TargetExists).Japanese, "ファイルが既に存在します"},
+        {TextsOf(MessageId::SourceChanged).Japanese, "コピー中にファイルが変更されました"},
+        {TextsOf(MessageId::UnknownError).Japanese, "不明なエラーが発生しました"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.message, c.expected);

@@ -149,25 +149,25 @@ TEST_P(OutputFile, CopyNeverReplacesAndSaysWhy)
 {
     WriteFile(dir / "a", "new");
     WriteFile(dir / "b", "old");
-    std::string reason;
+    MessageText reason;
     EXPECT_FALSE(CopyFileNoReplace(dir / "a", dir / "b", &reason));
-    EXPECT_EQ(reason, kTargetExists);
+    EXPECT_EQ(reason.Id, MessageId::TargetExists);
     EXPECT_EQ(ReadFile(dir / "b"), "old");
 
     // A link at the target counts as existing, also when it dangles.
     fs::create_symlink(dir / "nowhere", dir / "dangling");
     EXPECT_FALSE(CopyFileNoReplace(dir / "a", dir / "dangling", &reason));
-    EXPECT_EQ(reason, kTargetExists);
+    EXPECT_EQ(reason.Id, MessageId::TargetExists);
     EXPECT_FALSE(fs::exists(dir / "nowhere"));
 
     EXPECT_TRUE(CopyFileNoReplace(dir / "a", dir / "c"));
     EXPECT_EQ(ReadFile(dir / "c"), "new");
     EXPECT_FALSE(CopyFileNoReplace(dir / "missing", dir / "d", &reason));
-    EXPECT_EQ(reason, EFOpenError(dir / "missing").Message());
+    EXPECT_EQ(reason, EFOpenError(dir / "missing").Text());
 
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
     EXPECT_FALSE(CopyFileNoReplace(dir / "pipe", dir / "e", &reason));  // returns at once
-    EXPECT_EQ(reason, EFOpenError(dir / "pipe").Message());
+    EXPECT_EQ(reason, EFOpenError(dir / "pipe").Text());
     EXPECT_FALSE(fs::exists(dir / "e"));
     EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
 }
@@ -194,7 +194,7 @@ TEST_P(OutputFile, WritesCutShortByAFileSizeLimitFailWithoutPartialFiles)
     WriteFile(dir / "big", std::string(1 << 20, 'x'));
     WriteFile(dir / "page.htm", "old page");
     ChildResult copy = RunWithFileSizeLimit(64 << 10, true, [&] {
-        std::string reason;
+        MessageText reason;
         if (!CopyFileNoReplace(dir / "big", dir / "copy", &reason))
             throw Exception(reason);
     });
@@ -242,9 +242,9 @@ TEST_P(OutputFile, AFailedCloseKeepsTheOldFileAndPlacesNothing)
         detail::OutputFileCalls().Close = FailingClose;
         EXPECT_THROW(WriteFileReplacing(dir / "page.htm", std::string_view("new page")),
                      EFCreateError);
-        std::string reason;
+        MessageText reason;
         EXPECT_FALSE(CopyFileNoReplace(dir / "src", dir / "copy", &reason));
-        EXPECT_EQ(reason, EInOutError::FromErrno(EIO).Message());
+        EXPECT_EQ(reason, EInOutError::FromErrno(EIO).Text());
         detail::OutputFileCalls() = saved;
     }
     EXPECT_EQ(ReadFile(dir / "page.htm"), "old page");
@@ -291,9 +291,9 @@ TEST_P(OutputFile, OnlyAFileReplacingAnotherIsFlushedFirstAndAnExistingCopyTarge
     calls.Fstat = ShrinkingFstat;
     g_fstatCalls = 0;
     WriteFile(dir / "src", "new");
-    std::string reason;
+    MessageText reason;
     EXPECT_FALSE(CopyFileNoReplace(dir / "src", dir / "page.htm", &reason));
-    EXPECT_EQ(reason, kTargetExists);
+    EXPECT_EQ(reason.Id, MessageId::TargetExists);
     EXPECT_EQ(g_fstatCalls, 0);
     EXPECT_EQ(g_syncs, flushes);
     detail::OutputFileCalls() = saved;
@@ -316,10 +316,10 @@ TEST_P(OutputFile, ACopyReadsTheOpenFileWholeOrIsSkipped)
     const detail::FileSystemCalls saved = detail::OutputFileCalls();
     detail::OutputFileCalls().Fstat = ShrinkingFstat;
     g_fstatCalls = 0;
-    std::string reason;
+    MessageText reason;
     EXPECT_FALSE(CopyFileNoReplace(dir / "photo.jpg", dir / "changed", &reason));
     detail::OutputFileCalls() = saved;
-    EXPECT_EQ(reason, kSourceChanged);
+    EXPECT_EQ(reason.Id, MessageId::SourceChanged);
     EXPECT_FALSE(fs::exists(dir / "changed"));
     EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
 }

@@ -34,9 +34,9 @@ namespace {
 
 class FailureHost : public RecordingHost {
 public:
-    void EntryFailed(const std::string& path, const std::string& message) override
+    void EntryFailed(const std::string& path, const MessageText& message) override
     {
-        Failed.push_back(path + ": " + message);
+        Failed.push_back(path + ": " + message.Japanese());
     }
     std::vector<std::string> Failed;
 };

@@ -31,7 +31,7 @@ protected:
             RecordingHost childHost;
             RunGallery(job, childHost);
             if (!childHost.Reasons.empty())
-                throw Exception("skipped: " + childHost.Reasons[0]);
+                throw Exception({MessageId::Verbatim, {"skipped: " + childHost.Reasons[0]}});
         });
         EXPECT_TRUE(child.Exited);
         return child.Error;

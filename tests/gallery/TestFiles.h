@@ -39,14 +39,14 @@ public:
     void SetProgress(int position) override { Positions.push_back(position); }
     void ProcessEvents() override { ++EventRounds; }
     void CopySkipped(const std::string& source, const std::string& target,
-                     const std::string& reason) override
+                     const MessageText& reason) override
     {
         Skipped.push_back(source + " -> " + target);
-        Reasons.push_back(reason);
+        Reasons.push_back(reason.Japanese());
     }
-    void EntryFailed(const std::string& path, const std::string& message) override
+    void EntryFailed(const std::string& path, const MessageText& message) override
     {
-        Failures.push_back(path + ": " + message);
+        Failures.push_back(path + ": " + message.Japanese());
     }
 
     MessageAnswer Answer = MessageAnswer::Yes;

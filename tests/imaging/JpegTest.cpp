@@ -174,7 +174,8 @@ TEST(JpegDecodeTest, SizeComesFromTheHeaderUntilDecoded)
         jpeg.SetWidth(5);
         ADD_FAILURE() << "size change accepted";
     } catch (const EInvalidGraphicOperation& e) {
-        EXPECT_EQ(e.Message(), kJpegSizeFixed);
+        EXPECT_EQ(e.Text().Id, MessageId::JpegSizeFixed);
+        EXPECT_EQ(e.Message(), "JPEG イメージのサイズは変更できません");
     }
     EXPECT_THROW(jpeg.SetHeight(5), EInvalidGraphicOperation);
 }

@@ -22,7 +22,8 @@ expected=(bin/kameola bin/kameola-cli "share/applications/$id.desktop"
           "share/icons/hicolor/scalable/apps/$id.svg"
           share/man/man1/kameola.1.gz share/man/man1/kameola-cli.1.gz
           share/man/ja/man1/kameola.1.gz share/man/ja/man1/kameola-cli.1.gz
-          share/bash-completion/completions/kameola-cli)
+          share/bash-completion/completions/kameola-cli
+          share/locale/ja/LC_MESSAGES/kameola-cli.mo)
 for size in "${sizes[@]}"; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
@@ -37,7 +38,7 @@ for program in kameola kameola-cli; do
     fail "bin/$program carries a run path"
   fi
 done
-[ "$("$prefix/bin/kameola-cli" --version)" = "kameola-cli $version" ] ||
+[ "$(LC_ALL=C "$prefix/bin/kameola-cli" --version | head -n 1)" = "kameola-cli $version" ] ||
   fail "kameola-cli --version does not print $version"
 
 desktop="$prefix/share/applications/$id.desktop"
