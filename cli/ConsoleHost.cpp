@@ -47,7 +47,8 @@ void ConsoleHost::SetProgress(int position)
 void ConsoleHost::CopySkipped(const std::string& source, const std::string& target,
                               const std::string& reason)
 {
-    const bool exists = reason == kTargetExists;
+    // Not copying onto an existing or a listed file is the copy rule, not a failure.
+    const bool exists = reason == kTargetExists || reason == kTargetListed;
     if (!exists)
         m_copyFailed = true;
     if (exists && m_settings.Quiet)

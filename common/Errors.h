@@ -118,6 +118,8 @@ inline constexpr const char* kJpegSizeFixed = "JPEG イメージのサイズは�
 // was copied.
 inline constexpr const char* kTargetExists = "ファイルが既に存在します";
 inline constexpr const char* kSourceChanged = "コピー中にファイルが変更されました";
+// Why --update does not replace a copy target: it is one of the files the job lists.
+inline constexpr const char* kTargetListed = "コピー先はリストにあるファイルです";
 // What an error box says for a failure that carries no message.
 inline constexpr const char* kUnknownError = "不明なエラーが発生しました";
 
