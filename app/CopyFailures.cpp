@@ -16,7 +16,7 @@ void CopyFailures::Clear()
 
 void CopyFailures::Add(const std::string& source, const MessageText& reason)
 {
-    if (reason.Id == MessageId::TargetExists)
+    if (reason.Id == MessageId::TargetExists || reason.Id == MessageId::TargetListed)
         return;
     if (++m_count <= kNamed)
         m_named << TextFromPath(BaseName(source)) + QStringLiteral(": ") + QString::fromStdString(reason.Japanese());

@@ -54,7 +54,8 @@ void ConsoleHost::SetProgress(int position)
 void ConsoleHost::CopySkipped(const std::string& source, const std::string& target,
                               const MessageText& reason)
 {
-    const bool exists = reason.Id == MessageId::TargetExists;
+    // Not copying onto an existing or a listed file is the copy rule, not a failure.
+    const bool exists = reason.Id == MessageId::TargetExists || reason.Id == MessageId::TargetListed;
     if (!exists)
         m_copyFailed = true;
     if (exists && m_settings.Quiet)

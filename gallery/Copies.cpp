@@ -2,6 +2,7 @@
 // The run's copies of listed files.
 #include "gallery/Copies.h"
 
+#include "common/Errors.h"
 #include "common/FileIo.h"
 #include "common/FileState.h"
 #include "common/OutputFile.h"
@@ -20,6 +21,20 @@ void ReportSkipped(const std::string& source, const std::string& target,
     host.CopySkipped(source, target, reason);
 }
 
+// Whether the target is a listed file, or a link that is itself one.
+bool IsListed(const std::string& target, const std::vector<FileId>& listed)
+{
+    struct stat link {};
+    const FileId named = IdentifyFile(target);
+    const bool linked = ::lstat(target.c_str(), &link) == 0;
+    for (const FileId& id : listed) {
+        if (id.Found && ((named.Found && named == id) ||
+                         (linked && id.Device == link.st_dev && id.Inode == link.st_ino)))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
@@ -33,7 +48,7 @@ void CopyByRule(const std::string& source, const std::string& target, RunHost& h
 }
 
 void CopyUpdating(const std::string& source, const std::string& target, RunHost& host,
-                  RunStats& stats, const FileHandle& opened)
+                  RunStats& stats, const std::vector<FileId>& listed, const FileHandle& opened)
 {
     const FileHandle reopened = opened.Valid() ? FileHandle(-1) : OpenRegularFile(source);
     const FileHandle& file = opened.Valid() ? opened : reopened;
@@ -45,6 +60,8 @@ void CopyUpdating(const std::string& source, const std::string& target, RunHost&
     case CopyState::Current: return;
     case CopyState::Stale: break;
     }
+    if (IsListed(target, listed))
+        return ReportSkipped(source, target, MessageText{MessageId::TargetListed, {}}, host, stats);
     MessageText reason;
     if (!CopyFileReplacing(file.Get(), target, &reason, [&host] { host.KeepResponsive(); }))
         ReportSkipped(source, target, reason, host, stats);

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "common/FileHandle.h"
+#include "common/FileState.h"
 #include "gallery/RunHost.h"
 
 #include <string>
+#include <vector>
 
 namespace kameola {
 
@@ -16,8 +18,10 @@ void CopyByRule(const std::string& source, const std::string& target, RunHost& h
                 RunStats& stats, const FileHandle& opened = FileHandle(-1));
 
 // Under --update: copies by the rule when the target is missing, replaces a stale target
-// whole and keeps a current one (see CopyStateOf).
+// whole and keeps a current one (see CopyStateOf). A listed file (by the file the target
+// names or by the link itself) is never replaced: it is skipped as with the copy rule.
 void CopyUpdating(const std::string& source, const std::string& target, RunHost& host,
-                  RunStats& stats, const FileHandle& opened = FileHandle(-1));
+                  RunStats& stats, const std::vector<FileId>& listed,
+                  const FileHandle& opened = FileHandle(-1));
 
 } // namespace kameola

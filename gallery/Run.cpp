@@ -66,7 +66,7 @@ private:
 // copy. Returns the size its cell shows.
 std::pair<int, int> CommitEntry(const PlannedEntry& planned, EntryPipeline& entries,
                                 RunHost& host, RunStats& stats, EntryFiles& files,
-                                bool decidesCopy)
+                                bool decidesCopy, const std::vector<FileId>& listed)
 {
     if (!planned.Clash.empty())
         throw EFCreateError(planned.Clash);
@@ -84,7 +84,7 @@ std::pair<int, int> CommitEntry(const PlannedEntry& planned, EntryPipeline& entr
     }
     if (!planned.CopyTarget.empty()) {
         if (decidesCopy)
-            CopyUpdating(planned.Source, planned.CopyTarget, host, stats, prepared.Source);
+            CopyUpdating(planned.Source, planned.CopyTarget, host, stats, listed, prepared.Source);
         else
             CopyByRule(planned.Source, planned.CopyTarget, host, stats, prepared.Source);
     }
@@ -122,7 +122,7 @@ void CopyBackground(const RunPlan& plan, const RunOptions& options, RunHost& hos
     if (plan.BackgroundCopy.empty())
         return;
     if (options.Update)
-        CopyUpdating(plan.Background, plan.BackgroundCopy, host, stats);
+        CopyUpdating(plan.Background, plan.BackgroundCopy, host, stats, plan.Listed);
     else
         CopyByRule(plan.Background, plan.BackgroundCopy, host, stats);
 }
@@ -148,7 +148,7 @@ void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& option
         try {
             const auto [width, height] = TranslatingAllocationFailure([&] {
                 return CommitEntry(plan.Entries[i], entries, host, entryStats, files,
-                                   decidesCopy);
+                                   decidesCopy, plan.Listed);
             });
             page.AddCell(plan.Entries[i], width, height);
         } catch (const EAbort&) {

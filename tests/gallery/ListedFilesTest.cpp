@@ -5,8 +5,11 @@
 #include "tests/gallery/TestFiles.h"
 #include "tests/support/Job.h"
 
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace kameola;
 using namespace kameola::test;
@@ -105,4 +108,44 @@ TEST(ListedFiles, PageAndBackgroundPictureAreNotReplacedEither)
     job.Style.BackgroundImage.clear();
     EXPECT_EQ(CreateErrorOf(job, host), "no error");
     EXPECT_EQ(JpegSize(dir / "web/bgs.jpg"), std::make_pair(100, 100));
+}
+
+TEST(ListedFiles, UpdateNeverReplacesAListedFileOlderThanItsSource)
+{
+    // src/f.gif is newer than the listed out/f.gif, which its copy would replace.
+    struct Case {
+        const char* Name;
+        bool Background;  // out/f.gif given as the background picture, not as an entry
+        bool Link;        // out/f.gif a listed link, older than the file it names
+    };
+    const Case cases[] = {{"entry", false, false}, {"background", true, false},
+                          {"symlink", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ScratchDir dir;
+        fs::create_directories(dir / "src");
+        fs::create_directories(dir / "out");
+        const std::string listed = dir / "out/f.gif";
+        if (c.Link) {
+            WriteFile(dir / "elsewhere.gif", "the picture the link names");
+            fs::create_symlink(dir / "elsewhere.gif", listed);
+            const timespec times[2] = {{0, UTIME_OMIT}, {1000, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, listed.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+        } else {
+            WriteFile(listed, "the listed picture");
+            fs::last_write_time(listed, fs::last_write_time(listed) - std::chrono::hours(1));
+        }
+        WriteFile(dir / "src/f.gif", "the source's picture");
+        GalleryJob job = JobIn(dir / "out", {dir / "src/f.gif"});
+        if (c.Background)
+            job.Style.BackgroundImage = listed;
+        else
+            job.Entries.push_back({listed, ""});
+        RecordingHost host;
+        RunGallery(job, host, RunOptions{.Update = true});
+        EXPECT_EQ(fs::is_symlink(listed), c.Link);
+        EXPECT_EQ(ReadFile(listed), c.Link ? "the picture the link names" : "the listed picture");
+        ASSERT_FALSE(host.Reasons.empty());
+        EXPECT_EQ(host.Reasons.front(), "コピー先はリストにあるファイルです");  // then the listed file's own copy
+    }
 }
