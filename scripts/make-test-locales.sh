@@ -12,8 +12,8 @@ if ! command -v localedef >/dev/null 2>&1 || [ ! -e /usr/share/i18n/locales/ja_J
   exit 0
 fi
 rm -f "$dir/missing"
-for spec in ja_JP:UTF-8:ja_JP.UTF-8 ja_JP:SHIFT_JIS:ja_JP.SJIS ja_JP:EUC-JP:ja_JP.eucJP en_US:UTF-8:en_US.UTF-8; do
-  source=${spec%%:*}; rest=${spec#*:}; charmap=${rest%%:*}; name=${rest#*:}
+for locale in ja_JP:UTF-8:ja_JP.UTF-8 ja_JP:SHIFT_JIS:ja_JP.SJIS ja_JP:EUC-JP:ja_JP.eucJP en_US:UTF-8:en_US.UTF-8; do
+  source=${locale%%:*}; rest=${locale#*:}; charmap=${rest%%:*}; name=${rest#*:}
   # -c: Shift_JIS is not ASCII-compatible, which localedef warns about and refuses without.
   localedef -c --no-warnings=ascii -i "$source" -f "$charmap" "$dir/$name" 2>/dev/null ||
     [ -e "$dir/$name/LC_CTYPE" ] || echo "cannot build $name" >>"$dir/missing"

@@ -29,7 +29,7 @@ TEST(HeifConvert, TheReaderMatchesHeifConvertsPng)
 {
     const struct {
         const char* Name;
-        HeifSpec Spec;
+        HeifShape Shape;
     } cases[] = {
         {"8 bits, turned", {.Width = 40, .Height = 24, .Orientation = 6}},
         {"10 bits, turned half round", {.Width = 40, .Height = 24, .BitDepth = 10, .Orientation = 3}},
@@ -39,7 +39,7 @@ TEST(HeifConvert, TheReaderMatchesHeifConvertsPng)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         const std::string heif = dir / "a.heic", png = dir / "a.png";
-        WriteHeif(heif, c.Spec);
+        WriteHeif(heif, c.Shape);
         const std::string command = "heif-convert '" + heif + "' '" + png + "' >/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         const std::string rgba = RgbaOf(png, dir / "a.rgba");

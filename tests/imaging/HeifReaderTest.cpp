@@ -25,14 +25,14 @@ constexpr int kTolerance = 12;
 
 struct Row {
     const char* Name;
-    HeifSpec Spec;
-    std::function<void(const ReadPicture&, const HeifSpec&)> Check;
+    HeifShape Shape;
+    std::function<void(const ReadPicture&, const HeifShape&)> Check;
 };
 
 // The quadrants shown as the orientation says.
-void Upright(const ReadPicture& read, const HeifSpec& spec)
+void Upright(const ReadPicture& read, const HeifShape& shape)
 {
-    const TBitmap expected = OrientUpright(QuadrantPicture(spec.Width, spec.Height), spec.Orientation);
+    const TBitmap expected = OrientUpright(QuadrantPicture(shape.Width, shape.Height), shape.Orientation);
     EXPECT_EQ(read.Width, expected.Width());
     EXPECT_EQ(read.Height, expected.Height());
     EXPECT_EQ(QuadrantsDiffer(read.Picture, expected, kTolerance), "");
@@ -46,11 +46,11 @@ void EveryPixel(const ReadPicture& read, std::uint32_t rgb)
                 << x << "," << y << ": " << std::hex << RgbAt(read.Picture, x, y);
 }
 
-HeifSpec Oriented(int orientation)
+HeifShape Oriented(int orientation)
 {
-    HeifSpec spec;
-    spec.Orientation = orientation;
-    return spec;
+    HeifShape shape;
+    shape.Orientation = orientation;
+    return shape;
 }
 
 } // namespace
@@ -58,8 +58,8 @@ HeifSpec Oriented(int orientation)
 TEST(HeifReader, Table)
 {
     const std::vector<std::uint8_t> srgb = SrgbProfile();
-    const auto noProfile = [](const ReadPicture& read, const HeifSpec& spec) {
-        Upright(read, spec);
+    const auto noProfile = [](const ReadPicture& read, const HeifShape& shape) {
+        Upright(read, shape);
         EXPECT_TRUE(read.Icc.empty());
     };
     const Row rows[] = {
@@ -76,15 +76,15 @@ TEST(HeifReader, Table)
         {"a thumbnail and a second image: the primary", {.Thumbnail = true, .SecondImage = true},
          Upright},
         {"transparent is white", {.Alpha = 0},
-         [](const ReadPicture& read, const HeifSpec&) { EveryPixel(read, 0xFFFFFF); }},
+         [](const ReadPicture& read, const HeifShape&) { EveryPixel(read, 0xFFFFFF); }},
         {"opaque alpha keeps the colours", {.Alpha = 255}, Upright},
         {"half alpha over white", {.Width = 16, .Height = 16, .Alpha = 128},
-         [](const ReadPicture& read, const HeifSpec&) {
+         [](const ReadPicture& read, const HeifShape&) {
              // red (255, 0, 0) at 128/255 over white: (255, 127, 127)
              EXPECT_TRUE(NearColor(RgbAt(read.Picture, 2, 2), 0xFF7F7F, kTolerance));
          }},
         {"grey gives three equal channels", {.Grey = true},
-         [](const ReadPicture& read, const HeifSpec&) {
+         [](const ReadPicture& read, const HeifShape&) {
              for (int y = 0; y < read.Picture.Height(); ++y)
                  for (int x = 0; x < read.Picture.Width(); ++x) {
                      const std::uint32_t c = RgbAt(read.Picture, x, y);
@@ -95,20 +95,20 @@ TEST(HeifReader, Table)
              EXPECT_NEAR(static_cast<int>(RgbAt(read.Picture, 4, 4) & 0xFF), 0, kTolerance);
          }},
         {"an ICC profile is carried byte for byte", {.Icc = srgb},
-         [&srgb](const ReadPicture& read, const HeifSpec&) { EXPECT_EQ(read.Icc, srgb); }},
+         [&srgb](const ReadPicture& read, const HeifShape&) { EXPECT_EQ(read.Icc, srgb); }},
         {"a grey profile is not carried into RGB outputs", {.Icc = GreyProfile()},
-         [](const ReadPicture& read, const HeifSpec&) { EXPECT_TRUE(read.Icc.empty()); }},
+         [](const ReadPicture& read, const HeifShape&) { EXPECT_TRUE(read.Icc.empty()); }},
         {"ICC wins over nclx", {.Icc = srgb, .Primaries = 12},
-         [&srgb](const ReadPicture& read, const HeifSpec&) { EXPECT_EQ(read.Icc, srgb); }},
+         [&srgb](const ReadPicture& read, const HeifShape&) { EXPECT_EQ(read.Icc, srgb); }},
         {"BT.709 primaries need no profile", {.Primaries = 1},
-         [](const ReadPicture& read, const HeifSpec&) { EXPECT_TRUE(read.Icc.empty()); }},
+         [](const ReadPicture& read, const HeifShape&) { EXPECT_TRUE(read.Icc.empty()); }},
         {"Display P3 primaries get a built RGB profile", {.Primaries = 12},
-         [](const ReadPicture& read, const HeifSpec&) {
+         [](const ReadPicture& read, const HeifShape&) {
              ASSERT_GT(read.Icc.size(), 132u);
              EXPECT_EQ(std::string(read.Icc.begin() + 16, read.Icc.begin() + 20), "RGB ");
          }},
         {"1 x 1", {.Width = 1, .Height = 1},
-         [](const ReadPicture& read, const HeifSpec&) {
+         [](const ReadPicture& read, const HeifShape&) {
              EXPECT_EQ(read.Width, 1);
              EXPECT_EQ(read.Picture.Height(), 1);
          }},
@@ -117,10 +117,10 @@ TEST(HeifReader, Table)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Name);
         const std::string path = dir / "a.heic";
-        WriteHeif(path, row.Spec);
+        WriteHeif(path, row.Shape);
         ReadPicture read;
         ASSERT_NO_THROW(read = ReadWith(HeifReader(), path));
-        row.Check(read, row.Spec);
+        row.Check(read, row.Shape);
     }
 }
 

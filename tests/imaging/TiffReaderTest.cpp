@@ -22,29 +22,29 @@ namespace {
 
 struct Row {
     const char* Name;
-    TiffSpec Spec;
-    std::function<void(const ReadPicture&, const TiffSpec&)> Check;
+    TiffShape Shape;
+    std::function<void(const ReadPicture&, const TiffShape&)> Check;
 };
 
-void Upright(const ReadPicture& read, const TiffSpec& spec)
+void Upright(const ReadPicture& read, const TiffShape& shape)
 {
     const TBitmap expected =
-        OrientUpright(QuadrantPicture(spec.Width, spec.Height), spec.Orientation ? spec.Orientation : 1);
+        OrientUpright(QuadrantPicture(shape.Width, shape.Height), shape.Orientation ? shape.Orientation : 1);
     EXPECT_EQ(read.Width, expected.Width());
     EXPECT_EQ(read.Height, expected.Height());
     EXPECT_EQ(QuadrantsDiffer(read.Picture, expected, 0), "");
 }
 
-std::function<void(const ReadPicture&, const TiffSpec&)> Everywhere(std::uint32_t rgb)
+std::function<void(const ReadPicture&, const TiffShape&)> Everywhere(std::uint32_t rgb)
 {
-    return [rgb](const ReadPicture& read, const TiffSpec&) {
+    return [rgb](const ReadPicture& read, const TiffShape&) {
         for (int y = 0; y < read.Picture.Height(); ++y)
             for (int x = 0; x < read.Picture.Width(); ++x)
                 ASSERT_EQ(RgbAt(read.Picture, x, y), rgb) << x << "," << y;
     };
 }
 
-TiffSpec Oriented(int orientation, bool tiled = false)
+TiffShape Oriented(int orientation, bool tiled = false)
 {
     return {.Width = 48, .Orientation = orientation, .Tiled = tiled};
 }
@@ -64,7 +64,7 @@ TEST(TiffReader, Table)
         {"16-bit 32767", {.Width = 4, .Height = 4, .Bits = 16, .Value16 = 32767}, Everywhere(0x7F7F7F)},
         {"16-bit 65407", {.Width = 4, .Height = 4, .Bits = 16, .Value16 = 65407}, Everywhere(0xFFFFFF)},
         {"grey gives three equal channels", {.Samples = 1},
-         [](const ReadPicture& read, const TiffSpec&) {
+         [](const ReadPicture& read, const TiffShape&) {
              EXPECT_EQ(RgbAt(read.Picture, 4, 4), 0x000000u);   // red's green value
              EXPECT_EQ(RgbAt(read.Picture, 28, 4), 0xFFFFFFu);  // green's
          }},
@@ -80,9 +80,9 @@ TEST(TiffReader, Table)
         {"CMYK is converted", {.Samples = 4, .Cmyk = true}, Upright},
         {"the first of several pages", {.Pages = 3}, Upright},
         {"an RGB profile is carried byte for byte", {.Icc = srgb},
-         [&srgb](const ReadPicture& read, const TiffSpec&) { EXPECT_EQ(read.Icc, srgb); }},
+         [&srgb](const ReadPicture& read, const TiffShape&) { EXPECT_EQ(read.Icc, srgb); }},
         {"a grey profile is not", {.Samples = 1, .Icc = GreyProfile()},
-         [](const ReadPicture& read, const TiffSpec&) { EXPECT_TRUE(read.Icc.empty()); }},
+         [](const ReadPicture& read, const TiffShape&) { EXPECT_TRUE(read.Icc.empty()); }},
         {"1 x 1", {.Width = 1, .Height = 1}, Everywhere(0xFFFF00)},
     };
     for (int orientation = 1; orientation <= 8; ++orientation) {
@@ -91,12 +91,12 @@ TEST(TiffReader, Table)
     }
     ScratchDir dir;
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.Name) + " " + std::to_string(row.Spec.Orientation));
+        SCOPED_TRACE(std::string(row.Name) + " " + std::to_string(row.Shape.Orientation));
         const std::string path = dir / "a.tif";
-        WriteTiff(path, row.Spec);
+        WriteTiff(path, row.Shape);
         ReadPicture read;
         ASSERT_NO_THROW(read = ReadWith(TiffReader(), path));
-        row.Check(read, row.Spec);
+        row.Check(read, row.Shape);
     }
 }
 

@@ -33,31 +33,31 @@ using Image = std::unique_ptr<heif_image, decltype(&heif_image_release)>;
 
 // The stored picture: quadrants at the depth asked, every pixel of one colour value
 // scaled to the depth, alpha as asked.
-Image MakeImage(const HeifSpec& spec, std::uint32_t solid = 0)
+Image MakeImage(const HeifShape& shape, std::uint32_t solid = 0)
 {
-    const bool alpha = spec.Alpha >= 0;
-    const bool deep = spec.BitDepth > 8;
-    heif_chroma chroma = spec.Grey ? heif_chroma_monochrome
+    const bool alpha = shape.Alpha >= 0;
+    const bool deep = shape.BitDepth > 8;
+    heif_chroma chroma = shape.Grey ? heif_chroma_monochrome
                          : deep    ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE
                                             : heif_chroma_interleaved_RRGGBB_LE)
                                    : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
     heif_image* raw = nullptr;
-    Check(heif_image_create(spec.Width, spec.Height,
-                            spec.Grey ? heif_colorspace_monochrome : heif_colorspace_RGB, chroma, &raw));
+    Check(heif_image_create(shape.Width, shape.Height,
+                            shape.Grey ? heif_colorspace_monochrome : heif_colorspace_RGB, chroma, &raw));
     Image image(raw, heif_image_release);
-    const heif_channel channel = spec.Grey ? heif_channel_Y : heif_channel_interleaved;
-    Check(heif_image_add_plane(raw, channel, spec.Width, spec.Height, spec.BitDepth));
-    if (spec.Grey && alpha)
-        Check(heif_image_add_plane(raw, heif_channel_Alpha, spec.Width, spec.Height, spec.BitDepth));
+    const heif_channel channel = shape.Grey ? heif_channel_Y : heif_channel_interleaved;
+    Check(heif_image_add_plane(raw, channel, shape.Width, shape.Height, shape.BitDepth));
+    if (shape.Grey && alpha)
+        Check(heif_image_add_plane(raw, heif_channel_Alpha, shape.Width, shape.Height, shape.BitDepth));
     int stride = 0;
     std::uint8_t* plane = heif_image_get_plane(raw, channel, &stride);
-    const int samples = spec.Grey ? 1 : alpha ? 4 : 3;
-    for (int y = 0; y < spec.Height; ++y) {
-        for (int x = 0; x < spec.Width; ++x) {
-            const std::uint32_t rgb = solid ? solid : QuadrantColor(x, y, spec.Width, spec.Height);
-            const int values[4] = {static_cast<int>(spec.Grey ? (rgb >> 8) & 0xFF : rgb >> 16),
+    const int samples = shape.Grey ? 1 : alpha ? 4 : 3;
+    for (int y = 0; y < shape.Height; ++y) {
+        for (int x = 0; x < shape.Width; ++x) {
+            const std::uint32_t rgb = solid ? solid : QuadrantColor(x, y, shape.Width, shape.Height);
+            const int values[4] = {static_cast<int>(shape.Grey ? (rgb >> 8) & 0xFF : rgb >> 16),
                                    static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF),
-                                   spec.Alpha};
+                                   shape.Alpha};
             for (int s = 0; s < samples; ++s) {
                 const int v = deep ? values[s] * 1023 / 255 : values[s];
                 std::uint8_t* at = plane + y * stride + (x * samples + s) * (deep ? 2 : 1);
@@ -67,23 +67,23 @@ Image MakeImage(const HeifSpec& spec, std::uint32_t solid = 0)
             }
         }
     }
-    if (spec.Grey && alpha) {
+    if (shape.Grey && alpha) {
         std::uint8_t* a = heif_image_get_plane(raw, heif_channel_Alpha, &stride);
-        for (int y = 0; y < spec.Height; ++y)
-            for (int x = 0; x < spec.Width; ++x)
-                a[y * stride + x] = static_cast<std::uint8_t>(spec.Alpha);
+        for (int y = 0; y < shape.Height; ++y)
+            for (int x = 0; x < shape.Width; ++x)
+                a[y * stride + x] = static_cast<std::uint8_t>(shape.Alpha);
     }
     return image;
 }
 
-void SetColour(heif_image* image, const HeifSpec& spec)
+void SetColour(heif_image* image, const HeifShape& shape)
 {
-    if (!spec.Icc.empty())
-        Check(heif_image_set_raw_color_profile(image, "prof", spec.Icc.data(), spec.Icc.size()));
-    if (spec.Primaries) {
+    if (!shape.Icc.empty())
+        Check(heif_image_set_raw_color_profile(image, "prof", shape.Icc.data(), shape.Icc.size()));
+    if (shape.Primaries) {
         heif_color_profile_nclx* nclx = heif_nclx_color_profile_alloc();
-        nclx->color_primaries = static_cast<heif_color_primaries>(spec.Primaries);
-        nclx->transfer_characteristics = static_cast<heif_transfer_characteristics>(spec.Transfer);
+        nclx->color_primaries = static_cast<heif_color_primaries>(shape.Primaries);
+        nclx->transfer_characteristics = static_cast<heif_transfer_characteristics>(shape.Transfer);
         nclx->matrix_coefficients = heif_matrix_coefficients_ITU_R_BT_601_6;
         nclx->full_range_flag = 1;
         const heif_error error = heif_image_set_nclx_color_profile(image, nclx);
@@ -116,7 +116,7 @@ std::uint32_t QuadrantColor(int x, int y, int width, int height)
     return bottom ? (right ? 0xFFFF00 : 0x0000FF) : (right ? 0x00FF00 : 0xFF0000);
 }
 
-std::vector<std::uint8_t> MakeHeif(const HeifSpec& spec)
+std::vector<std::uint8_t> MakeHeif(const HeifShape& shape)
 {
     const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(),
                                                                               heif_context_free);
@@ -124,34 +124,34 @@ std::vector<std::uint8_t> MakeHeif(const HeifSpec& spec)
     Check(heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &rawEncoder));
     const std::unique_ptr<heif_encoder, decltype(&heif_encoder_release)> encoder(rawEncoder,
                                                                                heif_encoder_release);
-    if (spec.Quality == 0) {
+    if (shape.Quality == 0) {
         Check(heif_encoder_set_lossless(rawEncoder, 1));
         Check(heif_encoder_set_parameter_string(rawEncoder, "chroma", "444"));
     } else {
-        Check(heif_encoder_set_lossy_quality(rawEncoder, spec.Quality));
+        Check(heif_encoder_set_lossy_quality(rawEncoder, shape.Quality));
     }
     const std::unique_ptr<heif_encoding_options, decltype(&heif_encoding_options_free)> options(
         heif_encoding_options_alloc(), heif_encoding_options_free);
-    options->image_orientation = static_cast<heif_orientation>(spec.Orientation);
+    options->image_orientation = static_cast<heif_orientation>(shape.Orientation);
     options->macOS_compatibility_workaround_no_nclx_profile = 0;
     options->save_two_colr_boxes_when_ICC_and_nclx_available = 1;
-    const Image image = MakeImage(spec);
-    SetColour(image.get(), spec);
+    const Image image = MakeImage(shape);
+    SetColour(image.get(), shape);
     heif_image_handle* handle = nullptr;
     Check(heif_context_encode_image(context.get(), image.get(), rawEncoder, options.get(), &handle));
-    if (spec.ExifOrientation) {
-        const std::vector<std::uint8_t> exif = ExifBlock(spec.ExifOrientation);
+    if (shape.ExifOrientation) {
+        const std::vector<std::uint8_t> exif = ExifBlock(shape.ExifOrientation);
         Check(heif_context_add_exif_metadata(context.get(), handle, exif.data() + 6,
                                              static_cast<int>(exif.size() - 6)));
     }
-    if (spec.Thumbnail) {
-        const Image other = MakeImage(spec, 0x808080);
+    if (shape.Thumbnail) {
+        const Image other = MakeImage(shape, 0x808080);
         Check(heif_context_encode_thumbnail(context.get(), other.get(), handle, rawEncoder,
                                             options.get(), 8, nullptr));
     }
     heif_image_handle_release(handle);
-    if (spec.SecondImage) {
-        HeifSpec second = spec;
+    if (shape.SecondImage) {
+        HeifShape second = shape;
         second.Width *= 2;
         second.Orientation = 1;
         const Image other = MakeImage(second, 0x808080);
@@ -163,9 +163,9 @@ std::vector<std::uint8_t> MakeHeif(const HeifSpec& spec)
     return bytes;
 }
 
-void WriteHeif(const std::string& path, const HeifSpec& spec)
+void WriteHeif(const std::string& path, const HeifShape& shape)
 {
-    WriteBytes(path, MakeHeif(spec));
+    WriteBytes(path, MakeHeif(shape));
 }
 
 std::vector<std::uint8_t> SrgbProfile()

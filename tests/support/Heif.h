@@ -9,7 +9,7 @@
 
 namespace kameola::test {
 
-struct HeifSpec {
+struct HeifShape {
     int Width = 32;
     int Height = 16;
     int BitDepth = 8;        // 8 or 10
@@ -29,8 +29,8 @@ struct HeifSpec {
 // right, blue bottom left, yellow bottom right; grey pictures take the green value.
 std::uint32_t QuadrantColor(int x, int y, int width, int height);
 
-std::vector<std::uint8_t> MakeHeif(const HeifSpec& spec);
-void WriteHeif(const std::string& path, const HeifSpec& spec);
+std::vector<std::uint8_t> MakeHeif(const HeifShape& shape);
+void WriteHeif(const std::string& path, const HeifShape& shape);
 
 // An RGB ICC profile (sRGB, built by lcms2) and a grey one.
 std::vector<std::uint8_t> SrgbProfile();

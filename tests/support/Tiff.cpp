@@ -13,28 +13,28 @@
 namespace kameola::test {
 namespace {
 
-void Tags(TIFF* tif, const TiffSpec& spec, bool firstPage)
+void Tags(TIFF* tif, const TiffShape& shape, bool firstPage)
 {
-    const int samples = firstPage ? spec.Samples : 1;
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(spec.Width));
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(spec.Height));
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, static_cast<std::uint16_t>(spec.Bits));
+    const int samples = firstPage ? shape.Samples : 1;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(shape.Width));
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(shape.Height));
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, static_cast<std::uint16_t>(shape.Bits));
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, static_cast<std::uint16_t>(samples));
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC,
                  samples == 1 ? PHOTOMETRIC_MINISBLACK
-                 : spec.Cmyk  ? PHOTOMETRIC_SEPARATED
+                 : shape.Cmyk  ? PHOTOMETRIC_SEPARATED
                               : PHOTOMETRIC_RGB);
-    if (samples == 4 && !spec.Cmyk) {
-        const std::uint16_t extra = spec.Associated ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
+    if (samples == 4 && !shape.Cmyk) {
+        const std::uint16_t extra = shape.Associated ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
-    if (spec.Orientation)
-        TIFFSetField(tif, TIFFTAG_ORIENTATION, static_cast<std::uint16_t>(spec.Orientation));
-    if (firstPage && !spec.Icc.empty())
-        TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(spec.Icc.size()),
-                     spec.Icc.data());
-    if (spec.Tiled) {
+    if (shape.Orientation)
+        TIFFSetField(tif, TIFFTAG_ORIENTATION, static_cast<std::uint16_t>(shape.Orientation));
+    if (firstPage && !shape.Icc.empty())
+        TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(shape.Icc.size()),
+                     shape.Icc.data());
+    if (shape.Tiled) {
         TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16u);
         TIFFSetField(tif, TIFFTAG_TILELENGTH, 16u);
     } else {
@@ -43,35 +43,35 @@ void Tags(TIFF* tif, const TiffSpec& spec, bool firstPage)
 }
 
 // One sample of pixel (x, y) at the page's depth.
-unsigned Sample(const TiffSpec& spec, int x, int y, int s, int samples)
+unsigned Sample(const TiffShape& shape, int x, int y, int s, int samples)
 {
-    const unsigned max = (1u << spec.Bits) - 1;
-    if (spec.Value16 >= 0)
-        return static_cast<unsigned>(spec.Value16);
-    const std::uint32_t rgb = QuadrantColor(x, y, spec.Width, spec.Height);
-    unsigned v = samples == 1 ? (rgb >> 8) & 0xFF : s < 3 ? (rgb >> (16 - 8 * s)) & 0xFF : spec.Alpha;
-    if (spec.Cmyk)
+    const unsigned max = (1u << shape.Bits) - 1;
+    if (shape.Value16 >= 0)
+        return static_cast<unsigned>(shape.Value16);
+    const std::uint32_t rgb = QuadrantColor(x, y, shape.Width, shape.Height);
+    unsigned v = samples == 1 ? (rgb >> 8) & 0xFF : s < 3 ? (rgb >> (16 - 8 * s)) & 0xFF : shape.Alpha;
+    if (shape.Cmyk)
         v = s < 3 ? 255 - v : 0;
-    else if (s < 3 && samples == 4 && spec.Associated)
-        v = v * spec.Alpha / 255;
+    else if (s < 3 && samples == 4 && shape.Associated)
+        v = v * shape.Alpha / 255;
     return v * max / 255;
 }
 
 // The page's pixels, packed at its depth (most significant bit first).
-std::vector<std::uint8_t> Pixels(const TiffSpec& spec, int samples)
+std::vector<std::uint8_t> Pixels(const TiffShape& shape, int samples)
 {
-    const std::size_t rowBits = static_cast<std::size_t>(spec.Width) * samples * spec.Bits;
-    std::vector<std::uint8_t> bytes((rowBits + 7) / 8 * spec.Height);
-    for (int y = 0; y < spec.Height; ++y) {
+    const std::size_t rowBits = static_cast<std::size_t>(shape.Width) * samples * shape.Bits;
+    std::vector<std::uint8_t> bytes((rowBits + 7) / 8 * shape.Height);
+    for (int y = 0; y < shape.Height; ++y) {
         std::size_t bit = (rowBits + 7) / 8 * 8 * y;
-        for (int x = 0; x < spec.Width; ++x) {
+        for (int x = 0; x < shape.Width; ++x) {
             for (int s = 0; s < samples; ++s) {
-                const unsigned v = Sample(spec, x, y, s, samples);
-                if (spec.Bits == 16) {
+                const unsigned v = Sample(shape, x, y, s, samples);
+                if (shape.Bits == 16) {
                     std::uint16_t word = static_cast<std::uint16_t>(v);
                     std::memcpy(&bytes[bit / 8], &word, 2);  // native order, as libtiff expects
                 } else {
-                    for (int b = spec.Bits - 1; b >= 0; --b, ++bit)
+                    for (int b = shape.Bits - 1; b >= 0; --b, ++bit)
                         if ((v >> b) & 1)
                             bytes[bit / 8] |= static_cast<std::uint8_t>(0x80 >> (bit % 8));
                     continue;
@@ -83,23 +83,23 @@ std::vector<std::uint8_t> Pixels(const TiffSpec& spec, int samples)
     return bytes;
 }
 
-void WritePage(TIFF* tif, const TiffSpec& spec, int samples)
+void WritePage(TIFF* tif, const TiffShape& shape, int samples)
 {
-    std::vector<std::uint8_t> pixels = Pixels(spec, samples);
-    const std::size_t row = pixels.size() / spec.Height;
-    if (!spec.Tiled) {
-        for (int y = 0; y < spec.Height; ++y)
+    std::vector<std::uint8_t> pixels = Pixels(shape, samples);
+    const std::size_t row = pixels.size() / shape.Height;
+    if (!shape.Tiled) {
+        for (int y = 0; y < shape.Height; ++y)
             if (TIFFWriteScanline(tif, pixels.data() + row * y, static_cast<std::uint32_t>(y), 0) < 0)
                 throw std::runtime_error("libtiff: cannot write a row");
         return;
     }
-    const std::size_t pixel = row / spec.Width;  // whole bytes per pixel for tiled pages
+    const std::size_t pixel = row / shape.Width;  // whole bytes per pixel for tiled pages
     std::vector<std::uint8_t> tile(static_cast<std::size_t>(TIFFTileSize(tif)));
-    for (int ty = 0; ty < spec.Height; ty += 16) {
-        for (int tx = 0; tx < spec.Width; tx += 16) {
+    for (int ty = 0; ty < shape.Height; ty += 16) {
+        for (int tx = 0; tx < shape.Width; tx += 16) {
             std::fill(tile.begin(), tile.end(), 0);
-            for (int y = ty; y < std::min(ty + 16, spec.Height); ++y)
-                for (int x = tx; x < std::min(tx + 16, spec.Width); ++x)
+            for (int y = ty; y < std::min(ty + 16, shape.Height); ++y)
+                for (int x = tx; x < std::min(tx + 16, shape.Width); ++x)
                     std::memcpy(&tile[((y - ty) * 16 + (x - tx)) * pixel], &pixels[y * row + x * pixel], pixel);
             TIFFWriteTile(tif, tile.data(), static_cast<std::uint32_t>(tx), static_cast<std::uint32_t>(ty), 0, 0);
         }
@@ -108,14 +108,14 @@ void WritePage(TIFF* tif, const TiffSpec& spec, int samples)
 
 } // namespace
 
-void WriteTiff(const std::string& path, const TiffSpec& spec)
+void WriteTiff(const std::string& path, const TiffShape& shape)
 {
     TIFF* tif = TIFFOpen(path.c_str(), "w");
     if (!tif)
         throw std::runtime_error("libtiff: cannot create " + path);
-    for (int page = 0; page < spec.Pages; ++page) {
-        Tags(tif, spec, page == 0);
-        WritePage(tif, spec, page == 0 ? spec.Samples : 1);
+    for (int page = 0; page < shape.Pages; ++page) {
+        Tags(tif, shape, page == 0);
+        WritePage(tif, shape, page == 0 ? shape.Samples : 1);
         TIFFWriteDirectory(tif);
     }
     TIFFClose(tif);

@@ -9,7 +9,7 @@
 
 namespace kameola::test {
 
-struct TiffSpec {
+struct TiffShape {
     int Width = 32;
     int Height = 16;
     int Bits = 8;            // 8, 16, or another depth written as is (12)
@@ -25,7 +25,7 @@ struct TiffSpec {
     int Value16 = -1;
 };
 
-void WriteTiff(const std::string& path, const TiffSpec& spec);
+void WriteTiff(const std::string& path, const TiffShape& shape);
 
 // Rewrites the first page's width and height tags, its pixels left as they are.
 void DeclareTiffSize(const std::string& path, std::uint32_t width, std::uint32_t height);
