@@ -98,7 +98,7 @@ TBitmap AvifPicture::DecodeStored()
         throw EPictureError(kFormat, "no interleaved 8-bit output");
     web::CheckSize(kFormat, static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
     if (width != m_width || height != m_height)
-        throw EPictureError(kFormat, "decoded size differs from the header's");
+        throw EPictureError(kFormat, "the coded picture is not the size the file declares");
     TBitmap picture;
     picture.CreateForOverwrite(PixelFormat::pf24bit, width, height);
     for (int y = 0; y < height; ++y)
