@@ -47,9 +47,10 @@ private:
 // The files one entry wrote, so that an entry left out of the page leaves none behind.
 class EntryFiles {
 public:
-    void Write(const std::string& path, const std::vector<std::uint8_t>& bytes)
+    void Write(const std::string& path, const std::vector<std::uint8_t>& bytes,
+               const timespec& modified)
     {
-        WriteFileReplacing(path, bytes);
+        WriteFileReplacing(path, bytes, &modified);
         m_paths.push_back(path);
     }
     void Remove() const
@@ -62,31 +63,40 @@ private:
     std::vector<std::string> m_paths;
 };
 
+// How the run treats copies: under --update, whether this entry decides its copy (the
+// first of those sharing a target) and the output folder's time resolution.
+struct CopyMode {
+    bool Decides = false;
+    TimeResolution Resolution{1};
+};
+
 // Puts the entry's files in place as planned: its small image, then its conversion or
-// copy. Returns the size its cell shows.
+// copy, each with the source's modification time. Returns the size its cell shows.
 std::pair<int, int> CommitEntry(const PlannedEntry& planned, EntryPipeline& entries,
                                 RunHost& host, RunStats& stats, EntryFiles& files,
-                                bool decidesCopy, const std::vector<FileId>& listed)
+                                CopyMode copyMode, const std::vector<FileId>& listed)
 {
     if (!planned.Clash.empty())
         throw EFCreateError(planned.Clash);
     const PreparedEntry prepared = entries.Next(host);
     // Kept outputs stay as they are; every other output is written as in a full run.
     if (prepared.SmallImage) {
-        files.Write(planned.SmallImage, *prepared.SmallImage);
+        files.Write(planned.SmallImage, *prepared.SmallImage, prepared.SourceState.st_mtim);
         ++stats.SmallImages;
     }
     if (prepared.ConversionError)
         std::rethrow_exception(prepared.ConversionError);
     if (prepared.Conversion) {
-        files.Write(planned.Conversion, *prepared.Conversion);
+        files.Write(planned.Conversion, *prepared.Conversion, prepared.SourceState.st_mtim);
         ++stats.Conversions;
     }
     if (!planned.CopyTarget.empty()) {
-        if (decidesCopy)
-            CopyUpdating(planned.Source, planned.CopyTarget, host, stats, listed, prepared.Source);
+        const CopySource source{planned.Source, prepared.Source,
+                                prepared.Source.Valid() ? &prepared.SourceState : nullptr};
+        if (copyMode.Decides)
+            CopyUpdating(source, planned.CopyTarget, host, stats, listed, copyMode.Resolution);
         else
-            CopyByRule(planned.Source, planned.CopyTarget, host, stats, prepared.Source);
+            CopyByRule(source, planned.CopyTarget, host, stats);
     }
     return {prepared.Width, prepared.Height};
 }
@@ -116,30 +126,34 @@ std::optional<RunOutcome> CheckOutputFolder(const std::string& folder, RunHost& 
     return std::nullopt;
 }
 
-void CopyBackground(const RunPlan& plan, const RunOptions& options, RunHost& host,
+void CopyBackground(const RunPlan& plan, std::optional<TimeResolution> update, RunHost& host,
                     RunStats& stats)
 {
     if (plan.BackgroundCopy.empty())
         return;
-    if (options.Update)
-        CopyUpdating(plan.Background, plan.BackgroundCopy, host, stats, plan.Listed);
+    const FileHandle unopened(-1);
+    const CopySource source{plan.Background, unopened};
+    if (update)
+        CopyUpdating(source, plan.BackgroundCopy, host, stats, plan.Listed, *update);
     else
-        CopyByRule(plan.Background, plan.BackgroundCopy, host, stats);
+        CopyByRule(source, plan.BackgroundCopy, host, stats);
 }
 
 // Commits every entry in list order and adds its cell. An entry's error is tagged with
 // its index; when the run keeps going, the entry is left out, reported and none of its
 // own files stays.
 void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& options,
-                   RunHost& host, PageWriter& page, RunStats& stats)
+                   std::optional<TimeResolution> update, RunHost& host, PageWriter& page,
+                   RunStats& stats)
 {
-    EntryPipeline entries(plan, thumbWidth, WorkerCount(options), options.Update);
+    EntryPipeline entries(plan, thumbWidth, WorkerCount(options), update);
     // Under --update a copy target that same-named entries share is decided by the first.
     std::set<std::string> copyTargets;
     for (std::size_t i = 0; i < plan.Entries.size(); ++i) {
         const std::string& path = plan.Entries[i].Source;
-        const bool decidesCopy = options.Update && plan.Entries[i].Clash.empty() &&
-                                 copyTargets.insert(plan.Entries[i].CopyTarget).second;
+        const CopyMode copyMode{update && plan.Entries[i].Clash.empty() &&
+                                    copyTargets.insert(plan.Entries[i].CopyTarget).second,
+                                update.value_or(TimeResolution(1))};
         host.SetProgress(static_cast<int>(i));
         host.ProcessEvents();
         EntryFiles files;
@@ -148,7 +162,7 @@ void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& option
         try {
             const auto [width, height] = TranslatingAllocationFailure([&] {
                 return CommitEntry(plan.Entries[i], entries, host, entryStats, files,
-                                   decidesCopy, plan.Listed);
+                                   copyMode, plan.Listed);
             });
             page.AddCell(plan.Entries[i], width, height);
         } catch (const EAbort&) {
@@ -189,10 +203,14 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
 
     const RunPlan plan = PlanRun(job, options.KeepGoing);
     RemoveStaleTemporaries(job.OutputDir, plan.Listed);
+    // An update judges outputs by their times, as finely as the output folder keeps them.
+    std::optional<TimeResolution> update;
+    if (options.Update)
+        update = OutputTimeResolution(job.OutputDir);
     RunStats stats;
-    CopyBackground(plan, options, host, stats);
+    CopyBackground(plan, update, host, stats);
     PageWriter page(job, plan.BackgroundAddress);
-    CommitEntries(plan, job.ThumbWidth, options, host, page, stats);
+    CommitEntries(plan, job.ThumbWidth, options, update, host, page, stats);
     // Kept going past every entry: a page without pictures would only hide that.
     if (stats.Cells == 0 && stats.Failed > 0)
         return RunOutcome::AllFailed;
