@@ -390,28 +390,6 @@ TEST_P(OutputFile, OutputsHaveTheirSourcesTimeBeforeTheyTakeTheirName)
     EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
 }
 
-TEST_P(OutputFile, AFileChangedSinceItWasReadIsNotCopied)
-{
-    WriteFile(dir / "src", "as it was read");
-    const FileHandle source = OpenRegularFile(dir / "src");
-    struct stat read {};
-    ASSERT_EQ(::fstat(source.Get(), &read), 0);
-    EXPECT_TRUE(CopyFileNoReplace(source.Get(), dir / "same", nullptr, {}, &read));
-    EXPECT_EQ(ReadFile(dir / "same"), "as it was read");
-    ASSERT_EQ(::truncate((dir / "src").c_str(), 6), 0);  // cut in place
-    for (const bool replace : {false, true}) {
-        MessageText reason;
-        WriteFile(dir / "old", "old copy");
-        const std::string target = replace ? dir / "old" : dir / "new";
-        EXPECT_FALSE(replace ? CopyFileReplacing(source.Get(), target, &reason, {}, &read)
-                             : CopyFileNoReplace(source.Get(), target, &reason, {}, &read));
-        EXPECT_EQ(reason.Id, MessageId::SourceChanged);
-    }
-    EXPECT_FALSE(fs::exists(dir / "new"));
-    EXPECT_EQ(ReadFile(dir / "old"), "old copy");
-    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
-}
-
 TEST(OutputTimeResolution, IsLearntFromWhatTheFileSystemKeeps)
 {
     constexpr std::int64_t kMs = 1000000, kS = 1000000000;
