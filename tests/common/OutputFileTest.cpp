@@ -362,9 +362,13 @@ TEST_P(OutputFile, OutputsHaveTheirSourcesTimeBeforeTheyTakeTheirName)
         const char* Name;  // the output, "old ..." when it replaces a file
         std::function<bool(const std::string& target)> Write;
     };
+    const auto smallImage = [&](const std::string& t) {
+        WriteFileReplacing(t, "jpeg", &sourceTime);
+        return true;
+    };
     const Case cases[] = {
-        {"small", [&](const std::string& t) { WriteFileReplacing(t, "jpeg", &sourceTime); return true; }},
-        {"old small", [&](const std::string& t) { WriteFileReplacing(t, "jpeg", &sourceTime); return true; }},
+        {"small", smallImage},
+        {"old small", smallImage},
         {"copy", [&](const std::string& t) { return CopyFileNoReplace(dir / "src", t); }},
         {"old copy", [&](const std::string& t) { return CopyFileReplacing(source.Get(), t); }},
     };
@@ -378,7 +382,8 @@ TEST_P(OutputFile, OutputsHaveTheirSourcesTimeBeforeTheyTakeTheirName)
         EXPECT_TRUE(c.Write(g_finalName)) << c.Name;
         EXPECT_TRUE(g_setBeforePlaced) << c.Name;
         const timespec kept = ModifiedOf(g_finalName);
-        EXPECT_TRUE(kept.tv_sec == sourceTime.tv_sec && kept.tv_nsec == sourceTime.tv_nsec) << c.Name;
+        EXPECT_TRUE(kept.tv_sec == sourceTime.tv_sec && kept.tv_nsec == sourceTime.tv_nsec)
+            << c.Name;
     }
     detail::OutputFileCalls() = saved;
 

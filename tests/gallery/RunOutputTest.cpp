@@ -203,8 +203,10 @@ TEST_F(RunOutput, ACopyIsOnlyOfTheFileItsEntryWasPreparedFrom)
                 fs::create_directories(src);
                 WriteJpeg(src + "/a.jpg", 64, 48);
                 WriteFile(src + "/e.gif", "GIF89a the whole file");
-                for (const char* name : {"/a.jpg", "/e.gif"})  // so that any write shows
-                    fs::last_write_time(src + name, fs::last_write_time(src + name) - std::chrono::hours(1));
+                for (const char* name : {"/a.jpg", "/e.gif"}) {  // so that any write shows
+                    const std::string path = src + name;
+                    fs::last_write_time(path, fs::last_write_time(path) - std::chrono::hours(1));
+                }
                 GalleryJob job = JobIn(dir / ("web " + what), {src + "/a.jpg", src + "/e.gif"});
                 job.MakeSmallImages = true;
                 // An update would replace this copy; a plain run makes a new one.
