@@ -4,6 +4,7 @@
 #include "gallery/Run.h"
 #include "tests/gallery/SampleRun.h"
 #include "tests/support/OutputTimes.h"
+#include "tests/support/WebPictures.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -264,6 +265,71 @@ TEST_F(UpdateRun, ASharedCopyTargetFollowsItsFirstEntry)
     SetAge(first, std::chrono::hours(2));
     ExpectUpdateEqualsFullRun(Job("shared"), 2, "first-newer");
     EXPECT_EQ(ReadFile(dir / "shared/e.gif"), "GIF89a the first, changed");
+}
+
+// The small images made on request of browser-shown pictures are kept as the others are:
+// sized from the file's header alone, remade when the source or the job changed.
+TEST_F(UpdateRun, SmallWebImagesFollowTheSameRule)
+{
+    struct Row {
+        const char* what;
+        std::function<void(const std::string& png, GalleryJob&)> change;
+        bool kept;
+    };
+    PngShape shape;
+    shape.Width = 40;
+    shape.Height = 30;
+    shape.Samples.assign(40 * 30 * 3, 0x60);
+    shape.Exif = TiffOrientationBlock(6);  // kept by its upright size, 100 × 133
+    const Bytes png = EncodePng(shape);
+    const Row rows[] = {
+        {"untouched", [](const std::string&, GalleryJob&) {}, true},
+        // Its copy, now of another size, is redone; the small image is not: only the
+        // header is read.
+        {"damaged-after-header-time-put-back", [&png](const std::string& path, GalleryJob&) {
+             const auto time = fs::last_write_time(path);
+             const std::string idat = "IDAT";  // cut right after the image data's chunk type
+             const auto at = std::search(png.begin(), png.end(), idat.begin(), idat.end());
+             WriteBytes(path, Bytes(png.begin(), at + 4));
+             fs::last_write_time(path, time);
+         }, true},
+        {"newer", [](const std::string& path, GalleryJob&) {
+             SetAge(path, std::chrono::hours(1));
+         }, false},
+        {"other-width", [](const std::string&, GalleryJob& job) { job.ThumbWidth = 57; }, false},
+        {"small-image-not-a-jpeg", [](const std::string&, GalleryJob& job) {
+             WriteFile(job.OutputDir + "/as.png.jpg", "not a JPEG");
+         }, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string src = dir / (std::string("web-src-") + row.what);
+        fs::create_directory(src);
+        WriteBytes(src + "/a.png", png);
+        WriteBytes(src + "/b.webp", EncodeWebp(Halves(8, 6, {255, 0, 0, 128}, {0, 0, 255})));
+        for (const char* name : {"/a.png", "/b.webp"})
+            SetAge(src + name, std::chrono::hours(-2));
+        GalleryJob job = JobIn(dir / (std::string("web-") + row.what), {});
+        job.SmallWebImages = true;
+        job.Entries = {{src + "/a.png", ""}, {src + "/b.webp", ""}};
+        RecordingHost host;
+        ASSERT_EQ(RunWith(job, 2, host), "");
+        const std::uintmax_t small = Inode(job.OutputDir + "/as.png.jpg");
+        row.change(src + "/a.png", job);
+        if (!row.kept) {
+            ExpectUpdateEqualsFullRun(job, 2, row.what);
+            continue;
+        }
+        auto before = FolderContents(job.OutputDir);
+        before["a.png"] = ReadFile(src + "/a.png");
+        RecordingHost again;
+        RunOptions update{2, false};
+        update.Update = true;
+        RunGallery(job, again, update);
+        EXPECT_TRUE(FolderContents(job.OutputDir) == before);
+        EXPECT_EQ(Inode(job.OutputDir + "/as.png.jpg"), small);
+        EXPECT_NE(ReadFile(job.OutputDir + "/index.htm").find("HEIGHT=133"), std::string::npos);
+    }
 }
 
 } // namespace
