@@ -31,11 +31,12 @@ sanitize:
 	@LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  $(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DWERROR=ON"
 
-# The run's threads under ThreadSanitizer: the common, gallery and batch front-end tests.
+# The run's threads under ThreadSanitizer: the common, platform, gallery and batch front-end
+# tests.
 tsan:
 	@$(MAKE) --no-print-directory build BUILD=build-tsan \
 	  CMAKE_FLAGS="-DTSAN=ON -DKAMEOLA_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo"
-	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L 'common|gallery|cli'
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L 'common|platform|gallery|cli'
 
 # The packages kameola and kameola-cli, from a copy of the tracked tree in build-deb/src
 # (dpkg-buildpackage writes its results beside the source): the .debs, .changes and

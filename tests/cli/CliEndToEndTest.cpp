@@ -4,7 +4,7 @@
 #include "gallery/TextEncoding.h"
 #include "cli/Terminal.h"
 #include "tests/cli/CliRun.h"
-#include "tests/gallery/FontConfigFiles.h"
+#include "tests/support/FontConfigFiles.h"
 #include "tests/gallery/TestFiles.h"
 #include "tests/support/WebPictures.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/DefaultFace.h"
-#include "tests/gallery/FontConfigFiles.h"
-#include "tests/gallery/TestFiles.h"
+#include "tests/support/FontConfigFiles.h"
+#include "tests/support/Files.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
