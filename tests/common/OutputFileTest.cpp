@@ -8,6 +8,7 @@
 #include "tests/support/Child.h"
 #include "tests/support/Files.h"
 #include "tests/support/OutputTimes.h"
+#include "tests/support/MissingCalls.h"
 
 #include <cerrno>
 #include <csignal>
@@ -25,18 +26,6 @@ using namespace kameola::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-int NoUnnamed(const char*, mode_t)
-{
-    errno = EOPNOTSUPP;
-    return -1;
-}
-
-int NoProcToLink(int, const char*)
-{
-    errno = ENOENT;
-    return -1;
-}
 
 int NoRenameNoReplace(const char*, const char*)
 {

@@ -6,6 +6,7 @@
 #include "common/FileSystemCalls.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
+#include "tests/support/MissingCalls.h"
 
 #include <cerrno>
 #include <csignal>
@@ -19,12 +20,6 @@ using namespace kameola::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-int NoUnnamed(const char*, mode_t)
-{
-    errno = EOPNOTSUPP;
-    return -1;
-}
 
 // The writer dies once its file is written, just before it would take its final name.
 int KilledBeforePlacing(int)
