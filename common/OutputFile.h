@@ -5,6 +5,7 @@
 
 #include "common/FileState.h"
 #include "common/Messages.h"
+#include "common/PlacedFiles.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,36 +16,47 @@
 
 namespace kameola {
 
-// Writes the bytes as the file at path, replacing what is there: a symbolic link is
-// replaced itself, never followed. Raises EFCreateError naming path.
-void WriteFileReplacing(const std::string& path, const void* data, std::size_t size);
+// Every function here takes an optional placing: in a run that records what it places,
+// an output never replaces a file the run placed for another output (see PlacedFiles).
 
-inline void WriteFileReplacing(const std::string& path, std::string_view bytes)
+// Writes the bytes as the file at path, replacing what is there: a symbolic link is
+// replaced itself, never followed. Raises EFCreateError naming path, also when path holds
+// another output of the run.
+void WriteFileReplacing(const std::string& path, const void* data, std::size_t size,
+                        const Placing& placing = {});
+
+inline void WriteFileReplacing(const std::string& path, std::string_view bytes,
+                               const Placing& placing = {})
 {
-    WriteFileReplacing(path, bytes.data(), bytes.size());
+    WriteFileReplacing(path, bytes.data(), bytes.size(), placing);
 }
 
-inline void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes)
+inline void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                               const Placing& placing = {})
 {
-    WriteFileReplacing(path, bytes.data(), bytes.size());
+    WriteFileReplacing(path, bytes.data(), bytes.size(), placing);
 }
 
 // Copies a regular file to target when nothing exists there. An existing target (also a
 // symbolic link) is never touched. False when nothing was copied; reason, when given,
 // then receives the message saying why. between, when given, is called between the
 // pieces of a large copy; what it raises stops the copy, leaves no target and goes on.
+// A copy this run placed at target counts as an existing file; another output of the run
+// there raises EFCreateError naming target.
 bool CopyFileNoReplace(const std::string& source, const std::string& target,
-                       MessageText* reason = nullptr, const std::function<void()>& between = {});
+                       MessageText* reason = nullptr, const std::function<void()>& between = {},
+                       const Placing& placing = {});
 
 // The same from a file already open for reading, from its first byte, whatever its
 // offset. A source whose size or modification time changed
 // while it was copied, or that gave fewer bytes than its size, gives no copy.
 bool CopyFileNoReplace(int sourceFd, const std::string& target, MessageText* reason = nullptr,
-                       const std::function<void()>& between = {});
+                       const std::function<void()>& between = {}, const Placing& placing = {});
 
-// The same, but an existing target is replaced, whole or not at all.
+// The same, but an existing target is replaced, whole or not at all (not a file this run
+// placed).
 bool CopyFileReplacing(int sourceFd, const std::string& target, MessageText* reason = nullptr,
-                       const std::function<void()>& between = {});
+                       const std::function<void()>& between = {}, const Placing& placing = {});
 
 // Removes from the directory the temporary files that earlier runs left behind, when
 // they were killed while writing: only files that are certainly such leftovers (see

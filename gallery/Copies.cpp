@@ -38,32 +38,36 @@ bool IsListed(const std::string& target, const std::vector<FileId>& listed)
 } // namespace
 
 void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
-                RunStats& stats, const FileHandle& opened)
+                RunStats& stats, const FileHandle& opened, const Placing& placing)
 {
     MessageText reason;
     const auto between = [&host] { host.KeepResponsive(); };
-    if (!(opened.Valid() ? CopyFileNoReplace(opened.Get(), target, &reason, between)
-                         : CopyFileNoReplace(source, target, &reason, between)))
+    if (!(opened.Valid() ? CopyFileNoReplace(opened.Get(), target, &reason, between, placing)
+                         : CopyFileNoReplace(source, target, &reason, between, placing)))
         ReportSkipped(source, target, reason, host, stats);
 }
 
 void CopyUpdating(const std::string& source, const std::string& target, RunHost& host,
-                  RunStats& stats, const std::vector<FileId>& listed, const FileHandle& opened)
+                  RunStats& stats, const std::vector<FileId>& listed, const FileHandle& opened,
+                  const Placing& placing)
 {
     const FileHandle reopened = opened.Valid() ? FileHandle(-1) : OpenRegularFile(source);
     const FileHandle& file = opened.Valid() ? opened : reopened;
     struct stat sourceInfo {};
-    if (!file.Valid() || ::fstat(file.Get(), &sourceInfo) != 0)
-        return CopyByRule(source, target, host, stats, file);
+    // A file this run placed is never up to date for another output, whatever its time.
+    if (!file.Valid() || ::fstat(file.Get(), &sourceInfo) != 0 ||
+        JudgeOutput(target, placing) != PlaceVerdict::Free)
+        return CopyByRule(source, target, host, stats, file, placing);
     switch (CopyStateOf(target, sourceInfo)) {
-    case CopyState::Missing: return CopyByRule(source, target, host, stats, file);
+    case CopyState::Missing: return CopyByRule(source, target, host, stats, file, placing);
     case CopyState::Current: return;
     case CopyState::Stale: break;
     }
     if (IsListed(target, listed))
         return ReportSkipped(source, target, MessageText{MessageId::TargetListed, {}}, host, stats);
     MessageText reason;
-    if (!CopyFileReplacing(file.Get(), target, &reason, [&host] { host.KeepResponsive(); }))
+    if (!CopyFileReplacing(file.Get(), target, &reason, [&host] { host.KeepResponsive(); },
+                           placing))
         ReportSkipped(source, target, reason, host, stats);
 }
 

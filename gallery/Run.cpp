@@ -45,20 +45,36 @@ private:
 };
 
 // The files one entry wrote, so that an entry left out of the page leaves none behind.
+// Its small image and conversion replace no file the run placed for another output.
 class EntryFiles {
 public:
+    EntryFiles(PlacedFiles& placed, const FileId& source)
+        : m_picture{&placed, {OutputRole::Picture, source}}
+    {
+    }
     void Write(const std::string& path, const std::vector<std::uint8_t>& bytes)
     {
-        WriteFileReplacing(path, bytes);
+        WriteFileReplacing(path, bytes, m_picture);
         m_paths.push_back(path);
+    }
+    // Outputs kept from an earlier run stand for this entry as if written now.
+    void Keep(const std::string& path) const
+    {
+        if (!path.empty())
+            ClaimExisting(path, m_picture);
     }
     void Remove() const
     {
         for (const std::string& path : m_paths)
-            ::unlink(path.c_str());
+            RemovePlaced(path, m_picture);
+    }
+    Placing CopyPlacing() const
+    {
+        return {m_picture.Record, {OutputRole::Copy, m_picture.Claim.Source}};
     }
 
 private:
+    Placing m_picture;
     std::vector<std::string> m_paths;
 };
 
@@ -72,6 +88,10 @@ std::pair<int, int> CommitEntry(const PlannedEntry& planned, EntryPipeline& entr
         throw EFCreateError(planned.Clash);
     const PreparedEntry prepared = entries.Next(host);
     // Kept outputs stay as they are; every other output is written as in a full run.
+    if (prepared.OutputsKept) {
+        files.Keep(planned.SmallImage);
+        files.Keep(planned.Conversion);
+    }
     if (prepared.SmallImage) {
         files.Write(planned.SmallImage, *prepared.SmallImage);
         ++stats.SmallImages;
@@ -83,10 +103,12 @@ std::pair<int, int> CommitEntry(const PlannedEntry& planned, EntryPipeline& entr
         ++stats.Conversions;
     }
     if (!planned.CopyTarget.empty()) {
+        const Placing copy = files.CopyPlacing();
         if (decidesCopy)
-            CopyUpdating(planned.Source, planned.CopyTarget, host, stats, listed, prepared.Source);
+            CopyUpdating(planned.Source, planned.CopyTarget, host, stats, listed, prepared.Source,
+                         copy);
         else
-            CopyByRule(planned.Source, planned.CopyTarget, host, stats, prepared.Source);
+            CopyByRule(planned.Source, planned.CopyTarget, host, stats, prepared.Source, copy);
     }
     return {prepared.Width, prepared.Height};
 }
@@ -117,21 +139,23 @@ std::optional<RunOutcome> CheckOutputFolder(const std::string& folder, RunHost& 
 }
 
 void CopyBackground(const RunPlan& plan, const RunOptions& options, RunHost& host,
-                    RunStats& stats)
+                    RunStats& stats, PlacedFiles& placed)
 {
     if (plan.BackgroundCopy.empty())
         return;
+    const Placing copy{&placed, {OutputRole::Copy, plan.Listed.back()}};
     if (options.Update)
-        CopyUpdating(plan.Background, plan.BackgroundCopy, host, stats, plan.Listed);
+        CopyUpdating(plan.Background, plan.BackgroundCopy, host, stats, plan.Listed,
+                     FileHandle(-1), copy);
     else
-        CopyByRule(plan.Background, plan.BackgroundCopy, host, stats);
+        CopyByRule(plan.Background, plan.BackgroundCopy, host, stats, FileHandle(-1), copy);
 }
 
 // Commits every entry in list order and adds its cell. An entry's error is tagged with
 // its index; when the run keeps going, the entry is left out, reported and none of its
 // own files stays.
 void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& options,
-                   RunHost& host, PageWriter& page, RunStats& stats)
+                   RunHost& host, PageWriter& page, RunStats& stats, PlacedFiles& placed)
 {
     EntryPipeline entries(plan, thumbWidth, WorkerCount(options), options.Update);
     // Under --update a copy target that same-named entries share is decided by the first.
@@ -142,7 +166,7 @@ void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& option
                                  copyTargets.insert(plan.Entries[i].CopyTarget).second;
         host.SetProgress(static_cast<int>(i));
         host.ProcessEvents();
-        EntryFiles files;
+        EntryFiles files(placed, plan.Entries[i].File);
         RunStats entryStats;
         std::optional<MessageText> failure;
         try {
@@ -190,15 +214,18 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
     const RunPlan plan = PlanRun(job, options.KeepGoing);
     RemoveStaleTemporaries(job.OutputDir, plan.Listed);
     RunStats stats;
-    CopyBackground(plan, options, host, stats);
+    // Every file the run puts in place, so that none takes another's place.
+    PlacedFiles placed;
+    CopyBackground(plan, options, host, stats, placed);
     PageWriter page(job, plan.BackgroundAddress);
-    CommitEntries(plan, job.ThumbWidth, options, host, page, stats);
+    CommitEntries(plan, job.ThumbWidth, options, host, page, stats, placed);
     // Kept going past every entry: a page without pictures would only hide that.
     if (stats.Cells == 0 && stats.Failed > 0)
         return RunOutcome::AllFailed;
 
     stats.Page = plan.PagePath;
-    WriteFileReplacing(stats.Page, page.Finish());
+    const FileId pageId{false, 0, 0, "\n page"};  // no listed file has this path
+    WriteFileReplacing(stats.Page, page.Finish(), Placing{&placed, {OutputRole::Page, pageId}});
     host.Finished(stats);
     cursor.Restore();
     host.ShowMessage(TextsOf(MessageId::Finished).Japanese, TextsOf(MessageId::ReportCaption).Japanese,
