@@ -46,6 +46,8 @@ struct FoldCase {
     std::map<std::string, Content> Folder;  // every file in the output folder afterwards
     int Skipped = 0;  // copies skipped, as onto an existing file
     int Failed = 0;   // entries left out
+    // With update: the first entries were written by an earlier run, which this one updates.
+    std::size_t Before = 0;
 };
 
 class CaseFolding : public ::testing::Test {
@@ -135,7 +137,26 @@ const FoldCase kCases[] = {
      {{"INDEX.HTM"}},
      false, true, "index.htm", -1,
      {{"INDEX.HTM", {Holds::Copy, "INDEX.HTM"}}}},
+    {"UpdateKeepsAnEarlierSmallImageForItsOwnEntry",
+     {{"a.jpg", 64, 48}, {"A.jpg", 48, 64}},
+     true, false, "As.jpg", 1,
+     {{"as.jpg", {Holds::SmallImage, "a.jpg"}}, {"a.jpg", {Holds::Copy, "a.jpg"}},
+      {"index.htm", {Holds::Page}}},
+     0, 0, 1},
 };
+
+// Runs the job in the folder, folding names; the error's message and entry, if any.
+std::pair<std::string, int> RunFolding(const GalleryJob& job, RecordingHost& host,
+                                       const RunOptions& options)
+{
+    FoldingNames folding(job.OutputDir);
+    try {
+        RunGallery(job, host, options);
+    } catch (const Exception& e) {
+        return {e.Message(), e.EntryIndex()};
+    }
+    return {"", -1};
+}
 
 } // namespace
 
@@ -152,19 +173,15 @@ TEST_F(CaseFolding, NoOutputTakesTheFileOfAnother)
         for (const Source& s : c.Entries)
             job.Entries.push_back({Src(s.Name), ""});
 
+        fs::create_directory(out);
         RecordingHost host;
-        std::string error;
-        int entry = -1;
-        {
-            fs::create_directory(out);
-            FoldingNames folding(out);
-            try {
-                RunGallery(job, host, RunOptions{2, c.KeepGoing});
-            } catch (const Exception& e) {
-                error = e.Message();
-                entry = e.EntryIndex();
-            }
+        if (c.Before > 0) {
+            GalleryJob earlier = job;
+            earlier.Entries.resize(c.Before);
+            ASSERT_EQ(RunFolding(earlier, host, RunOptions{2}).first, "");
         }
+        const auto [error, entry] =
+            RunFolding(job, host, RunOptions{2, c.KeepGoing, false, c.Before > 0});
         EXPECT_EQ(error, c.Clash ? EFCreateError(out + "/" + c.Clash).Message() : "");
         EXPECT_EQ(entry, c.ClashEntry);
         EXPECT_EQ(host.Skipped.size(), static_cast<std::size_t>(c.Skipped));
