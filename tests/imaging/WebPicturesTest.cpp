@@ -287,28 +287,28 @@ TEST(WebPicturesTest, Avif)
 {
     const RgbaPicture halves = Halves(16, 8, kRed, kBlue);
     RgbaPicture alpha = Plain(8, 8, {255, 0, 0, 0});
-    const Bytes plain = EncodeHeif(halves, {});
-    HeifShape tenBits;
+    const Bytes plain = EncodeHeifPicture(halves, {});
+    HeifEncoding tenBits;
     tenBits.BitDepth = 10;
-    HeifShape withAlpha;
+    HeifEncoding withAlpha;
     withAlpha.Alpha = true;
-    HeifShape profiled;
+    HeifEncoding profiled;
     profiled.Icc = SmallIccProfile("RGB ");
     const auto turned = [](int orientation) {
-        HeifShape shape;
+        HeifEncoding shape;
         shape.Orientation = orientation;
         return shape;
     };
     const int tol = 24;  // lossy coding and the colour conversion round trip
     CheckRows(DecodeAvif, {
         Good("plain", plain, 16, 8, {{2, 4, {255, 0, 0}}, {13, 4, {0, 0, 255}}}, tol),
-        Good("turned a quarter by irot", EncodeHeif(halves, turned(6)), 8, 16,
+        Good("turned a quarter by irot", EncodeHeifPicture(halves, turned(6)), 8, 16,
          {{4, 2, {255, 0, 0}}, {4, 13, {0, 0, 255}}}, tol),
-        Good("mirrored by imir", EncodeHeif(halves, turned(2)), 16, 8,
+        Good("mirrored by imir", EncodeHeifPicture(halves, turned(2)), 16, 8,
          {{2, 4, {0, 0, 255}}, {13, 4, {255, 0, 0}}}, tol),
-        Good("alpha over white", EncodeHeif(alpha, withAlpha), 8, 8, {{4, 4, kWhite}}, tol),
-        Good("10 bits to 8", EncodeHeif(halves, tenBits), 16, 8, {{2, 4, {255, 0, 0}}}, tol),
-        WithIcc(Good("RGB profile carried", EncodeHeif(halves, profiled), 16, 8)),
+        Good("alpha over white", EncodeHeifPicture(alpha, withAlpha), 8, 8, {{4, 4, kWhite}}, tol),
+        Good("10 bits to 8", EncodeHeifPicture(halves, tenBits), 16, 8, {{2, 4, {255, 0, 0}}}, tol),
+        WithIcc(Good("RGB profile carried", EncodeHeifPicture(halves, profiled), 16, 8)),
         Bad("cut short", CutShort(plain, plain.size() / 2), "AVIF エラー ("),
         Bad("not an AVIF", Bytes(64, 'x'), "AVIF エラー ("),
         Bad("over the storage limit", plain, "resources", 128),

@@ -278,7 +278,7 @@ heif_error AppendHeif(heif_context*, const void* data, std::size_t size, void* u
 
 // The picture as planes: red, green, blue (and alpha), or one grey plane of the red channel,
 // of 8 or 10 bits a sample.
-heif_image* HeifImage(const RgbaPicture& picture, const HeifShape& shape)
+heif_image* HeifImage(const RgbaPicture& picture, const HeifEncoding& shape)
 {
     heif_image* image = nullptr;
     heif_image_create(picture.Width, picture.Height,
@@ -309,7 +309,7 @@ heif_image* HeifImage(const RgbaPicture& picture, const HeifShape& shape)
 
 } // namespace
 
-Bytes EncodeHeif(const RgbaPicture& picture, const HeifShape& shape)
+Bytes EncodeHeifPicture(const RgbaPicture& picture, const HeifEncoding& shape)
 {
     const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(), heif_context_free);
     heif_encoder* encoder = nullptr;

@@ -65,7 +65,7 @@ struct GifFrame {
 Bytes EncodeGif(int screenWidth, int screenHeight, const std::vector<Rgba>& colours,
                 const std::vector<GifFrame>& frames);
 
-struct HeifShape {
+struct HeifEncoding {
     bool Avif = true;        // AV1; else HEVC
     int Orientation = 1;     // written as irot/imir boxes
     bool Grey = false;       // a monochrome picture of the red channel
@@ -73,6 +73,6 @@ struct HeifShape {
     int BitDepth = 8;        // 8 or 10
     Bytes Icc;
 };
-Bytes EncodeHeif(const RgbaPicture& picture, const HeifShape& shape);
+Bytes EncodeHeifPicture(const RgbaPicture& picture, const HeifEncoding& shape);
 
 } // namespace kameola::test
