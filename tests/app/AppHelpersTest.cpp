@@ -15,50 +15,51 @@
 using namespace kameola;
 using namespace kameola::test;
 
-TEST(LeadingInteger, ReadsTheNumberAtTheStart)
+// The number a text field holds, read as the field's integer conversion does.
+TEST(LeadingInteger, Table)
 {
-    EXPECT_EQ(LeadingInteger("12"), 12);
-    EXPECT_EQ(LeadingInteger("  7"), 7);
-    EXPECT_EQ(LeadingInteger("12a"), 12);
-    EXPECT_EQ(LeadingInteger("1,000"), 1);
-    EXPECT_EQ(LeadingInteger("+42"), 42);
-    EXPECT_EQ(LeadingInteger("abc"), 0);
-    EXPECT_EQ(LeadingInteger(""), 0);
-    EXPECT_EQ(LeadingInteger("   "), 0);
-    EXPECT_EQ(LeadingInteger("\t7"), 0);  // only 0x20 is a blank
-    EXPECT_EQ(LeadingInteger(" 7 "), 7);
-}
-
-TEST(LeadingInteger, TheSignCountsOnlyWhenEverythingWasRead)
-{
-    EXPECT_EQ(LeadingInteger("-5"), -5);
-    EXPECT_EQ(LeadingInteger("-5a"), 5);
-    EXPECT_EQ(LeadingInteger("-5 "), 5);
-    EXPECT_EQ(LeadingInteger("-"), 0);
-}
-
-TEST(LeadingInteger, ReadsHexadecimalAfterItsPrefixes)
-{
-    EXPECT_EQ(LeadingInteger("$1F"), 31);
-    EXPECT_EQ(LeadingInteger("0x1F"), 31);
-    EXPECT_EQ(LeadingInteger("0X1f"), 31);
-    EXPECT_EQ(LeadingInteger("x1f"), 31);
-    EXPECT_EQ(LeadingInteger("X1F"), 31);
-    EXPECT_EQ(LeadingInteger("-$10"), -16);
-    EXPECT_EQ(LeadingInteger("$1G"), 1);
-    EXPECT_EQ(LeadingInteger("$"), 0);
-    EXPECT_EQ(LeadingInteger("1F"), 1);  // no prefix: decimal
-}
-
-TEST(LeadingInteger, LargeValuesWrapOrStopReading)
-{
-    EXPECT_EQ(LeadingInteger("2147483647"), 2147483647);
-    EXPECT_EQ(LeadingInteger("-2147483648"), INT32_MIN);
-    EXPECT_EQ(LeadingInteger("2147483648"), INT32_MIN);  // 32-bit arithmetic wraps
-    // Ten digits at most: reading stops before the eleventh, and the sign is dropped.
-    EXPECT_EQ(LeadingInteger("99999999999"), 999999999);
-    EXPECT_EQ(LeadingInteger("-99999999999"), 999999999);
-    EXPECT_EQ(LeadingInteger("$FFFFFFFFF"), -1);  // eight hex digits, then it stops
+    struct Row {
+        const char* text;
+        int value;
+    };
+    const Row rows[] = {
+        // the number at the start; only 0x20 is a blank
+        {"12", 12},
+        {"  7", 7},
+        {"12a", 12},
+        {"1,000", 1},
+        {"+42", 42},
+        {"abc", 0},
+        {"", 0},
+        {"   ", 0},
+        {"\t7", 0},
+        {" 7 ", 7},
+        // the sign counts only when everything was read
+        {"-5", -5},
+        {"-5a", 5},
+        {"-5 ", 5},
+        {"-", 0},
+        // hexadecimal after its prefixes; none is decimal
+        {"$1F", 31},
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"x1f", 31},
+        {"X1F", 31},
+        {"-$10", -16},
+        {"$1G", 1},
+        {"$", 0},
+        {"1F", 1},
+        // 32-bit arithmetic wraps; ten decimal or eight hex digits at most, then the sign
+        // is dropped
+        {"2147483647", 2147483647},
+        {"-2147483648", INT32_MIN},
+        {"2147483648", INT32_MIN},
+        {"99999999999", 999999999},
+        {"-99999999999", 999999999},
+        {"$FFFFFFFFF", -1},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(LeadingInteger(row.text), row.value) << '"' << row.text << '"';
 }
 
 TEST(LeadingInteger, LowWordIsTheSigned16BitPart)

@@ -244,23 +244,26 @@ large_folder_round() {
   wait_gone '^開く$' || fail "キャンセル did not close the dialog on $1 ($2)"
 }
 
+# open_picture_dialog WINDOW X Y BUTTON: clicks the button that opens the picture dialog and
+# finds the dialog's places (sets $dialog).
+open_picture_dialog() {
+  click "$1" "$2" "$3"
+  dialog=$(wait_window '^開く$') || fail "$4 showed no dialog"
+  sleep 1
+  dialog_places
+}
+
 scenario_large_folder() {
   picture_folder "$HOME/p2000" 2000
   picture_folder "$HOME/p20000" 20000
   for size in 2000 20000; do
-    click "$main" 117 220                                 # 追加
-    dialog=$(wait_window '^開く$') || fail "追加 showed no dialog"
-    sleep 1
-    dialog_places
+    open_picture_dialog "$main" 117 220 追加
     large_folder_round "$HOME/p$size" "add-$size"
 
     click "$main" 457 388                                 # HTMLの設定
     style=$(wait_window '^HTMLの設定$') || fail "HTMLの設定 showed no dialog"
     sleep 0.5
-    click "$style" 352 98                                 # 参照
-    dialog=$(wait_window '^開く$') || fail "参照 showed no dialog"
-    sleep 1
-    dialog_places
+    open_picture_dialog "$style" 352 98 参照
     large_folder_round "$HOME/p$size" "background-$size"
     click "$style" 197 132                                # 設定完了
     wait_gone '^HTMLの設定$' || fail "the style dialog stayed"
