@@ -177,6 +177,10 @@ TBitmap HeifPicture::Decode()
     if (!plane || width <= 0 || height <= 0 ||
         heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved) != 8)
         throw EPictureError(kFormat, "no 8-bit RGB output");
+    // The decoder gives the coded picture's size: one other than the file declares would
+    // make a cell and a memory reservation for another picture.
+    if (width != Width() || height != Height())
+        throw EPictureError(kFormat, "the coded picture is not the size the file declares");
     TBitmap picture;
     picture.CreateForOverwrite(PixelFormat::pf24bit, width, height);
     const bool premultiplied = heif_image_handle_is_premultiplied_alpha(handle) != 0;
