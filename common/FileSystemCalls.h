@@ -2,7 +2,8 @@
 // The system calls that put an output file in place, in one table so that tests can take
 // away what some file systems lack: unnamed temporary files, RENAME_NOREPLACE, hard links,
 // or make a close fail as on a network file system, or a source change while it is copied,
-// or count the flushes, or fold names together as case-insensitive file systems do.
+// or count the flushes, or keep modification times as coarsely as FAT does, or fold names
+// together as case-insensitive file systems do.
 #pragma once
 
 #include <sys/stat.h>
@@ -25,6 +26,8 @@ struct FileSystemCalls {
     int (*Fstat)(int fd, struct stat* info);
     // fdatasync of a file that is to replace another.
     int (*DataSync)(int fd);
+    // futimens of an output before it is put in place.
+    int (*SetTimes)(int fd, const timespec times[2]);
     // rename, replacing what is at to.
     int (*Rename)(const char* from, const char* to);
     // lstat of an output's name: what is there now.

@@ -66,8 +66,8 @@ int RenameKeepingTarget(const char* from, const char* to)
 FileSystemCalls& OutputFileCalls()
 {
     static FileSystemCalls calls{OpenUnnamedFile, LinkOpenFile, RenameKeepingTarget, ::link,
-                                 ::close,           ::fstat,      ::fdatasync,         std::rename,
-                                 ::lstat,           ::unlink};
+                                 ::close,           ::fstat,      ::fdatasync,         ::futimens,
+                                 std::rename,       ::lstat,      ::unlink};
     return calls;
 }
 
@@ -144,16 +144,31 @@ int CheckClosed(int fd)
     return detail::OutputFileCalls().Close(copy) == 0 ? 0 : errno;
 }
 
-// Fills the file and checks it is complete and closed; 0 or the errno that stopped it.
-// A file that is to replace another is flushed first, so that a power cut leaves the old
-// file or the new one, never an empty one in its place.
-int FillChecked(int fd, const Fill& fill, bool flush)
+// Gives the file the modification time, when there is one, keeping its access time. A
+// failure only costs a later update run writing the file again, so the write goes on.
+void SetModified(int fd, const timespec* modified)
+{
+    if (!modified)
+        return;
+    const timespec times[2] = {{0, UTIME_OMIT}, *modified};
+    static_cast<void>(detail::OutputFileCalls().SetTimes(fd, times));
+}
+
+// Fills the file and checks it is complete and closed, then sets its modification time:
+// all before it takes its name, so a placed file never has another time. 0 or the errno
+// that stopped it. A file that is to replace another is flushed first, so that a power
+// cut leaves the old file or the new one, never an empty one in its place. modified is
+// read only after fill, which may set it.
+int FillChecked(int fd, const Fill& fill, bool flush, const timespec* modified)
 {
     if (!fill(fd))
         return errno;
     if (flush && RetryInterrupted([fd] { return detail::OutputFileCalls().DataSync(fd); }) != 0)
         return errno;
-    return CheckClosed(fd);
+    if (const int err = CheckClosed(fd))
+        return err;
+    SetModified(fd, modified);
+    return 0;
 }
 
 // Whether anything (a link too) has this name.
@@ -249,13 +264,14 @@ int PlaceNoReplace(const std::string& temp, const std::string& path)
     return RenameReplacing(temp, path);
 }
 
-int PutNamed(const std::string& path, bool replace, const Fill& fill, const Placing& placing)
+int PutNamed(const std::string& path, bool replace, const Fill& fill, const timespec* modified,
+             const Placing& placing)
 {
     FileHandle file(-1);
     std::string temp;
     if (int err = CreateNamedTemporary(DirectoryPart(path), file, temp))
         return Fail(err);
-    int err = FillChecked(file.Get(), fill, replace && NameTaken(path));
+    int err = FillChecked(file.Get(), fill, replace && NameTaken(path), modified);
     if (err == 0)
         err = PlaceChecked(path, file.Get(), placing, [&] {
             return replace ? RenameReplacing(temp, path) : PlaceNoReplace(temp, path);
@@ -282,15 +298,17 @@ int NameUnnamed(int fd, const std::string& directory, std::string& temp)
     return EEXIST;
 }
 
-// Writes a file through fill and puts it at path; 0, kClashed or the errno that stopped it.
-int PutFile(const std::string& path, bool replace, const Fill& fill, const Placing& placing)
+// Writes a file through fill and puts it at path, with the modification time when given;
+// 0, kClashed or the errno that stopped it.
+int PutFile(const std::string& path, bool replace, const Fill& fill, const timespec* modified,
+            const Placing& placing)
 {
     const std::string directory = DirectoryPart(path);
     FileHandle file(detail::OutputFileCalls().OpenUnnamed(
         directory.empty() ? "." : directory.c_str(), 0666));
     if (!file.Valid())
-        return PutNamed(path, replace, fill, placing);
-    if (int err = FillChecked(file.Get(), fill, replace && NameTaken(path)))
+        return PutNamed(path, replace, fill, modified, placing);
+    if (int err = FillChecked(file.Get(), fill, replace && NameTaken(path), modified))
         return Fail(err);
     // Locked before it has a name, so no sweep of another run takes it.
     Lock(file.Get());
@@ -317,7 +335,7 @@ int PutFile(const std::string& path, bool replace, const Fill& fill, const Placi
     }
     // The file system made the file but will not name it: write it again, named.
     file.Close();
-    return PutNamed(path, replace, fill, placing);
+    return PutNamed(path, replace, fill, modified, placing);
 }
 
 // Copies in pieces of this size, calling between after each, so that a window can handle
@@ -368,10 +386,10 @@ bool CopyBytes(int in, int out, const std::function<void()>& between, std::uint6
 } // namespace
 
 void WriteFileReplacing(const std::string& path, const void* data, std::size_t size,
-                        const Placing& placing)
+                        const timespec* modified, const Placing& placing)
 {
     const Fill fill = [data, size](int fd) { return WriteAll(fd, data, size); };
-    if (PutFile(path, true, fill, placing) != 0)
+    if (PutFile(path, true, fill, modified, placing) != 0)
         throw EFCreateError(path);
 }
 
@@ -384,7 +402,7 @@ bool CopyFileNoReplace(const std::string& source, const std::string& target, Mes
             *reason = EFOpenError(source).Text();
         return false;
     }
-    return CopyFileNoReplace(in.Get(), target, reason, between, placing);
+    return CopyFileNoReplace(in.Get(), target, reason, between, nullptr, placing);
 }
 
 namespace {
@@ -402,8 +420,18 @@ bool CopyMayStart(const std::string& target, bool replace, const Placing& placin
     return replace || !NameTaken(target);
 }
 
+// Why a copy was not made: its source changed, its target exists, or the errno.
+MessageText CopyFailure(int err, bool changed)
+{
+    if (changed)
+        return MessageText{MessageId::SourceChanged, {}};
+    return err == EEXIST ? MessageText{MessageId::TargetExists, {}}
+                         : EInOutError::FromErrno(err).Text();
+}
+
 bool CopyFromOpen(int sourceFd, const std::string& target, bool replace, MessageText* reason,
-                  const std::function<void()>& between, const Placing& placing)
+                  const std::function<void()>& between, const struct stat* expected,
+                  const Placing& placing)
 {
     // An existing target is found before anything is written: a large copy would only
     // fill the disk to learn it. Putting the copy in place still never replaces a file
@@ -417,11 +445,19 @@ bool CopyFromOpen(int sourceFd, const std::string& target, bool replace, Message
     // does, leaving nothing under the target's name, and then goes on to the caller.
     std::exception_ptr stopped;
     bool changed = false;
+    timespec modified {};
     const Fill fill = [&](int fd) {
         const detail::FileSystemCalls& calls = detail::OutputFileCalls();
         struct stat before {}, after {};
         if (calls.Fstat(sourceFd, &before) != 0)
             return false;
+        // A file changed since the caller read it would give a copy of another file.
+        if (expected && !SameContentState(*expected, before)) {
+            changed = true;
+            errno = ESTALE;
+            return false;
+        }
+        modified = before.st_mtim;
         std::uint64_t copied = 0;
         try {
             if (!CopyBytes(sourceFd, fd, between, &copied))
@@ -442,31 +478,97 @@ bool CopyFromOpen(int sourceFd, const std::string& target, bool replace, Message
         }
         return true;
     };
-    const int err = PutFile(target, replace, fill, placing);
+    const int err = PutFile(target, replace, fill, &modified, placing);
     if (stopped)
         std::rethrow_exception(stopped);
     if (err == kClashed)
         throw EFCreateError(target);
-    if (err != 0 && reason) {
-        *reason = changed            ? MessageText{MessageId::SourceChanged, {}}
-                  : err == EEXIST    ? MessageText{MessageId::TargetExists, {}}
-                                     : EInOutError::FromErrno(err).Text();
-    }
+    if (err != 0 && reason)
+        *reason = CopyFailure(err, changed);
     return err == 0;
 }
 
 } // namespace
 
 bool CopyFileNoReplace(int sourceFd, const std::string& target, MessageText* reason,
-                       const std::function<void()>& between, const Placing& placing)
+                       const std::function<void()>& between, const struct stat* expected,
+                       const Placing& placing)
 {
-    return CopyFromOpen(sourceFd, target, false, reason, between, placing);
+    return CopyFromOpen(sourceFd, target, false, reason, between, expected, placing);
 }
 
 bool CopyFileReplacing(int sourceFd, const std::string& target, MessageText* reason,
-                       const std::function<void()>& between, const Placing& placing)
+                       const std::function<void()>& between, const struct stat* expected,
+                       const Placing& placing)
 {
-    return CopyFromOpen(sourceFd, target, true, reason, between, placing);
+    return CopyFromOpen(sourceFd, target, true, reason, between, expected, placing);
+}
+
+namespace {
+
+// Nanoseconds since the epoch.
+std::int64_t Nanoseconds(const timespec& time)
+{
+    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+// The resolution that turned the probe times into the stored ones: the coarsest step that
+// every stored time is a multiple of and that each stored time lies within of its probe.
+// The probes' fractions have no zero digit and lie in an odd second, so that truncating or
+// rounding them to any step leaves one of them on that step's grid and no coarser one.
+TimeResolution ResolutionOf(const timespec (&probes)[2], const timespec (&stored)[2])
+{
+    static constexpr std::int64_t kSteps[] = {2000000000, 1000000000, 100000000, 10000000,
+                                              1000000, 100000, 10000, 1000, 100, 10};
+    for (const std::int64_t step : kSteps) {
+        bool fits = true;
+        for (int i = 0; i < 2; ++i) {
+            const std::int64_t time = Nanoseconds(stored[i]);
+            const std::int64_t apart = time - Nanoseconds(probes[i]);
+            fits = fits && time % step == 0 && apart < step && -apart < step;
+        }
+        if (fits)
+            return TimeResolution(step);
+    }
+    return TimeResolution(1);
+}
+
+// A file to set times on that no one sees under a final name: unnamed, or a locked
+// temporary one (a leftover a later sweep removes) whose name goes at once when done.
+FileHandle OpenProbe(const std::string& directory, std::string& name)
+{
+    FileHandle file(detail::OutputFileCalls().OpenUnnamed(
+        directory.empty() ? "." : directory.c_str(), 0600));
+    if (file.Valid())
+        return file;
+    const std::string prefix =
+        directory.empty() || directory.back() == '/' ? directory : directory + "/";
+    if (CreateNamedTemporary(prefix, file, name) != 0)
+        return FileHandle(-1);
+    return file;
+}
+
+} // namespace
+
+TimeResolution OutputTimeResolution(const std::string& directory)
+{
+    std::string name;
+    const FileHandle file = OpenProbe(directory, name);
+    if (!file.Valid())
+        return TimeResolution(1);
+    const timespec probes[2] = {{1000000001, 123456789}, {1000000001, 987654321}};
+    timespec stored[2] {};
+    bool known = true;
+    for (int i = 0; i < 2 && known; ++i) {
+        const timespec times[2] = {{0, UTIME_OMIT}, probes[i]};
+        struct stat info {};
+        known = detail::OutputFileCalls().SetTimes(file.Get(), times) == 0 &&
+                ::fstat(file.Get(), &info) == 0;
+        stored[i] = info.st_mtim;
+    }
+    if (!name.empty())
+        ::unlink(name.c_str());
+    return known ? ResolutionOf(probes, stored) : TimeResolution(1);
 }
 
 bool IsTemporaryName(std::string_view name)

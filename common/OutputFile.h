@@ -20,21 +20,22 @@ namespace kameola {
 // an output never replaces a file the run placed for another output (see PlacedFiles).
 
 // Writes the bytes as the file at path, replacing what is there: a symbolic link is
-// replaced itself, never followed. Raises EFCreateError naming path, also when path holds
-// another output of the run.
+// replaced itself, never followed. With modified, the file has that modification time
+// before it takes its name. Raises EFCreateError naming path, also when path holds another
+// output of the run.
 void WriteFileReplacing(const std::string& path, const void* data, std::size_t size,
-                        const Placing& placing = {});
+                        const timespec* modified = nullptr, const Placing& placing = {});
 
 inline void WriteFileReplacing(const std::string& path, std::string_view bytes,
-                               const Placing& placing = {})
+                               const timespec* modified = nullptr, const Placing& placing = {})
 {
-    WriteFileReplacing(path, bytes.data(), bytes.size(), placing);
+    WriteFileReplacing(path, bytes.data(), bytes.size(), modified, placing);
 }
 
 inline void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                               const Placing& placing = {})
+                               const timespec* modified = nullptr, const Placing& placing = {})
 {
-    WriteFileReplacing(path, bytes.data(), bytes.size(), placing);
+    WriteFileReplacing(path, bytes.data(), bytes.size(), modified, placing);
 }
 
 // Copies a regular file to target when nothing exists there. An existing target (also a
@@ -48,15 +49,23 @@ bool CopyFileNoReplace(const std::string& source, const std::string& target,
                        const Placing& placing = {});
 
 // The same from a file already open for reading, from its first byte, whatever its
-// offset. A source whose size or modification time changed
-// while it was copied, or that gave fewer bytes than its size, gives no copy.
+// offset. A source whose state (see SameContentState) changed while it was copied, or
+// since expected was taken when given, or that gave fewer bytes than its size, gives no
+// copy. A copy has its source's modification time.
 bool CopyFileNoReplace(int sourceFd, const std::string& target, MessageText* reason = nullptr,
-                       const std::function<void()>& between = {}, const Placing& placing = {});
+                       const std::function<void()>& between = {},
+                       const struct stat* expected = nullptr, const Placing& placing = {});
 
 // The same, but an existing target is replaced, whole or not at all (not a file this run
 // placed).
 bool CopyFileReplacing(int sourceFd, const std::string& target, MessageText* reason = nullptr,
-                       const std::function<void()>& between = {}, const Placing& placing = {});
+                       const std::function<void()>& between = {},
+                       const struct stat* expected = nullptr, const Placing& placing = {});
+
+// The finest difference of modification times the directory's file system keeps, learnt
+// from what it stores when times are set on a temporary file there; 1 ns when that cannot
+// be learnt (outputs are then judged by exact times).
+TimeResolution OutputTimeResolution(const std::string& directory);
 
 // Removes from the directory the temporary files that earlier runs left behind, when
 // they were killed while writing: only files that are certainly such leftovers (see

@@ -37,38 +37,48 @@ bool IsListed(const std::string& target, const std::vector<FileId>& listed)
 
 } // namespace
 
-void CopyByRule(const std::string& source, const std::string& target, RunHost& host,
-                RunStats& stats, const FileHandle& opened, const Placing& placing)
+void CopyByRule(const CopySource& source, const std::string& target, RunHost& host,
+                RunStats& stats, const Placing& placing)
 {
     MessageText reason;
     const auto between = [&host] { host.KeepResponsive(); };
-    if (!(opened.Valid() ? CopyFileNoReplace(opened.Get(), target, &reason, between, placing)
-                         : CopyFileNoReplace(source, target, &reason, between, placing)))
-        ReportSkipped(source, target, reason, host, stats);
+    if (!(source.Opened.Valid() ? CopyFileNoReplace(source.Opened.Get(), target, &reason,
+                                                    between, source.Prepared, placing)
+                                : CopyFileNoReplace(source.Path, target, &reason, between,
+                                                    placing)))
+        ReportSkipped(source.Path, target, reason, host, stats);
 }
 
-void CopyUpdating(const std::string& source, const std::string& target, RunHost& host,
-                  RunStats& stats, const std::vector<FileId>& listed, const FileHandle& opened,
+void CopyUpdating(const CopySource& source, const std::string& target, RunHost& host,
+                  RunStats& stats, const std::vector<FileId>& listed, TimeResolution resolution,
                   const Placing& placing)
 {
-    const FileHandle reopened = opened.Valid() ? FileHandle(-1) : OpenRegularFile(source);
-    const FileHandle& file = opened.Valid() ? opened : reopened;
+    const FileHandle reopened =
+        source.Opened.Valid() ? FileHandle(-1) : OpenRegularFile(source.Path);
+    const FileHandle& file = source.Opened.Valid() ? source.Opened : reopened;
+    const CopySource opened{source.Path, file, source.Prepared};
+    // Judged against the state the entry was prepared from: the copy that is kept or made
+    // then matches the small image made from that state.
     struct stat sourceInfo {};
     // A file this run placed is never up to date for another output, whatever its time.
-    if (!file.Valid() || ::fstat(file.Get(), &sourceInfo) != 0 ||
-        JudgeOutput(target, placing) != PlaceVerdict::Free)
-        return CopyByRule(source, target, host, stats, file, placing);
-    switch (CopyStateOf(target, sourceInfo)) {
-    case CopyState::Missing: return CopyByRule(source, target, host, stats, file, placing);
+    if (JudgeOutput(target, placing) != PlaceVerdict::Free)
+        return CopyByRule(opened, target, host, stats, placing);
+    if (source.Prepared)
+        sourceInfo = *source.Prepared;
+    else if (!file.Valid() || ::fstat(file.Get(), &sourceInfo) != 0)
+        return CopyByRule(opened, target, host, stats, placing);
+    switch (CopyStateOf(target, sourceInfo, resolution)) {
+    case CopyState::Missing: return CopyByRule(opened, target, host, stats, placing);
     case CopyState::Current: return;
     case CopyState::Stale: break;
     }
     if (IsListed(target, listed))
-        return ReportSkipped(source, target, MessageText{MessageId::TargetListed, {}}, host, stats);
+        return ReportSkipped(source.Path, target, MessageText{MessageId::TargetListed, {}}, host,
+                             stats);
     MessageText reason;
     if (!CopyFileReplacing(file.Get(), target, &reason, [&host] { host.KeepResponsive(); },
-                           placing))
-        ReportSkipped(source, target, reason, host, stats);
+                           &sourceInfo, placing))
+        ReportSkipped(source.Path, target, reason, host, stats);
 }
 
 } // namespace kameola

@@ -8,7 +8,8 @@
 
 namespace kameola {
 
-EntryPipeline::EntryPipeline(const RunPlan& plan, int thumbWidth, int jobs, bool update)
+EntryPipeline::EntryPipeline(const RunPlan& plan, int thumbWidth, int jobs,
+                             std::optional<TimeResolution> update)
     : m_plan(plan), m_thumbWidth(thumbWidth), m_update(update)
 {
     for (std::size_t i = 0; i < plan.Entries.size(); ++i) {

@@ -30,7 +30,8 @@ class EntryPipeline {
 public:
     // Small images are thumbWidth wide; with update, outputs up to date are kept (see
     // PrepareEntry). Files are sized for batches as the plan found them.
-    EntryPipeline(const RunPlan& plan, int thumbWidth, int jobs, bool update = false);
+    EntryPipeline(const RunPlan& plan, int thumbWidth, int jobs,
+                  std::optional<TimeResolution> update = std::nullopt);
 
     // The next kept entry's preparation; rethrows its error. Keeps the host responsive
     // while the entry is still being prepared.
@@ -51,7 +52,7 @@ private:
 
     const RunPlan& m_plan;
     int m_thumbWidth;
-    bool m_update;
+    std::optional<TimeResolution> m_update;
     std::vector<std::size_t> m_kept;  // indexes of the entries to prepare
     std::size_t m_submitted = 0;
     std::size_t m_taken = 0;

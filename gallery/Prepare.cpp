@@ -35,19 +35,29 @@ int ThumbHeight(int thumbWidth, int h, int w)
 
 namespace {
 
-// Whether a file holds what the entry would write there: not older than the source, a
-// JPEG stream of the given size and, when given, progressive or baseline as asked. Only
-// the output's header is read.
-bool UpToDate(const std::string& output, const struct stat& source, int width, int height,
-              std::optional<bool> progressive = std::nullopt)
+// The JPEG output the entry would write: its size and, when given, progressive or
+// baseline as asked.
+struct PictureOutput {
+    int Width;
+    int Height;
+    std::optional<bool> Progressive;
+};
+
+// Whether a file is up to date with the source as the picture the entry would write
+// there. Only the output's header is read.
+bool PictureUpToDate(const std::string& output, const struct stat& source,
+                     TimeResolution resolution, const PictureOutput& expected)
 {
     struct stat info {};
     FileHandle file = OpenRegularFile(output, &info);
-    if (!file.Valid() || Older(info, source))
+    if (!file.Valid())
         return false;
     const std::optional<PictureHeader> header = JpegReader().ReadHeader(file.Get());
-    return header && header->Width == width && header->Height == height &&
-           (!progressive || header->Encoding.ProgressiveOutput == *progressive);
+    return UpToDate(info, source, resolution,
+                    header && header->Width == expected.Width &&
+                        header->Height == expected.Height &&
+                        (!expected.Progressive ||
+                         header->Encoding.ProgressiveOutput == *expected.Progressive));
 }
 
 // The entry's file, whether the run updates and the plan: what the preparation of one
@@ -56,13 +66,14 @@ struct EntrySource {
     const PlannedEntry& Plan;
     int Fd;
     const struct stat& Info;
-    bool Update;
+    std::optional<TimeResolution> Update;
 
     // With no small image nor conversion the entry has nothing to keep: a copy alone does
     // not spare the check of the stream unless it is up to date.
     bool CopyKept() const
     {
-        return !Plan.CopyTarget.empty() && CopyStateOf(Plan.CopyTarget, Info) == CopyState::Current;
+        return !Plan.CopyTarget.empty() &&
+               CopyStateOf(Plan.CopyTarget, Info, *Update) == CopyState::Current;
     }
 };
 
@@ -79,10 +90,13 @@ bool OutputsKept(const EntrySource& source, const PictureReader& reader, Prepare
     if (!header)
         return false;
     const int height = ThumbHeight(result.Width, header->Height, header->Width);
+    const TimeResolution resolution = *source.Update;
     const bool kept =
-        (small.empty() || UpToDate(small, source.Info, result.Width, height,
-                                   header->Encoding.ProgressiveOutput)) &&
-        (converted.empty() || UpToDate(converted, source.Info, header->Width, header->Height));
+        (small.empty() ||
+         PictureUpToDate(small, source.Info, resolution,
+                         {result.Width, height, header->Encoding.ProgressiveOutput})) &&
+        (converted.empty() || PictureUpToDate(converted, source.Info, resolution,
+                                              {header->Width, header->Height, std::nullopt}));
     if (kept)
         result.Height = height;
     return kept;
@@ -134,7 +148,8 @@ MemoryBudget& PictureMemoryBudget()
     return budget;
 }
 
-PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update)
+PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth,
+                           std::optional<TimeResolution> update)
 {
     const std::string& path = plan.Source;
     PreparedEntry result;
@@ -153,6 +168,7 @@ PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update
         PreparePicture({plan, file.Get(), info, update}, *plan.Reader, result);
     else if (plan.Web)
         PrepareWebPicture(*plan.Web, file.Get(), result);
+    result.SourceState = info;
     if (copied)
         result.Source = std::move(file);
     return result;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/FileHandle.h"
+#include "common/FileState.h"
 #include "gallery/Plan.h"
 #include "platform/MemoryBudget.h"
 
@@ -11,6 +12,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace kameola {
@@ -32,6 +34,9 @@ struct PreparedEntry {
     // it, so copy and small image come from the same file even if the name is replaced.
     // Invalid when the entry is not copied, or when a file that is not read failed to open.
     FileHandle Source{-1};
+    // The file's state when it was opened: outputs get its modification time, and a copy
+    // is made only of the file in this state.
+    struct stat SourceState {};
     // The picture's memory, held until the conversion made from it is committed.
     MemoryBudget::Reservation Memory;
 };
@@ -56,9 +61,11 @@ MemoryBudget& PictureMemoryBudget();
 // the codec's coefficients of a multi-scan one, which beyond the storage limit raise
 // EOutOfResources.
 //
-// With update, an entry whose small image and conversion are there, not older than the
-// file and of the size (and, for a small image, the progressive or baseline form) that
-// would be written is sized from its headers only and gets OutputsKept.
-PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth, bool update = false);
+// With update (the output folder's time resolution), an entry whose small image and
+// conversion are there and up to date (see UpToDate: the pixel size and, for a small
+// image, the progressive or baseline form that would be written) is sized from its
+// headers only and gets OutputsKept.
+PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth,
+                           std::optional<TimeResolution> update = std::nullopt);
 
 } // namespace kameola

@@ -52,9 +52,10 @@ public:
         : m_picture{&placed, {OutputRole::Picture, source}}
     {
     }
-    void Write(const std::string& path, const std::vector<std::uint8_t>& bytes)
+    void Write(const std::string& path, const std::vector<std::uint8_t>& bytes,
+               const timespec& modified)
     {
-        WriteFileReplacing(path, bytes, m_picture);
+        WriteFileReplacing(path, bytes, &modified, m_picture);
         m_paths.push_back(path);
     }
     // Outputs kept from an earlier run stand for this entry as if written now.
@@ -78,11 +79,18 @@ private:
     std::vector<std::string> m_paths;
 };
 
+// How the run treats copies: under --update, whether this entry decides its copy (the
+// first of those sharing a target) and the output folder's time resolution.
+struct CopyMode {
+    bool Decides = false;
+    TimeResolution Resolution{1};
+};
+
 // Puts the entry's files in place as planned: its small image, then its conversion or
-// copy. Returns the size its cell shows.
+// copy, each with the source's modification time. Returns the size its cell shows.
 std::pair<int, int> CommitEntry(const PlannedEntry& planned, EntryPipeline& entries,
                                 RunHost& host, RunStats& stats, EntryFiles& files,
-                                bool decidesCopy, const std::vector<FileId>& listed)
+                                CopyMode copyMode, const std::vector<FileId>& listed)
 {
     if (!planned.Clash.empty())
         throw EFCreateError(planned.Clash);
@@ -93,22 +101,24 @@ std::pair<int, int> CommitEntry(const PlannedEntry& planned, EntryPipeline& entr
         files.Keep(planned.Conversion);
     }
     if (prepared.SmallImage) {
-        files.Write(planned.SmallImage, *prepared.SmallImage);
+        files.Write(planned.SmallImage, *prepared.SmallImage, prepared.SourceState.st_mtim);
         ++stats.SmallImages;
     }
     if (prepared.ConversionError)
         std::rethrow_exception(prepared.ConversionError);
     if (prepared.Conversion) {
-        files.Write(planned.Conversion, *prepared.Conversion);
+        files.Write(planned.Conversion, *prepared.Conversion, prepared.SourceState.st_mtim);
         ++stats.Conversions;
     }
     if (!planned.CopyTarget.empty()) {
+        const CopySource source{planned.Source, prepared.Source,
+                                prepared.Source.Valid() ? &prepared.SourceState : nullptr};
         const Placing copy = files.CopyPlacing();
-        if (decidesCopy)
-            CopyUpdating(planned.Source, planned.CopyTarget, host, stats, listed, prepared.Source,
+        if (copyMode.Decides)
+            CopyUpdating(source, planned.CopyTarget, host, stats, listed, copyMode.Resolution,
                          copy);
         else
-            CopyByRule(planned.Source, planned.CopyTarget, host, stats, prepared.Source, copy);
+            CopyByRule(source, planned.CopyTarget, host, stats, copy);
     }
     return {prepared.Width, prepared.Height};
 }
@@ -138,32 +148,35 @@ std::optional<RunOutcome> CheckOutputFolder(const std::string& folder, RunHost& 
     return std::nullopt;
 }
 
-void CopyBackground(const RunPlan& plan, const RunOptions& options, RunHost& host,
+void CopyBackground(const RunPlan& plan, std::optional<TimeResolution> update, RunHost& host,
                     RunStats& stats, PlacedFiles& placed)
 {
     if (plan.BackgroundCopy.empty())
         return;
+    const FileHandle unopened(-1);
+    const CopySource source{plan.Background, unopened};
     const Placing copy{&placed, {OutputRole::Copy, plan.Listed.back()}};
-    if (options.Update)
-        CopyUpdating(plan.Background, plan.BackgroundCopy, host, stats, plan.Listed,
-                     FileHandle(-1), copy);
+    if (update)
+        CopyUpdating(source, plan.BackgroundCopy, host, stats, plan.Listed, *update, copy);
     else
-        CopyByRule(plan.Background, plan.BackgroundCopy, host, stats, FileHandle(-1), copy);
+        CopyByRule(source, plan.BackgroundCopy, host, stats, copy);
 }
 
 // Commits every entry in list order and adds its cell. An entry's error is tagged with
 // its index; when the run keeps going, the entry is left out, reported and none of its
 // own files stays.
 void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& options,
-                   RunHost& host, PageWriter& page, RunStats& stats, PlacedFiles& placed)
+                   std::optional<TimeResolution> update, RunHost& host, PageWriter& page,
+                   RunStats& stats, PlacedFiles& placed)
 {
-    EntryPipeline entries(plan, thumbWidth, WorkerCount(options), options.Update);
+    EntryPipeline entries(plan, thumbWidth, WorkerCount(options), update);
     // Under --update a copy target that same-named entries share is decided by the first.
     std::set<std::string> copyTargets;
     for (std::size_t i = 0; i < plan.Entries.size(); ++i) {
         const std::string& path = plan.Entries[i].Source;
-        const bool decidesCopy = options.Update && plan.Entries[i].Clash.empty() &&
-                                 copyTargets.insert(plan.Entries[i].CopyTarget).second;
+        const CopyMode copyMode{update && plan.Entries[i].Clash.empty() &&
+                                    copyTargets.insert(plan.Entries[i].CopyTarget).second,
+                                update.value_or(TimeResolution(1))};
         host.SetProgress(static_cast<int>(i));
         host.ProcessEvents();
         EntryFiles files(placed, plan.Entries[i].File);
@@ -172,7 +185,7 @@ void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& option
         try {
             const auto [width, height] = TranslatingAllocationFailure([&] {
                 return CommitEntry(plan.Entries[i], entries, host, entryStats, files,
-                                   decidesCopy, plan.Listed);
+                                   copyMode, plan.Listed);
             });
             page.AddCell(plan.Entries[i], width, height);
         } catch (const EAbort&) {
@@ -213,19 +226,24 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
 
     const RunPlan plan = PlanRun(job, options.KeepGoing);
     RemoveStaleTemporaries(job.OutputDir, plan.Listed);
+    // An update judges outputs by their times, as finely as the output folder keeps them.
+    std::optional<TimeResolution> update;
+    if (options.Update)
+        update = OutputTimeResolution(job.OutputDir);
     RunStats stats;
     // Every file the run puts in place, so that none takes another's place.
     PlacedFiles placed;
-    CopyBackground(plan, options, host, stats, placed);
+    CopyBackground(plan, update, host, stats, placed);
     PageWriter page(job, plan.BackgroundAddress);
-    CommitEntries(plan, job.ThumbWidth, options, host, page, stats, placed);
+    CommitEntries(plan, job.ThumbWidth, options, update, host, page, stats, placed);
     // Kept going past every entry: a page without pictures would only hide that.
     if (stats.Cells == 0 && stats.Failed > 0)
         return RunOutcome::AllFailed;
 
     stats.Page = plan.PagePath;
     const FileId pageId{false, 0, 0, "\n page"};  // no listed file has this path
-    WriteFileReplacing(stats.Page, page.Finish(), Placing{&placed, {OutputRole::Page, pageId}});
+    WriteFileReplacing(stats.Page, page.Finish(), nullptr,
+                       Placing{&placed, {OutputRole::Page, pageId}});
     host.Finished(stats);
     cursor.Restore();
     host.ShowMessage(TextsOf(MessageId::Finished).Japanese, TextsOf(MessageId::ReportCaption).Japanese,

@@ -25,9 +25,10 @@ struct RunOptions {
     bool KeepGoing = false;
     // Make a missing output folder without asking the host.
     bool CreateMissingFolder = false;
-    // Keep the small images and conversions already in the output folder that are not
-    // older than their source and of the size this run would write (a small image also
-    // progressive or baseline as its source), and replace copies whose source is newer.
+    // Keep the outputs already in the output folder that are up to date: with their
+    // source's modification time (to the folder's time resolution) and the size this run
+    // would write (a copy's bytes; the pixels of a small image, also progressive or
+    // baseline as its source, or of a conversion). Other copies are replaced whole.
     // Entries whose outputs are all kept are sized from their headers, not decoded.
     bool Update = false;
 };

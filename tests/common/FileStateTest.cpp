@@ -44,38 +44,55 @@ TEST(FileState, IdentityFollowsLinksAndFallsBackToThePath)
     EXPECT_FALSE(IdentifyFile("").Found);
 }
 
-TEST(FileState, CopyStateJudgesTheNameItself)
+TEST(FileState, AnOutputIsUpToDateAtItsSourcesTimeAndTheSizeItWouldHave)
 {
     ScratchDir dir;
-    WriteFile(dir / "source", "new");
-    SetTime(dir / "source", 2000, 500);
+    WriteFile(dir / "source", "bytes");
+    SetTime(dir / "source", 2001, 500);
     const struct stat source = StatOf(dir / "source");
+    constexpr TimeResolution kExact{1}, kFat{2000000000};
     struct Case {
         const char* Name;
         time_t Seconds;
         long Nanoseconds;
+        const char* Bytes;
+        TimeResolution Resolution;
+        bool SameTime;  // the times are equal to the resolution
         CopyState State;
     };
     const Case cases[] = {
-        {"same", 2000, 500, CopyState::Current},
-        {"newer", 2001, 0, CopyState::Current},
-        {"older by a nanosecond", 2000, 499, CopyState::Stale},
-        {"older by seconds", 1000, 900, CopyState::Stale},
+        {"same time and size", 2001, 500, "12345", kExact, true, CopyState::Current},
+        {"newer by a nanosecond", 2001, 501, "12345", kExact, false, CopyState::Stale},
+        {"older by a nanosecond", 2001, 499, "12345", kExact, false, CopyState::Stale},
+        {"older by seconds", 1000, 500, "12345", kExact, false, CopyState::Stale},
+        {"newer by an hour", 5601, 500, "12345", kExact, false, CopyState::Stale},
+        {"same time, other size", 2001, 500, "1234", kExact, true, CopyState::Stale},
+        {"kept by FAT, 2 s grid", 2000, 0, "12345", kFat, true, CopyState::Current},
+        {"FAT, 3 s later", 2004, 0, "12345", kFat, false, CopyState::Stale},
+        {"FAT, 2 s earlier", 1999, 0, "12345", kFat, false, CopyState::Stale},
+        {"FAT, other size", 2000, 0, "123", kFat, true, CopyState::Stale},
+        {"far apart, any resolution", 0, 0, "12345", TimeResolution(2000000000000), false,
+         CopyState::Stale},
     };
     for (const Case& c : cases) {
-        WriteFile(dir / c.Name, "copy");
+        WriteFile(dir / c.Name, c.Bytes);
         SetTime(dir / c.Name, c.Seconds, c.Nanoseconds);
-        EXPECT_EQ(CopyStateOf(dir / c.Name, source), c.State) << c.Name;
-        EXPECT_EQ(Older(StatOf(dir / c.Name), source), c.State == CopyState::Stale) << c.Name;
+        EXPECT_EQ(CopyStateOf(dir / c.Name, source, c.Resolution), c.State) << c.Name;
+        // A picture's size is not its byte size: the caller says whether it fits.
+        EXPECT_EQ(UpToDate(StatOf(dir / c.Name), source, c.Resolution, true), c.SameTime)
+            << c.Name;
+        EXPECT_FALSE(UpToDate(StatOf(dir / c.Name), source, c.Resolution, false)) << c.Name;
     }
-    EXPECT_EQ(CopyStateOf(dir / "missing", source), CopyState::Missing);
-    // A link is judged by its own time, not its target's: the copy replaces the link.
-    ASSERT_EQ(::symlink((dir / "newer").c_str(), (dir / "old link").c_str()), 0);
-    SetTime(dir / "old link", 1000);
-    EXPECT_EQ(CopyStateOf(dir / "old link", source), CopyState::Stale);
+    EXPECT_EQ(CopyStateOf(dir / "missing", source, kExact), CopyState::Missing);
+    // A link is never a current copy, whatever its or its target's time: the copy
+    // replaces the link.
+    WriteFile(dir / "copy", "12345");
+    SetTime(dir / "copy", 2001, 500);
+    ASSERT_EQ(::symlink((dir / "copy").c_str(), (dir / "link").c_str()), 0);
+    SetTime(dir / "link", 2001, 500);
+    EXPECT_EQ(CopyStateOf(dir / "link", source, kExact), CopyState::Stale);
     ASSERT_EQ(::symlink((dir / "gone").c_str(), (dir / "dangling").c_str()), 0);
-    SetTime(dir / "dangling", 3000);
-    EXPECT_EQ(CopyStateOf(dir / "dangling", source), CopyState::Current);
+    EXPECT_EQ(CopyStateOf(dir / "dangling", source, kFat), CopyState::Stale);
 }
 
 TEST(FileState, SameFileAndSameContentState)
@@ -88,11 +105,27 @@ TEST(FileState, SameFileAndSameContentState)
     ASSERT_EQ(::link((dir / "a").c_str(), (dir / "hard").c_str()), 0);
     EXPECT_TRUE(SameFile(StatOf(dir / "a"), StatOf(dir / "hard")));
     EXPECT_FALSE(SameFile(StatOf(dir / "a"), StatOf(dir / "b")));
-    EXPECT_TRUE(SameContentState(StatOf(dir / "a"), StatOf(dir / "b")));
-    WriteFile(dir / "b", "two!");
-    SetTime(dir / "b", 5000, 7);
-    EXPECT_FALSE(SameContentState(StatOf(dir / "a"), StatOf(dir / "b")));  // size
-    WriteFile(dir / "b", "one");
-    SetTime(dir / "b", 5000, 8);
-    EXPECT_FALSE(SameContentState(StatOf(dir / "a"), StatOf(dir / "b")));  // time
+    // Equal size and times of two files are not one file's state.
+    EXPECT_FALSE(SameContentState(StatOf(dir / "a"), StatOf(dir / "b")));
+
+    // One file's state against itself with one field changed.
+    struct Change {
+        const char* Name;
+        void (*Apply)(struct stat& info);
+    };
+    const Change changes[] = {
+        {"size", [](struct stat& info) { --info.st_size; }},
+        {"modification time", [](struct stat& info) { ++info.st_mtim.tv_nsec; }},
+        // Rewritten in place with its time put back: only the change time shows it.
+        {"change time", [](struct stat& info) { ++info.st_ctim.tv_sec; }},
+        {"inode", [](struct stat& info) { ++info.st_ino; }},
+        {"device", [](struct stat& info) { ++info.st_dev; }},
+    };
+    const struct stat a = StatOf(dir / "a");
+    EXPECT_TRUE(SameContentState(a, StatOf(dir / "hard")));
+    for (const Change& change : changes) {
+        struct stat changed = a;
+        change.Apply(changed);
+        EXPECT_FALSE(SameContentState(a, changed)) << change.Name;
+    }
 }

@@ -8,11 +8,13 @@
 #include "tests/support/Child.h"
 #include "tests/support/Files.h"
 #include "tests/support/FoldingNames.h"
+#include "tests/support/OutputTimes.h"
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <latch>
 #include <sys/file.h>
@@ -329,6 +331,25 @@ TEST_P(OutputFile, ACopyReadsTheOpenFileWholeOrIsSkipped)
 
 namespace {
 
+// Whether every time was set while the final name still held what it held before.
+std::string g_finalName;
+ino_t g_heldBefore = 0;  // 0: nothing
+bool g_setBeforePlaced = true;
+int SetTimesBeforePlaced(int fd, const timespec times[2])
+{
+    struct stat named {};
+    const ino_t held = ::lstat(g_finalName.c_str(), &named) == 0 ? named.st_ino : 0;
+    g_setBeforePlaced = g_setBeforePlaced && held == g_heldBefore;
+    return ::futimens(fd, times);
+}
+
+timespec ModifiedOf(const std::string& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return info.st_mtim;
+}
+
 // One writer of a race: a small image or a copy of one file, under a name of its own.
 struct Racer {
     OutputRole Role;
@@ -344,7 +365,7 @@ bool Place(const ScratchDir& dir, const Racer& racer, std::uint64_t source, Plac
     try {
         if (racer.Role == OutputRole::Copy)
             return CopyFileNoReplace(dir / racer.Bytes, dir / racer.Name, nullptr, {}, placing);
-        WriteFileReplacing(dir / racer.Name, std::string_view(racer.Bytes), placing);
+        WriteFileReplacing(dir / racer.Name, std::string_view(racer.Bytes), nullptr, placing);
         return true;
     } catch (const EFCreateError&) {
         return false;
@@ -384,6 +405,102 @@ TEST_P(OutputFile, OutputsRacingForAFoldedNameLeaveOneWholeWinner)
         ASSERT_EQ(::unlink(FoldedPath(dir / "as.jpg").c_str()), 0);
     }
     EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+}
+
+TEST_P(OutputFile, OutputsHaveTheirSourcesTimeBeforeTheyTakeTheirName)
+{
+    const timespec sourceTime{1500000001, 123456789};
+    WriteFile(dir / "src", "the source");
+    const timespec times[2] = {{0, UTIME_OMIT}, sourceTime};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "src").c_str(), times, 0), 0);
+    WriteFile(dir / "old copy", "an older copy");
+    WriteFile(dir / "old small", "an older small image");
+    const FileHandle source = OpenRegularFile(dir / "src");
+    struct Case {
+        const char* Name;  // the output, "old ..." when it replaces a file
+        std::function<bool(const std::string& target)> Write;
+    };
+    const Case cases[] = {
+        {"small", [&](const std::string& t) { WriteFileReplacing(t, "jpeg", &sourceTime); return true; }},
+        {"old small", [&](const std::string& t) { WriteFileReplacing(t, "jpeg", &sourceTime); return true; }},
+        {"copy", [&](const std::string& t) { return CopyFileNoReplace(dir / "src", t); }},
+        {"old copy", [&](const std::string& t) { return CopyFileReplacing(source.Get(), t); }},
+    };
+    const detail::FileSystemCalls saved = detail::OutputFileCalls();
+    detail::OutputFileCalls().SetTimes = SetTimesBeforePlaced;
+    for (const Case& c : cases) {
+        g_finalName = dir / c.Name;
+        struct stat before {};
+        g_heldBefore = ::lstat(g_finalName.c_str(), &before) == 0 ? before.st_ino : 0;
+        g_setBeforePlaced = true;
+        EXPECT_TRUE(c.Write(g_finalName)) << c.Name;
+        EXPECT_TRUE(g_setBeforePlaced) << c.Name;
+        const timespec kept = ModifiedOf(g_finalName);
+        EXPECT_TRUE(kept.tv_sec == sourceTime.tv_sec && kept.tv_nsec == sourceTime.tv_nsec) << c.Name;
+    }
+    detail::OutputFileCalls() = saved;
+
+    // Where times cannot be set the file is still written, with the time it gets.
+    CoarseOutputTimes failing(TimeResolution(1), TimeKeeping::Failing);
+    WriteFileReplacing(dir / "untimed", std::string_view("jpeg"), &sourceTime);
+    EXPECT_EQ(ReadFile(dir / "untimed"), "jpeg");
+    EXPECT_GT(ModifiedOf(dir / "untimed").tv_sec, sourceTime.tv_sec);
+    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+}
+
+TEST_P(OutputFile, AFileChangedSinceItWasReadIsNotCopied)
+{
+    WriteFile(dir / "src", "as it was read");
+    const FileHandle source = OpenRegularFile(dir / "src");
+    struct stat read {};
+    ASSERT_EQ(::fstat(source.Get(), &read), 0);
+    EXPECT_TRUE(CopyFileNoReplace(source.Get(), dir / "same", nullptr, {}, &read));
+    EXPECT_EQ(ReadFile(dir / "same"), "as it was read");
+    ASSERT_EQ(::truncate((dir / "src").c_str(), 6), 0);  // cut in place
+    for (const bool replace : {false, true}) {
+        MessageText reason;
+        WriteFile(dir / "old", "old copy");
+        const std::string target = replace ? dir / "old" : dir / "new";
+        EXPECT_FALSE(replace ? CopyFileReplacing(source.Get(), target, &reason, {}, &read)
+                             : CopyFileNoReplace(source.Get(), target, &reason, {}, &read));
+        EXPECT_EQ(reason.Id, MessageId::SourceChanged);
+    }
+    EXPECT_FALSE(fs::exists(dir / "new"));
+    EXPECT_EQ(ReadFile(dir / "old"), "old copy");
+    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+}
+
+TEST(OutputTimeResolution, IsLearntFromWhatTheFileSystemKeeps)
+{
+    constexpr std::int64_t kMs = 1000000, kS = 1000000000;
+    struct Case {
+        const char* Name;
+        std::int64_t Step;
+        TimeKeeping Keeping;
+        std::int64_t Resolution;
+    };
+    const Case cases[] = {
+        {"exact", 1, TimeKeeping::Truncating, 1},
+        {"FAT", 2 * kS, TimeKeeping::Truncating, 2 * kS},
+        {"FAT rounding", 2 * kS, TimeKeeping::Rounding, 2 * kS},
+        {"whole seconds", kS, TimeKeeping::Truncating, kS},
+        {"whole seconds rounding", kS, TimeKeeping::Rounding, kS},
+        {"exFAT", 10 * kMs, TimeKeeping::Truncating, 10 * kMs},
+        {"NTFS", 100, TimeKeeping::Truncating, 100},
+        {"microseconds rounding", 1000, TimeKeeping::Rounding, 1000},
+        {"no times kept", 1, TimeKeeping::Failing, 1},
+    };
+    for (const bool unnamed : {true, false}) {
+        FileSystemAs files({"", unnamed, unnamed, true, true});
+        for (const Case& c : cases) {
+            ScratchDir dir;
+            CoarseOutputTimes times(TimeResolution(c.Step), c.Keeping);
+            EXPECT_EQ(OutputTimeResolution(dir.Path().string()).count(), c.Resolution) << c.Name;
+            EXPECT_TRUE(fs::is_empty(dir.Path())) << c.Name;
+        }
+    }
+    // No folder to try in: judged by exact times.
+    EXPECT_EQ(OutputTimeResolution("/nonexistent/folder").count(), 1);
 }
 
 TEST(OutputFileNames, TemporaryNamesCarryACheckCode)

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: MIT
 // How the run writes its files: never through a planted link, never cut short, no
-// leftovers, and entries that stopped being regular files.
+// leftovers, entries that stopped being regular files, copies only of the file read.
 #include "common/Errors.h"
+#include "common/FileSystemCalls.h"
 #include "common/OutputFile.h"
 #include "gallery/Run.h"
 #include "tests/gallery/TestFiles.h"
 #include "tests/support/Job.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kameola;
 using namespace kameola::test;
@@ -149,4 +153,76 @@ TEST_F(RunOutput, StaleTemporaryFilesGoButListedFilesStayAndLongPageNamesWork)
     EXPECT_FALSE(fs::exists(web + "/" + stale));
     EXPECT_EQ(ReadFile(web + "/" + entry), "GIF89a listed");
     EXPECT_EQ(ReadFile(web + "/" + job.PageName).substr(0, 12), "<HTML><HEAD>");
+}
+
+namespace {
+
+// Changes the file at g_changedPath, once, when a copy first looks at it: after its entry
+// was prepared (and its small image made), before its copy reads it.
+std::string g_changedPath;
+std::function<void(const std::string&)> g_change;
+int ChangingFstat(int fd, struct stat* info)
+{
+    struct stat opened {}, named {};
+    if (g_change && ::fstat(fd, &opened) == 0 && ::stat(g_changedPath.c_str(), &named) == 0 &&
+        opened.st_ino == named.st_ino && opened.st_dev == named.st_dev) {
+        g_change(g_changedPath);
+        g_change = nullptr;
+    }
+    return ::fstat(fd, info);
+}
+
+} // namespace
+
+TEST_F(RunOutput, ACopyIsOnlyOfTheFileItsEntryWasPreparedFrom)
+{
+    struct Change {
+        const char* Name;
+        const char* Entry;
+        std::function<void(const std::string&)> Apply;
+    };
+    const Change changes[] = {
+        {"picture cut in place", "a.jpg",
+         [](const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), 700), 0); }},
+        {"other file cut in place", "e.gif",
+         [](const std::string& path) { ASSERT_EQ(::truncate(path.c_str(), 3), 0); }},
+        {"rewritten at its size", "e.gif", [](const std::string& path) {
+             const int fd = ::open(path.c_str(), O_WRONLY);
+             ASSERT_EQ(::pwrite(fd, "XYZ", 3, 0), 3);
+             ::close(fd);
+         }},
+    };
+    const detail::FileSystemCalls saved = detail::OutputFileCalls();
+    for (const Change& change : changes) {
+        for (const bool update : {false, true}) {
+            for (const int jobs : {1, 3}) {
+                const std::string what = std::string(change.Name) + (update ? ", update, " : ", ") +
+                                         std::to_string(jobs) + " jobs";
+                SCOPED_TRACE(what);
+                const std::string src = dir / what;
+                fs::create_directories(src);
+                WriteJpeg(src + "/a.jpg", 64, 48);
+                WriteFile(src + "/e.gif", "GIF89a the whole file");
+                for (const char* name : {"/a.jpg", "/e.gif"})  // so that any write shows
+                    fs::last_write_time(src + name, fs::last_write_time(src + name) - std::chrono::hours(1));
+                GalleryJob job = JobIn(dir / ("web " + what), {src + "/a.jpg", src + "/e.gif"});
+                job.MakeSmallImages = true;
+                g_changedPath = src + "/" + change.Entry;
+                g_change = change.Apply;
+                detail::OutputFileCalls().Fstat = ChangingFstat;
+                RecordingHost run;
+                RunOptions options{jobs, false};
+                options.Update = update;
+                EXPECT_EQ(RunGallery(job, run, options), RunOutcome::Done);
+                detail::OutputFileCalls() = saved;
+                EXPECT_FALSE(g_change);  // the change was made
+                ASSERT_EQ(run.Reasons.size(), 1u);
+                EXPECT_EQ(run.Reasons[0], TextsOf(MessageId::SourceChanged).Japanese);
+                EXPECT_FALSE(fs::exists(job.OutputDir + "/" + change.Entry));
+                EXPECT_EQ(JpegSize(job.OutputDir + "/as.jpg"), std::make_pair(100, 75));
+                EXPECT_TRUE(fs::exists(job.OutputDir + "/index.htm"));
+                EXPECT_TRUE(TemporaryFilesIn(job.OutputDir).empty());
+            }
+        }
+    }
 }

@@ -3,8 +3,12 @@
 #include "common/Errors.h"
 #include "gallery/Run.h"
 #include "tests/gallery/SampleRun.h"
+#include "tests/support/OutputTimes.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 #include <chrono>
 #include <map>
@@ -48,6 +52,30 @@ protected:
         struct stat info {};
         return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
     }
+
+    // The inode of every output in the folder but the page, which is always written.
+    static std::map<std::string, std::uintmax_t> OutputInodes(const std::string& folder)
+    {
+        std::map<std::string, std::uintmax_t> inodes;
+        for (const auto& [name, bytes] : FolderContents(folder)) {
+            if (name != "index.htm")
+                inodes[name] = Inode(folder + "/" + name);
+        }
+        return inodes;
+    }
+
+    // The sample's files copied into a folder of their own, two hours old.
+    std::vector<std::string> SourcesIn(const std::string& folder) const
+    {
+        fs::create_directory(dir.Path() / folder);
+        std::vector<std::string> copies;
+        for (const std::string& path : paths) {
+            copies.push_back((dir.Path() / folder / fs::path(path).filename()).string());
+            fs::copy_file(path, copies.back());
+            SetAge(copies.back(), std::chrono::hours(-2));
+        }
+        return copies;
+    }
 };
 
 TEST_F(UpdateRun, KeepsWhatIsUpToDateWithoutDecodingIt)
@@ -59,12 +87,14 @@ TEST_F(UpdateRun, KeepsWhatIsUpToDateWithoutDecodingIt)
         const std::uintmax_t small = Inode(dir / (out + "/as.jpg"));
         const std::uintmax_t conversion = Inode(dir / (out + "/d.jpg"));
         const std::uintmax_t copy = Inode(dir / (out + "/e.gif"));
-        // A stream damaged after its header, older than its outputs: only headers are read,
-        // so nothing changes.
-        const auto before = FolderContents(dir / out);
+        // A stream damaged after its header, its time put back: only headers are read, so
+        // only its copy, now of another size, changes.
+        auto before = FolderContents(dir / out);
         const std::string h = paths.back();
+        const auto time = fs::last_write_time(h);
         WriteFile(h, ReadFile(h).substr(0, 2000));
-        SetAge(h, std::chrono::hours(-1));
+        fs::last_write_time(h, time);
+        before["h.jpg"] = ReadFile(h);
         RecordingHost again;
         RunOptions update{jobs, false};
         update.Update = true;
@@ -98,8 +128,9 @@ TEST_F(UpdateRun, RedoesWhatChanged)
          }},
         {"other-width", [](std::vector<std::string>&, GalleryJob& job) { job.ThumbWidth = 57; }},
         {"baseline-now", [](std::vector<std::string>& p, GalleryJob& job) {
-             WriteJpeg(p[1], 300, 500, false);  // was progressive; same size, older
-             SetAge(p[1], std::chrono::hours(-1));
+             const auto time = fs::last_write_time(p[1]);
+             WriteJpeg(p[1], 300, 500, false);  // was progressive; same size and time
+             fs::last_write_time(p[1], time);
              fs::remove(job.OutputDir + "/" + fs::path(p[1]).filename().string());  // its copy
          }},
         {"small-images-gone", [](std::vector<std::string>&, GalleryJob& job) {
@@ -120,6 +151,81 @@ TEST_F(UpdateRun, RedoesWhatChanged)
         GalleryJob job = Job(out);
         change.apply(paths, job);
         ExpectUpdateEqualsFullRun(job, 2, change.what);
+        paths = saved;
+    }
+}
+
+// An output is up to date when it has its source's time, to the output folder's
+// resolution, and the size this run would write; the update redoes the others once.
+TEST_F(UpdateRun, RedoesExactlyTheOutputsThatAreNotUpToDate)
+{
+    using Sources = std::vector<std::string>;
+    const std::vector<std::string> everyOutput = {
+        "a.jpg", "as.jpg", "b.jpg", "bs.jpg", "c.jpeg", "cs.jpeg", "d.jpg", "ds.jpg",
+        "e.gif", "f.JPG", "fs.jpG", "g.jpg", "gs.jpg", "h.jpg", "hs.jpg"};
+    struct Case {
+        const char* What;
+        bool Fat;  // outputs keep times in steps of 2 s, as on FAT
+        std::function<void(const Sources&, const std::string& out)> Change;
+        std::vector<std::string> Redone;  // every other output keeps its inode
+    };
+    const auto keepTime = [](const std::string& path, const std::function<void()>& change) {
+        const auto time = fs::last_write_time(path);
+        change();
+        fs::last_write_time(path, time);
+    };
+    const Case cases[] = {
+        {"unchanged", false, [](const Sources&, const std::string&) {}, {}},
+        {"source newer", false, [](const Sources& p, const std::string&) {
+             WriteJpeg(p[0], 320, 480);
+             SetAge(p[0], std::chrono::hours(1));
+         }, {"a.jpg", "as.jpg"}},
+        // Restored with cp -p: an older file with an older time than the outputs'.
+        {"source older", false, [](const Sources& p, const std::string&) {
+             WriteJpeg(p[0], 320, 480);
+             SetAge(p[0], std::chrono::hours(-3));
+         }, {"a.jpg", "as.jpg"}},
+        {"same time, other bytes", false, [&](const Sources& p, const std::string&) {
+             keepTime(p[4], [&] { WriteFile(p[4], "GIF89a, other bytes"); });
+         }, {"e.gif"}},
+        {"same time, other pixels", false, [&](const Sources& p, const std::string&) {
+             keepTime(p[3], [&] { WriteBmp(p[3], 60, 90, 0x00ff00); });
+         }, {"d.jpg", "ds.jpg"}},
+        // Written by a version that gave outputs the time they were written.
+        {"older version", false, [&](const Sources&, const std::string& out) {
+             for (const std::string& name : everyOutput)
+                 SetAge(out + "/" + name, std::chrono::hours(0));
+         }, everyOutput},
+        {"FAT, unchanged", true, [](const Sources&, const std::string&) {}, {}},
+        {"FAT, 3 s later", true, [](const Sources& p, const std::string&) {
+             fs::last_write_time(p[4], fs::last_write_time(p[4]) + std::chrono::seconds(3));
+         }, {"e.gif"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        std::optional<CoarseOutputTimes> fat;
+        if (c.Fat)
+            fat.emplace(std::chrono::seconds(2));
+        const std::string out = dir / (std::string("rule ") + c.What);
+        const std::vector<std::string> saved = paths;
+        paths = SourcesIn(std::string("sources ") + c.What);
+        RecordingHost host;
+        ASSERT_EQ(RunWith(Job(out), 2, host), "");
+        std::vector<std::string> written;
+        for (const auto& [name, inode] : OutputInodes(out))
+            written.push_back(name);
+        ASSERT_EQ(written, everyOutput);
+        c.Change(paths, out);
+        const auto before = OutputInodes(out);
+        ExpectUpdateEqualsFullRun(Job(out), 2, c.What);
+        const auto after = OutputInodes(out);
+        for (const std::string& name : everyOutput) {
+            const bool redone = std::find(c.Redone.begin(), c.Redone.end(), name) != c.Redone.end();
+            EXPECT_EQ(after.at(name) != before.at(name), redone) << name;
+        }
+        // Redone once: what the update wrote is up to date for the next one.
+        ExpectUpdateEqualsFullRun(Job(out), 2, c.What + std::string(" again"));
+        EXPECT_TRUE(OutputInodes(out) == after);
         paths = saved;
     }
 }
