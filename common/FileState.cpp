@@ -34,7 +34,8 @@ bool EqualTo(const timespec& a, const timespec& b, TimeResolution resolution)
     constexpr std::int64_t kBillion = 1000000000;
     // Seconds apart beyond any resolution cannot be multiplied out without overflow.
     const std::int64_t seconds = static_cast<std::int64_t>(a.tv_sec) - b.tv_sec;
-    if (seconds > resolution.count() / kBillion + 1 || seconds < -(resolution.count() / kBillion + 1))
+    const std::int64_t reach = resolution.count() / kBillion + 1;
+    if (seconds > reach || seconds < -reach)
         return false;
     std::int64_t apart = seconds * kBillion + (a.tv_nsec - b.tv_nsec);
     if (apart < 0)

@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: MIT
-// libFuzzer target: the GIF reader, then the small image's turn and stretch.
-#include "fuzz/FuzzPicture.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    kameola::fuzz::LimitPictures();
-    return 0;
-}
+// libFuzzer target: the GIF reader, then a stretch, the whole picture and an encoded small
+// image.
+#include "fuzz/ReaderFuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    return kameola::fuzz::DecodeOne(kameola::DecodeGif, data, size);
+    return kameola::fuzz::FuzzReader(kameola::GifReader(), data, size);
 }

@@ -24,6 +24,11 @@ constexpr FileFormat kFormats[] = {
     {".HIF", FileClass::Converted, HeifReader},
     {".TIF", FileClass::Converted, TiffReader},
     {".TIFF", FileClass::Converted, TiffReader},
+    // Shown by browsers: read only for the small images made on request.
+    {".PNG", FileClass::Other, PngReader},
+    {".WEBP", FileClass::Other, WebpReader},
+    {".GIF", FileClass::Other, GifReader},
+    {".AVIF", FileClass::Other, AvifReader},
 };
 
 const FileFormat* FormatOf(std::string_view path, PathSyntax syntax)

@@ -34,7 +34,8 @@ const ClassRules& RulesOf(FileClass fileClass);
 FileClass ClassifyExtension(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
 // The reader of a path's extension, compared as ClassifyExtension compares; null when no
-// reader decodes such files.
+// reader decodes such files. ".PNG", ".WEBP", ".GIF" and ".AVIF" are of class Other and
+// have readers, for the small images made on request.
 const PictureReader* ReaderOf(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
 // The small image's name: ".jp" to "s.jp" for JPEG files, ".bmp" to "s.jpg" for BMP files,

@@ -92,20 +92,6 @@ std::string UpperAscii(std::string_view text)
     return result;
 }
 
-std::optional<WebFormat> WebFormatOf(std::string_view path, PathSyntax syntax)
-{
-    const std::string ext = UpperAscii(ExtensionOf(path, syntax));
-    if (ext == ".PNG")
-        return WebFormat::Png;
-    if (ext == ".WEBP")
-        return WebFormat::Webp;
-    if (ext == ".GIF")
-        return WebFormat::Gif;
-    if (ext == ".AVIF")
-        return WebFormat::Avif;
-    return std::nullopt;
-}
-
 std::string WebSmallImageName(std::string_view baseName, PathSyntax syntax)
 {
     const std::string ext = ExtensionOf(baseName, syntax);

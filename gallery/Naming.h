@@ -4,10 +4,7 @@
 
 #include "common/PathSyntax.h"
 
-#include "imaging/WebPictures.h"
-
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,10 +23,6 @@ std::string ChangeExtension(std::string_view name, std::string_view extension,
 
 // ASCII letters to capitals; every other byte unchanged.
 std::string UpperAscii(std::string_view text);
-
-// ".PNG", ".WEBP", ".GIF" and ".AVIF" (any case): the pictures browsers show whose small
-// images are made on request; nullopt for any other extension.
-std::optional<WebFormat> WebFormatOf(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
 // Such a picture's small image: "s" before its extension and ".jpg" after it, so a.png gives
 // as.png.jpg and never meets the name of a.jpg's small image.

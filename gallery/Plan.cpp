@@ -92,11 +92,10 @@ PlannedEntry NameEntry(const std::string& path, const GalleryJob& job)
     entry.Class = ClassifyExtension(path);
     entry.BaseName = BaseName(path);
     const ClassRules& rules = RulesOf(entry.Class);
-    if (rules.Decoded)
+    const bool smallOnRequest = job.SmallWebImages && !rules.Decoded;
+    if (rules.Decoded || smallOnRequest)
         entry.Reader = ReaderOf(path);
-    if (job.SmallWebImages && entry.Class == FileClass::Other)
-        entry.Web = WebFormatOf(path);
-    if (entry.Web) {
+    if (smallOnRequest && entry.Reader) {
         NameWebEntry(entry, job);
         return entry;
     }

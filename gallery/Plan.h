@@ -8,7 +8,6 @@
 #include "gallery/Job.h"
 #include "gallery/Naming.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,10 +19,9 @@ struct PlannedEntry {
     std::string Source;  // the listed file's path, as given
     FileId File;         // the listed file, looked up once when planned
     FileClass Class = FileClass::Other;
-    const PictureReader* Reader = nullptr;  // decodes the file; null when it is not read
-    // A picture browsers show whose small image the job asks for; its cell shows the small
-    // image and links the file (copied, or in place).
-    std::optional<WebFormat> Web;
+    // Decodes the file; null when it is not read. An entry of class Other is read only
+    // for the small image the job asks for: its cell shows that and links the file.
+    const PictureReader* Reader = nullptr;
     std::string BaseName;
     std::string SmallImage;  // empty when the entry gets none
     std::string Conversion;  // a BMP's full-size JPEG in copy mode; else empty

@@ -158,16 +158,14 @@ PreparedEntry PrepareEntry(const PlannedEntry& plan, int thumbWidth,
     const bool copied = !plan.CopyTarget.empty();
     struct stat info {};
     FileHandle file(-1);
-    const bool read = plan.Reader || plan.Web;
+    const bool read = plan.Reader != nullptr;
     if (read || copied) {
         file = OpenRegularFile(path, &info);
         if (!file.Valid() && read)
             throw EFOpenError(path);
     }
-    if (plan.Reader)
+    if (read)
         PreparePicture({plan, file.Get(), info, update}, *plan.Reader, result);
-    else if (plan.Web)
-        PrepareWebPicture(*plan.Web, file.Get(), result);
     result.SourceState = info;
     if (copied)
         result.Source = std::move(file);

@@ -46,11 +46,6 @@ struct PreparedEntry {
 // raises EInvalidOp (0 ÷ 0) or EZeroDivide instead of giving NaN or infinity.
 int ThumbHeight(int thumbWidth, int h, int w);
 
-// A browser-shown picture read whole from fd: the cell's height from the picture as shown
-// upright and its small image (result.Width wide), with the file's RGB profile. The file's
-// bytes and then the decoder's peak are reserved in PictureMemoryBudget().
-void PrepareWebPicture(WebFormat format, int fd, PreparedEntry& result);
-
 // The budget of every run in this process: the single-picture storage limit.
 MemoryBudget& PictureMemoryBudget();
 

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Reading AVIF files through libheif: the primary image with its transforms applied, as
+// The AVIF reader through libheif: the primary image with its transforms applied, as
 // libheif decodes it by default, as 8-bit interleaved RGB (libheif drops the low bits of
 // deeper samples).
-#include "imaging/WebPictures.h"
-
 #include "common/Errors.h"
+#include "imaging/HeldPicture.h"
 #include "imaging/WebPixels.h"
 
 #include <algorithm>
@@ -51,28 +50,44 @@ std::vector<std::uint8_t> Profile(const heif_image_handle* handle)
     return web::RgbProfile(bytes.data(), bytes.size());
 }
 
-} // namespace
+class AvifPicture final : public HeldPicture {
+public:
+    // The boxes read from the bytes held; the size as shown upright checked either way
+    // round (turned a quarter, the picture's rows are its declared columns), and the
+    // bytes, the picture and the decoder's peak reserved.
+    AvifPicture(std::vector<std::uint8_t> bytes, const ReserveMemory& reserve)
+        : HeldPicture(std::move(bytes))
+    {
+        if (!m_context)
+            throw EOutOfResources();
+        Check(heif_context_read_from_memory_without_copy(m_context.get(), m_bytes.data(),
+                                                         m_bytes.size(), nullptr));
+        m_handle = PrimaryImage(m_context.get());
+        const auto w = static_cast<std::uint64_t>(std::max(heif_image_handle_get_width(m_handle.get()), 0));
+        const auto h = static_cast<std::uint64_t>(std::max(heif_image_handle_get_height(m_handle.get()), 0));
+        web::CheckSize(kFormat, w, h);
+        web::CheckSize(kFormat, h, w);
+        m_width = static_cast<int>(w);
+        m_height = static_cast<int>(h);
+        web::Reserve(reserve, m_bytes.size() +
+                                  std::max(web::PictureBytes(m_width, m_height), web::PictureBytes(m_height, m_width)) +
+                                  kPeakPerPixel * w * h);
+        m_profile = Profile(m_handle.get());
+    }
 
-DecodedPicture DecodeAvif(const std::uint8_t* data, std::size_t size, const ReserveMemory& reserve)
+private:
+    TBitmap DecodeStored() override;
+
+    Context m_context{heif_context_alloc(), heif_context_free};
+    Handle m_handle{nullptr, heif_image_handle_release};
+};
+
+// The decoded picture as libheif gives it; its size checked again.
+TBitmap AvifPicture::DecodeStored()
 {
-    const Context context(heif_context_alloc(), heif_context_free);
-    if (!context)
-        throw EOutOfResources();
-    Check(heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr));
-    const Handle handle = PrimaryImage(context.get());
-    const auto declaredWidth = static_cast<std::uint64_t>(std::max(heif_image_handle_get_width(handle.get()), 0));
-    const auto declaredHeight = static_cast<std::uint64_t>(std::max(heif_image_handle_get_height(handle.get()), 0));
-    // Turned a quarter, the picture's rows are its declared columns.
-    web::CheckSize(kFormat, declaredWidth, declaredHeight);
-    web::CheckSize(kFormat, declaredHeight, declaredWidth);
-    const auto w = static_cast<int>(declaredWidth);
-    const auto h = static_cast<int>(declaredHeight);
-    web::Reserve(reserve, std::max(web::PictureBytes(w, h), web::PictureBytes(h, w)) +
-                              kPeakPerPixel * declaredWidth * declaredHeight);
-
-    const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
+    const bool alpha = heif_image_handle_has_alpha_channel(m_handle.get()) != 0;
     heif_image* decoded = nullptr;
-    Check(heif_decode_image(handle.get(), &decoded, heif_colorspace_RGB,
+    Check(heif_decode_image(m_handle.get(), &decoded, heif_colorspace_RGB,
                             alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr));
     const Image image(decoded, heif_image_release);
     const int width = heif_image_get_width(decoded, heif_channel_interleaved);
@@ -82,14 +97,22 @@ DecodedPicture DecodeAvif(const std::uint8_t* data, std::size_t size, const Rese
     if (!rows || width <= 0 || height <= 0 || heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved) != 8)
         throw EPictureError(kFormat, "no interleaved 8-bit output");
     web::CheckSize(kFormat, static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
-
-    DecodedPicture result;
-    result.Picture.CreateForOverwrite(PixelFormat::pf24bit, width, height);
+    if (width != m_width || height != m_height)
+        throw EPictureError(kFormat, "the coded picture is not the size the file declares");
+    TBitmap picture;
+    picture.CreateForOverwrite(PixelFormat::pf24bit, width, height);
     for (int y = 0; y < height; ++y)
         web::ToBgrRow(rows + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride), width,
-                      alpha ? 4 : 3, false, result.Picture.MutableScanLine(y));
-    result.IccProfile = Profile(handle.get());
-    return result;
+                      alpha ? 4 : 3, false, picture.MutableScanLine(y));
+    return picture;
+}
+
+} // namespace
+
+const PictureReader& AvifReader()
+{
+    static const HeldPictureReader<AvifPicture> reader;
+    return reader;
 }
 
 } // namespace kameola

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Reading the first frame of a GIF file through giflib, record by record: later frames are
-// never decoded.
-#include "imaging/WebPictures.h"
-
+// The GIF reader through giflib: the first frame, read record by record (later frames are
+// never decoded), drawn on the logical screen over white.
 #include "common/Errors.h"
+#include "imaging/HeldPicture.h"
 #include "imaging/WebPixels.h"
 
 #include <algorithm>
@@ -124,34 +123,72 @@ void DrawFrame(GifFileType* gif, const ColorMapObject& colours, int transparent,
     }
 }
 
+// A file opened up to its first image's descriptor: the frame, its colours and the size of
+// the logical screen, which a first frame reaching past it enlarges, as browsers show it.
+class FirstImage {
+public:
+    explicit FirstImage(const std::vector<std::uint8_t>& bytes) : m_source{bytes.data(), bytes.size(), 0}
+    {
+        int error = 0;
+        m_gif.reset(DGifOpen(&m_source, ReadSource, &error));
+        if (!m_gif)
+            Refuse(error);
+        Transparent = FindFirstImage(m_gif.get());
+        const GifImageDesc& frame = m_gif->Image;
+        Colours = frame.ColorMap ? frame.ColorMap : m_gif->SColorMap;
+        if (!Colours)
+            throw EPictureError(kFormat, GifErrorString(D_GIF_ERR_NO_COLOR_MAP));
+        if (frame.Left < 0 || frame.Top < 0 || frame.Width <= 0 || frame.Height <= 0)
+            throw EPictureError(kFormat, GifErrorString(D_GIF_ERR_IMAGE_DEFECT));
+        Width = std::max<std::uint64_t>(m_gif->SWidth, std::uint64_t(frame.Left) + frame.Width);
+        Height = std::max<std::uint64_t>(m_gif->SHeight, std::uint64_t(frame.Top) + frame.Height);
+    }
+    GifFileType* Gif() const { return m_gif.get(); }
+
+    int Transparent = NO_TRANSPARENT_COLOR;
+    const ColorMapObject* Colours = nullptr;
+    std::uint64_t Width = 0;
+    std::uint64_t Height = 0;
+
+private:
+    Source m_source;
+    GifFile m_gif{nullptr, Close};
+};
+
+class GifPicture final : public HeldPicture {
+public:
+    // Read up to the first image, its screen's size checked, the bytes, the picture and a
+    // line of the frame reserved.
+    GifPicture(std::vector<std::uint8_t> bytes, const ReserveMemory& reserve)
+        : HeldPicture(std::move(bytes))
+    {
+        const FirstImage first(m_bytes);
+        web::CheckSize(kFormat, first.Width, first.Height);
+        m_width = static_cast<int>(first.Width);
+        m_height = static_cast<int>(first.Height);
+        web::Reserve(reserve, m_bytes.size() + web::PictureBytes(m_width, m_height) +
+                                  static_cast<std::size_t>(first.Gif()->Image.Width) * 2);
+    }
+
+private:
+    TBitmap DecodeStored() override
+    {
+        const FirstImage first(m_bytes);
+        TBitmap picture;
+        picture.CreateForOverwrite(PixelFormat::pf24bit, m_width, m_height);
+        for (int y = 0; y < m_height; ++y)
+            std::memset(picture.MutableScanLine(y), 0xFF, picture.Stride());
+        DrawFrame(first.Gif(), *first.Colours, first.Transparent, picture);
+        return picture;
+    }
+};
+
 } // namespace
 
-DecodedPicture DecodeGif(const std::uint8_t* data, std::size_t size, const ReserveMemory& reserve)
+const PictureReader& GifReader()
 {
-    Source source{data, size, 0};
-    int error = 0;
-    const GifFile gif(DGifOpen(&source, ReadSource, &error), Close);
-    if (!gif)
-        Refuse(error);
-    const int transparent = FindFirstImage(gif.get());
-    const GifImageDesc& frame = gif->Image;
-    const ColorMapObject* colours = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
-    if (!colours)
-        throw EPictureError(kFormat, GifErrorString(D_GIF_ERR_NO_COLOR_MAP));
-    if (frame.Left < 0 || frame.Top < 0 || frame.Width <= 0 || frame.Height <= 0)
-        throw EPictureError(kFormat, GifErrorString(D_GIF_ERR_IMAGE_DEFECT));
-    // A first frame reaching past the logical screen enlarges it, as browsers show it.
-    const std::uint64_t width = std::max<std::uint64_t>(gif->SWidth, std::uint64_t(frame.Left) + frame.Width);
-    const std::uint64_t height = std::max<std::uint64_t>(gif->SHeight, std::uint64_t(frame.Top) + frame.Height);
-    web::CheckSize(kFormat, width, height);
-    web::Reserve(reserve, web::PictureBytes(static_cast<int>(width), static_cast<int>(height)) +
-                              static_cast<std::size_t>(frame.Width) * 2);
-    DecodedPicture result;
-    result.Picture.CreateForOverwrite(PixelFormat::pf24bit, static_cast<int>(width), static_cast<int>(height));
-    for (int y = 0; y < result.Picture.Height(); ++y)
-        std::memset(result.Picture.MutableScanLine(y), 0xFF, result.Picture.Stride());
-    DrawFrame(gif.get(), *colours, transparent, result.Picture);
-    return result;
+    static const HeldPictureReader<GifPicture> reader;
+    return reader;
 }
 
 } // namespace kameola

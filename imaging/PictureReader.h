@@ -62,6 +62,11 @@ const PictureReader& BmpReader();
 const PictureReader& JpegReader();
 const PictureReader& HeifReader();  // HEIC, HEIF, HIF
 const PictureReader& TiffReader();
+// The pictures browsers show themselves, read for their small images.
+const PictureReader& PngReader();
+const PictureReader& WebpReader();  // stills, and an animation's first frame
+const PictureReader& GifReader();   // the first frame
+const PictureReader& AvifReader();
 
 // Encodes a picture as an output of the source: its settings and colour profile.
 std::vector<std::uint8_t> EncodeOutput(const SourcePicture& source, const TBitmap& picture);

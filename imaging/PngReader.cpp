@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Reading PNG files through libpng.
-#include "imaging/WebPictures.h"
-
+// The PNG reader through libpng: palette, grey and 16-bit samples as 8-bit RGB laid over
+// white, the eXIf chunk's orientation and the iCCP profile.
 #include "common/Errors.h"
 #include "imaging/Exif.h"
+#include "imaging/HeldPicture.h"
 #include "imaging/WebPixels.h"
 
 #include <csetjmp>
@@ -27,7 +27,6 @@ struct Source {
     std::size_t size;
     std::size_t pos;
     char message[200];
-    int orientation;  // from an eXIf chunk before or after the image data
 };
 
 void ReadSource(png_structp png, png_bytep out, std::size_t count)
@@ -47,17 +46,6 @@ void OnError(png_structp png, png_const_charp message)
 }
 
 void OnWarning(png_structp, png_const_charp) {}
-
-// The eXIf chunk, read as an unknown chunk: libpng's own handler allocates whatever length
-// the chunk's header claims, while unknown chunks keep to the chunk allocation limit.
-int OnUnknownChunk(png_structp png, png_unknown_chunkp chunk)
-{
-    if (std::memcmp(chunk->name, "eXIf", 4) != 0)
-        return 0;
-    auto* source = static_cast<Source*>(png_get_user_chunk_ptr(png));
-    source->orientation = exif::TiffOrientation(chunk->data, chunk->size);
-    return 1;
-}
 
 // Runs step(args), or returns false when libpng raised an error inside it. The longjmp skips
 // every destructor between the two points: steps hold nothing that owns a resource.
@@ -87,9 +75,10 @@ public:
         // An ancillary chunk is allocated at the length its header claims: a few bytes
         // could otherwise ask for gigabytes. Colour profiles stay far below this.
         png_set_chunk_malloc_max(m_png, kChunkLimit);
+        // libpng's own eXIf handler allocates whatever the chunk claims, past that limit:
+        // the chunk is skipped, its orientation found by ExifOrientation.
         static const png_byte kExif[] = "eXIf";
         png_set_keep_unknown_chunks(m_png, PNG_HANDLE_CHUNK_NEVER, kExif, 1);
-        png_set_read_user_chunk_fn(m_png, &source, OnUnknownChunk);
     }
     ~Decoder() { png_destroy_read_struct(&m_png, &m_info, nullptr); }
     Decoder(const Decoder&) = delete;
@@ -172,41 +161,82 @@ struct EndStep {
 
 void ReadEnd(EndStep& a) { png_read_end(a.png, a.info); }
 
-} // namespace
-
-DecodedPicture DecodePng(const std::uint8_t* data, std::size_t size, const ReserveMemory& reserve)
+// The orientation of the last eXIf chunk before IEND, before or after the image data,
+// whatever its checksum; a chunk over the chunk limit or past the file's end is passed over.
+int ExifOrientation(const std::vector<std::uint8_t>& bytes)
 {
-    if (size < 8 || png_sig_cmp(data, 0, 8) != 0)
-        throw EPictureError(kFormat, "not a PNG file");
-    Source source{data, size, 0, "unknown error", 1};
+    const auto be32 = [](const std::uint8_t* p) {
+        return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+    };
+    int orientation = 1;
+    for (std::size_t at = 8; bytes.size() >= at + 12;) {
+        const std::uint32_t length = be32(&bytes[at]);
+        const std::uint8_t* type = &bytes[at + 4];
+        if (length > bytes.size() - at - 12 || std::memcmp(type, "IEND", 4) == 0)
+            break;
+        if (std::memcmp(type, "eXIf", 4) == 0 && length <= kChunkLimit)
+            orientation = exif::TiffOrientation(type + 4, length);
+        at += 12 + std::size_t{length};
+    }
+    return orientation;
+}
+
+class PngPicture final : public HeldPicture {
+public:
+    // The header read through libpng and checked; the bytes, the picture and libpng's row
+    // buffer (the whole picture's rows when interlaced) reserved.
+    PngPicture(std::vector<std::uint8_t> bytes, const ReserveMemory& reserve)
+        : HeldPicture(std::move(bytes))
+    {
+        if (m_bytes.size() < 8 || png_sig_cmp(m_bytes.data(), 0, 8) != 0)
+            throw EPictureError(kFormat, "not a PNG file");
+        Source source{m_bytes.data(), m_bytes.size(), 0, "unknown error"};
+        Decoder decoder(source);
+        HeaderStep header{decoder.Png(), decoder.Info(), 0, 0, 0, 0, 0, 0};
+        decoder.Run(ReadHeader, header);
+        web::CheckSize(kFormat, header.width, header.height);
+        m_width = static_cast<int>(header.width);
+        m_height = static_cast<int>(header.height);
+        const std::size_t bufferBytes = header.rowBytes * (header.passes > 1 ? header.height : 1);
+        web::Reserve(reserve, m_bytes.size() + web::PictureBytes(m_width, m_height) + bufferBytes);
+        m_orientation = ExifOrientation(m_bytes);
+        png_charp name = nullptr;
+        png_bytep profile = nullptr;
+        png_uint_32 profileSize = 0;
+        int compression = 0;
+        if (png_get_iCCP(decoder.Png(), decoder.Info(), &name, &compression, &profile, &profileSize))
+            m_profile = web::RgbProfile(profile, profileSize);
+    }
+
+private:
+    TBitmap DecodeStored() override;
+};
+
+TBitmap PngPicture::DecodeStored()
+{
+    Source source{m_bytes.data(), m_bytes.size(), 0, "unknown error"};
     Decoder decoder(source);
     HeaderStep header{decoder.Png(), decoder.Info(), 0, 0, 0, 0, 0, 0};
     decoder.Run(ReadHeader, header);
-    web::CheckSize(kFormat, header.width, header.height);
-    const int width = static_cast<int>(header.width);
-    const int height = static_cast<int>(header.height);
     const std::size_t bufferBytes = header.rowBytes * (header.passes > 1 ? header.height : 1);
-    web::Reserve(reserve, web::PictureBytes(width, height) + bufferBytes);
-
-    DecodedPicture result;
-    result.Picture.CreateForOverwrite(PixelFormat::pf24bit, width, height);
+    TBitmap picture;
+    picture.CreateForOverwrite(PixelFormat::pf24bit, m_width, m_height);
     const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[bufferBytes]);
     if (!buffer)
         throw EOutOfResources();
-    RowsStep rows{decoder.Png(), &header, buffer.get(), result.Picture.MutableScanLine(0),
-                  result.Picture.Stride()};
+    RowsStep rows{decoder.Png(), &header, buffer.get(), picture.MutableScanLine(0), picture.Stride()};
     decoder.Run(ReadRows, rows);
     EndStep end{decoder.Png(), decoder.Info()};
     Guarded(decoder.Png(), ReadEnd, end);  // a damaged tail leaves the picture whole
+    return picture;
+}
 
-    result.Orientation = source.orientation;
-    png_charp name = nullptr;
-    png_bytep profile = nullptr;
-    png_uint_32 profileSize = 0;
-    int compression = 0;
-    if (png_get_iCCP(decoder.Png(), decoder.Info(), &name, &compression, &profile, &profileSize))
-        result.IccProfile = web::RgbProfile(profile, profileSize);
-    return result;
+} // namespace
+
+const PictureReader& PngReader()
+{
+    static const HeldPictureReader<PngPicture> reader;
+    return reader;
 }
 
 } // namespace kameola

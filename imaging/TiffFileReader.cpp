@@ -6,7 +6,7 @@
 #include "imaging/Orientation.h"
 #include "imaging/PictureReader.h"
 #include "imaging/ColorProfile.h"
-#include "imaging/FileCursor.h"
+#include "imaging/HeldPicture.h"
 
 #include <tiffio.h>
 
@@ -32,23 +32,6 @@ struct TiffSource {
     std::uint64_t Position = 0;
     std::string Error;  // libtiff's first error message
 };
-
-std::vector<std::uint8_t> ReadWhole(int fd)
-{
-    FileCursor file;
-    if (!file.Open(fd))
-        throw EReadError();
-    if (file.Size > PictureStorageLimit())
-        throw EOutOfResources();
-    std::vector<std::uint8_t> bytes;
-    try {
-        bytes.resize(static_cast<std::size_t>(file.Size));
-    } catch (const std::bad_alloc&) {
-        throw EOutOfResources();
-    }
-    bytes.resize(file.Read(bytes.data(), bytes.size()));
-    return bytes;
-}
 
 tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size)
 {
@@ -151,7 +134,7 @@ private:
 // messages caught for this handle alone (workers decode at once).
 TiffPicture::TiffPicture(int fd)
 {
-    m_source.Bytes = ReadWhole(fd);
+    m_source.Bytes = ReadWholeFile(fd);
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options)
         throw EOutOfResources();

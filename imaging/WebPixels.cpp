@@ -56,19 +56,3 @@ std::vector<std::uint8_t> RgbProfile(const std::uint8_t* data, std::size_t size)
 }
 
 } // namespace kameola::web
-
-namespace kameola {
-
-DecodedPicture DecodeWebPicture(WebFormat format, const std::uint8_t* data, std::size_t size,
-                                const ReserveMemory& reserve)
-{
-    switch (format) {
-    case WebFormat::Png: return DecodePng(data, size, reserve);
-    case WebFormat::Webp: return DecodeWebp(data, size, reserve);
-    case WebFormat::Gif: return DecodeGif(data, size, reserve);
-    case WebFormat::Avif: return DecodeAvif(data, size, reserve);
-    }
-    return DecodePng(data, size, reserve);
-}
-
-} // namespace kameola

@@ -2,7 +2,7 @@
 // Pixel rules shared by the readers of browser-shown formats.
 #pragma once
 
-#include "imaging/WebPictures.h"
+#include "imaging/PictureReader.h"
 
 #include <cstddef>
 #include <cstdint>

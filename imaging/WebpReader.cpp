@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
-// Reading WebP files through libwebp: still pictures with WebPDecode, the first frame of an
+// The WebP reader through libwebp: still pictures with WebPDecode, the first frame of an
 // animation with WebPAnimDecoder, the EXIF and ICCP chunks through the demuxer.
-#include "imaging/WebPictures.h"
-
 #include "common/Errors.h"
 #include "imaging/Exif.h"
+#include "imaging/HeldPicture.h"
 #include "imaging/WebPixels.h"
 
 #include <memory>
+#include <tuple>
+#include <utility>
 #include <webp/decode.h>
 #include <webp/demux.h>
 
@@ -59,7 +60,17 @@ WebPData Chunk(WebPDemuxer* demux, const char* name)
     return bytes;
 }
 
-void DecodeStill(const WebPData& data, const ReserveMemory& reserve, TBitmap& picture)
+// The size of a still picture from its bitstream's header.
+std::pair<int, int> StillSize(const WebPData& data)
+{
+    WebPBitstreamFeatures features;
+    const VP8StatusCode status = WebPGetFeatures(data.bytes, data.size, &features);
+    if (status != VP8_STATUS_OK)
+        Refuse(status);
+    return {features.width, features.height};
+}
+
+TBitmap DecodeStill(const WebPData& data)
 {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config))
@@ -69,9 +80,7 @@ void DecodeStill(const WebPData& data, const ReserveMemory& reserve, TBitmap& pi
         Refuse(features);
     const int width = config.input.width;
     const int height = config.input.height;
-    web::CheckSize(kFormat, static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
-    web::Reserve(reserve, web::PictureBytes(width, height) +
-                              kStillPeakPerPixel * static_cast<std::size_t>(width) * height);
+    TBitmap picture;
     picture.CreateForOverwrite(PixelFormat::pf24bit, width, height);
     config.options.use_threads = 0;  // the run already decodes one picture per worker
     if (!config.input.has_alpha) {
@@ -95,16 +104,11 @@ void DecodeStill(const WebPData& data, const ReserveMemory& reserve, TBitmap& pi
             web::ToBgrRow(rgba.rgba + static_cast<std::size_t>(y) * rgba.stride, width, 4, false,
                           picture.MutableScanLine(y));
     }
+    return picture;
 }
 
-void DecodeFirstFrame(const WebPData& data, WebPDemuxer* demux, const ReserveMemory& reserve,
-                      TBitmap& picture)
+TBitmap DecodeFirstFrame(const WebPData& data, int width, int height)
 {
-    const auto width = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH));
-    const auto height = static_cast<int>(WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT));
-    web::CheckSize(kFormat, static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
-    web::Reserve(reserve, web::PictureBytes(width, height) +
-                              kAnimationPeakPerPixel * static_cast<std::size_t>(width) * height);
     WebPAnimDecoderOptions options;
     if (!WebPAnimDecoderOptionsInit(&options))
         throw EPictureError(kFormat, "library version mismatch");
@@ -116,29 +120,57 @@ void DecodeFirstFrame(const WebPData& data, WebPDemuxer* demux, const ReserveMem
     int timestamp = 0;
     if (!decoder || !WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp))
         throw EPictureError(kFormat, "damaged animation frame");
+    TBitmap picture;
     picture.CreateForOverwrite(PixelFormat::pf24bit, width, height);
     const std::size_t stride = static_cast<std::size_t>(width) * 4;
     for (int y = 0; y < height; ++y)
         web::ToBgrRow(canvas + y * stride, width, 4, false, picture.MutableScanLine(y));
+    return picture;
 }
+
+class WebpPicture final : public HeldPicture {
+public:
+    // The container read whole, the size of the still picture or of the animation's canvas
+    // checked, and the bytes, the picture and the decoder's peak reserved.
+    WebpPicture(std::vector<std::uint8_t> bytes, const ReserveMemory& reserve)
+        : HeldPicture(std::move(bytes))
+    {
+        const WebPData data = Data();
+        const Demuxer demux = Demux(data);
+        m_animated = (WebPDemuxGetI(demux.get(), WEBP_FF_FORMAT_FLAGS) & ANIMATION_FLAG) != 0;
+        if (m_animated) {
+            m_width = static_cast<int>(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH));
+            m_height = static_cast<int>(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT));
+        } else {
+            std::tie(m_width, m_height) = StillSize(data);
+        }
+        web::CheckSize(kFormat, static_cast<std::uint64_t>(m_width), static_cast<std::uint64_t>(m_height));
+        const std::size_t peak = m_animated ? kAnimationPeakPerPixel : kStillPeakPerPixel;
+        web::Reserve(reserve, m_bytes.size() + web::PictureBytes(m_width, m_height) +
+                                  peak * static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height));
+        const WebPData exif = Chunk(demux.get(), "EXIF");
+        if (exif.size > 0)
+            m_orientation = exif::BlockOrientation(exif.bytes, exif.size);
+        const WebPData profile = Chunk(demux.get(), "ICCP");
+        m_profile = web::RgbProfile(profile.bytes, profile.size);
+    }
+
+private:
+    WebPData Data() const { return {m_bytes.data(), m_bytes.size()}; }
+    TBitmap DecodeStored() override
+    {
+        return m_animated ? DecodeFirstFrame(Data(), m_width, m_height) : DecodeStill(Data());
+    }
+
+    bool m_animated = false;
+};
 
 } // namespace
 
-DecodedPicture DecodeWebp(const std::uint8_t* data, std::size_t size, const ReserveMemory& reserve)
+const PictureReader& WebpReader()
 {
-    const WebPData bytes{data, size};
-    const Demuxer demux = Demux(bytes);
-    DecodedPicture result;
-    if (WebPDemuxGetI(demux.get(), WEBP_FF_FORMAT_FLAGS) & ANIMATION_FLAG)
-        DecodeFirstFrame(bytes, demux.get(), reserve, result.Picture);
-    else
-        DecodeStill(bytes, reserve, result.Picture);
-    const WebPData exif = Chunk(demux.get(), "EXIF");
-    if (exif.size > 0)
-        result.Orientation = exif::BlockOrientation(exif.bytes, exif.size);
-    const WebPData profile = Chunk(demux.get(), "ICCP");
-    result.IccProfile = web::RgbProfile(profile.bytes, profile.size);
-    return result;
+    static const HeldPictureReader<WebpPicture> reader;
+    return reader;
 }
 
 } // namespace kameola

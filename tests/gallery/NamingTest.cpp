@@ -55,7 +55,8 @@ TEST(Naming, Classify)
     EXPECT_EQ(ClassifyExtension("/a.jpg/x"), FileClass::Other);
     for (const char* name : {"IMG_1.HEIC", "a.heif", "x.Hif", "scan.TIF", "scan.tiff"})
         EXPECT_EQ(ClassifyExtension(name), FileClass::Converted) << name;
-    EXPECT_EQ(ClassifyExtension("x.avif"), FileClass::Other);
+    for (const char* name : {"x.avif", "a.PNG", "a.webp"})
+        EXPECT_EQ(ClassifyExtension(name), FileClass::Other) << name;
 }
 
 // The extension that gives the class also gives the reader, in the same comparison.
@@ -65,7 +66,14 @@ TEST(Naming, ReaderFollowsTheExtension)
     EXPECT_EQ(ReaderOf("pict.BmP"), &BmpReader());
     EXPECT_EQ(ReaderOf("IMG_1.HEIC"), &HeifReader());
     EXPECT_EQ(ReaderOf("a.Tiff"), &TiffReader());
-    EXPECT_EQ(ReaderOf("x.gif"), nullptr);
+    // Browser-shown pictures stay in class Other with a reader for their small images.
+    EXPECT_EQ(ReaderOf("/p/a.PNG"), &PngReader());
+    EXPECT_EQ(ReaderOf("a.WebP"), &WebpReader());
+    EXPECT_EQ(ReaderOf("x.gif"), &GifReader());
+    EXPECT_EQ(ReaderOf("a.avif"), &AvifReader());
+    EXPECT_EQ(ReaderOf("/a.png/x"), nullptr);
+    EXPECT_EQ(ReaderOf("apng"), nullptr);
+    EXPECT_EQ(ReaderOf("x.jpe"), nullptr);
     EXPECT_EQ(ReaderOf("/a.jpg/x"), nullptr);
 }
 
@@ -86,15 +94,8 @@ TEST(Naming, ReplaceAndSmallNames)
     EXPECT_EQ(UpperAscii("ソ表abcäz"), "ソ表ABCäZ");
 }
 
-TEST(Naming, BrowserShownPictures)
+TEST(Naming, BrowserShownSmallImages)
 {
-    EXPECT_EQ(WebFormatOf("/p/a.PNG"), WebFormat::Png);
-    EXPECT_EQ(WebFormatOf("a.WebP"), WebFormat::Webp);
-    EXPECT_EQ(WebFormatOf("a.gif"), WebFormat::Gif);
-    EXPECT_EQ(WebFormatOf("a.avif"), WebFormat::Avif);
-    EXPECT_EQ(WebFormatOf("a.jpg"), std::nullopt);
-    EXPECT_EQ(WebFormatOf("/a.png/x"), std::nullopt);
-    EXPECT_EQ(WebFormatOf("apng"), std::nullopt);
     // "s" before the extension, ".jpg" after: never the name of a JPEG's small image.
     EXPECT_EQ(WebSmallImageName("a.png"), "as.png.jpg");
     EXPECT_EQ(WebSmallImageName("写真.WebP"), "写真s.WebP.jpg");

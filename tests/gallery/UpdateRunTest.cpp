@@ -4,6 +4,7 @@
 #include "gallery/Run.h"
 #include "tests/gallery/SampleRun.h"
 #include "tests/support/OutputTimes.h"
+#include "tests/support/WebPictures.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -155,53 +156,25 @@ TEST_F(UpdateRun, RedoesWhatChanged)
     }
 }
 
-// An output is up to date when it has its source's time, to the output folder's
-// resolution, and the size this run would write; the update redoes the others once.
-TEST_F(UpdateRun, RedoesExactlyTheOutputsThatAreNotUpToDate)
-{
-    using Sources = std::vector<std::string>;
-    const std::vector<std::string> everyOutput = {
-        "a.jpg", "as.jpg", "b.jpg", "bs.jpg", "c.jpeg", "cs.jpeg", "d.jpg", "ds.jpg",
-        "e.gif", "f.JPG", "fs.jpG", "g.jpg", "gs.jpg", "h.jpg", "hs.jpg"};
-    struct Case {
-        const char* What;
-        bool Fat;  // outputs keep times in steps of 2 s, as on FAT
-        std::function<void(const Sources&, const std::string& out)> Change;
-        std::vector<std::string> Redone;  // every other output keeps its inode
-    };
-    const auto keepTime = [](const std::string& path, const std::function<void()>& change) {
-        const auto time = fs::last_write_time(path);
-        change();
-        fs::last_write_time(path, time);
-    };
-    const Case cases[] = {
-        {"unchanged", false, [](const Sources&, const std::string&) {}, {}},
-        {"source newer", false, [](const Sources& p, const std::string&) {
-             WriteJpeg(p[0], 320, 480);
-             SetAge(p[0], std::chrono::hours(1));
-         }, {"a.jpg", "as.jpg"}},
-        // Restored with cp -p: an older file with an older time than the outputs'.
-        {"source older", false, [](const Sources& p, const std::string&) {
-             WriteJpeg(p[0], 320, 480);
-             SetAge(p[0], std::chrono::hours(-3));
-         }, {"a.jpg", "as.jpg"}},
-        {"same time, other bytes", false, [&](const Sources& p, const std::string&) {
-             keepTime(p[4], [&] { WriteFile(p[4], "GIF89a, other bytes"); });
-         }, {"e.gif"}},
-        {"same time, other pixels", false, [&](const Sources& p, const std::string&) {
-             keepTime(p[3], [&] { WriteBmp(p[3], 60, 90, 0x00ff00); });
-         }, {"d.jpg", "ds.jpg"}},
-        // Written by a version that gave outputs the time they were written.
-        {"older version", false, [&](const Sources&, const std::string& out) {
-             for (const std::string& name : everyOutput)
-                 SetAge(out + "/" + name, std::chrono::hours(0));
-         }, everyOutput},
-        {"FAT, unchanged", true, [](const Sources&, const std::string&) {}, {}},
-        {"FAT, 3 s later", true, [](const Sources& p, const std::string&) {
-             fs::last_write_time(p[4], fs::last_write_time(p[4]) + std::chrono::seconds(3));
-         }, {"e.gif"}},
-    };
-    for (const Case& c : cases) {
+// One case of the up-to-date rule: how the sources or outputs change after a first run,
+// and which outputs an update then writes again.
+struct RuleCase {
+    const char* What;
+    bool Fat;  // outputs keep times in steps of 2 s, as on FAT
+    std::function<void(const std::vector<std::string>& sources, const std::string& out)> Change;
+    std::vector<std::string> Redone;  // every other output keeps its inode
+};
+
+const std::vector<std::string> kEveryOutput = {
+    "a.jpg", "as.jpg", "b.jpg", "bs.jpg", "c.jpeg", "cs.jpeg", "d.jpg", "ds.jpg",
+    "e.gif", "f.JPG", "fs.jpG", "g.jpg", "gs.jpg", "h.jpg", "hs.jpg"};
+
+class UpToDateRule : public UpdateRun {
+protected:
+    // Runs the case's first run, its change and two updates: the first redoes exactly the
+    // case's outputs, the second nothing.
+    void Check(const RuleCase& c)
+    {
         SCOPED_TRACE(c.What);
         std::optional<CoarseOutputTimes> fat;
         if (c.Fat)
@@ -214,12 +187,12 @@ TEST_F(UpdateRun, RedoesExactlyTheOutputsThatAreNotUpToDate)
         std::vector<std::string> written;
         for (const auto& [name, inode] : OutputInodes(out))
             written.push_back(name);
-        ASSERT_EQ(written, everyOutput);
+        ASSERT_EQ(written, kEveryOutput);
         c.Change(paths, out);
         const auto before = OutputInodes(out);
         ExpectUpdateEqualsFullRun(Job(out), 2, c.What);
         const auto after = OutputInodes(out);
-        for (const std::string& name : everyOutput) {
+        for (const std::string& name : kEveryOutput) {
             const bool redone = std::find(c.Redone.begin(), c.Redone.end(), name) != c.Redone.end();
             EXPECT_EQ(after.at(name) != before.at(name), redone) << name;
         }
@@ -228,6 +201,49 @@ TEST_F(UpdateRun, RedoesExactlyTheOutputsThatAreNotUpToDate)
         EXPECT_TRUE(OutputInodes(out) == after);
         paths = saved;
     }
+
+    static void KeepingTime(const std::string& path, const std::function<void()>& change)
+    {
+        const auto time = fs::last_write_time(path);
+        change();
+        fs::last_write_time(path, time);
+    }
+};
+
+// An output is up to date when it has its source's time, to the output folder's
+// resolution, and the size this run would write; the update redoes the others once.
+TEST_F(UpToDateRule, RedoesExactlyTheOutputsThatAreNotUpToDate)
+{
+    using Sources = std::vector<std::string>;
+    const RuleCase cases[] = {
+        {"unchanged", false, [](const Sources&, const std::string&) {}, {}},
+        {"source newer", false, [](const Sources& p, const std::string&) {
+             WriteJpeg(p[0], 320, 480);
+             SetAge(p[0], std::chrono::hours(1));
+         }, {"a.jpg", "as.jpg"}},
+        // Restored with cp -p: an older file with an older time than the outputs'.
+        {"source older", false, [](const Sources& p, const std::string&) {
+             WriteJpeg(p[0], 320, 480);
+             SetAge(p[0], std::chrono::hours(-3));
+         }, {"a.jpg", "as.jpg"}},
+        {"same time, other bytes", false, [](const Sources& p, const std::string&) {
+             KeepingTime(p[4], [&] { WriteFile(p[4], "GIF89a, other bytes"); });
+         }, {"e.gif"}},
+        {"same time, other pixels", false, [](const Sources& p, const std::string&) {
+             KeepingTime(p[3], [&] { WriteBmp(p[3], 60, 90, 0x00ff00); });
+         }, {"d.jpg", "ds.jpg"}},
+        // Written by a version that gave outputs the time they were written.
+        {"older version", false, [](const Sources&, const std::string& out) {
+             for (const std::string& name : kEveryOutput)
+                 SetAge(out + "/" + name, std::chrono::hours(0));
+         }, kEveryOutput},
+        {"FAT, unchanged", true, [](const Sources&, const std::string&) {}, {}},
+        {"FAT, 3 s later", true, [](const Sources& p, const std::string&) {
+             fs::last_write_time(p[4], fs::last_write_time(p[4]) + std::chrono::seconds(3));
+         }, {"e.gif"}},
+    };
+    for (const RuleCase& c : cases)
+        Check(c);
 }
 
 // A copy target that two same-named files share follows the first of them only.
@@ -249,6 +265,71 @@ TEST_F(UpdateRun, ASharedCopyTargetFollowsItsFirstEntry)
     SetAge(first, std::chrono::hours(2));
     ExpectUpdateEqualsFullRun(Job("shared"), 2, "first-newer");
     EXPECT_EQ(ReadFile(dir / "shared/e.gif"), "GIF89a the first, changed");
+}
+
+// The small images made on request of browser-shown pictures are kept as the others are:
+// sized from the file's header alone, remade when the source or the job changed.
+TEST_F(UpdateRun, SmallWebImagesFollowTheSameRule)
+{
+    struct Row {
+        const char* what;
+        std::function<void(const std::string& png, GalleryJob&)> change;
+        bool kept;
+    };
+    PngShape shape;
+    shape.Width = 40;
+    shape.Height = 30;
+    shape.Samples.assign(40 * 30 * 3, 0x60);
+    shape.Exif = TiffOrientationBlock(6);  // kept by its upright size, 100 × 133
+    const Bytes png = EncodePng(shape);
+    const Row rows[] = {
+        {"untouched", [](const std::string&, GalleryJob&) {}, true},
+        // Its copy, now of another size, is redone; the small image is not: only the
+        // header is read.
+        {"damaged-after-header-time-put-back", [&png](const std::string& path, GalleryJob&) {
+             const auto time = fs::last_write_time(path);
+             const std::string idat = "IDAT";  // cut right after the image data's chunk type
+             const auto at = std::search(png.begin(), png.end(), idat.begin(), idat.end());
+             WriteBytes(path, Bytes(png.begin(), at + 4));
+             fs::last_write_time(path, time);
+         }, true},
+        {"newer", [](const std::string& path, GalleryJob&) {
+             SetAge(path, std::chrono::hours(1));
+         }, false},
+        {"other-width", [](const std::string&, GalleryJob& job) { job.ThumbWidth = 57; }, false},
+        {"small-image-not-a-jpeg", [](const std::string&, GalleryJob& job) {
+             WriteFile(job.OutputDir + "/as.png.jpg", "not a JPEG");
+         }, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string src = dir / (std::string("web-src-") + row.what);
+        fs::create_directory(src);
+        WriteBytes(src + "/a.png", png);
+        WriteBytes(src + "/b.webp", EncodeWebp(Halves(8, 6, {255, 0, 0, 128}, {0, 0, 255})));
+        for (const char* name : {"/a.png", "/b.webp"})
+            SetAge(src + name, std::chrono::hours(-2));
+        GalleryJob job = JobIn(dir / (std::string("web-") + row.what), {});
+        job.SmallWebImages = true;
+        job.Entries = {{src + "/a.png", ""}, {src + "/b.webp", ""}};
+        RecordingHost host;
+        ASSERT_EQ(RunWith(job, 2, host), "");
+        const std::uintmax_t small = Inode(job.OutputDir + "/as.png.jpg");
+        row.change(src + "/a.png", job);
+        if (!row.kept) {
+            ExpectUpdateEqualsFullRun(job, 2, row.what);
+            continue;
+        }
+        auto before = FolderContents(job.OutputDir);
+        before["a.png"] = ReadFile(src + "/a.png");
+        RecordingHost again;
+        RunOptions update{2, false};
+        update.Update = true;
+        RunGallery(job, again, update);
+        EXPECT_TRUE(FolderContents(job.OutputDir) == before);
+        EXPECT_EQ(Inode(job.OutputDir + "/as.png.jpg"), small);
+        EXPECT_NE(ReadFile(job.OutputDir + "/index.htm").find("HEIGHT=133"), std::string::npos);
+    }
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The readers of PNG, WebP, GIF and AVIF files: one table per reader, a row per rule.
-#include "imaging/WebPictures.h"
+#include "imaging/PictureReader.h"
 
 #include "common/Errors.h"
+#include "common/FileIo.h"
+#include "tests/support/Files.h"
 #include "tests/support/WebPictures.h"
 
 #include <gtest/gtest.h>
@@ -23,13 +25,12 @@ struct Sample {
     Rgb Colour;
 };
 
-// What a row's file reads as: size, pixels, orientation and profile; or its error.
+// What a row's file reads as: size and pixels as shown upright, and profile; or its error.
 struct Row {
     std::string Name;
     Bytes File;
     int Width = 0, Height = 0;
     std::vector<Sample> Samples;
-    int Orientation = 1;
     bool Icc = false;
     std::string Error;             // the start of the message; "resources" for EOutOfResources
     std::size_t StorageLimit = 0;  // a lower picture storage limit for this row
@@ -49,12 +50,6 @@ Row Good(std::string name, Bytes file, int width, int height, std::vector<Sample
     return row;
 }
 
-Row Oriented(Row row, int orientation)
-{
-    row.Orientation = orientation;
-    return row;
-}
-
 Row WithIcc(Row row)
 {
     row.Icc = true;
@@ -71,8 +66,6 @@ Row Bad(std::string name, Bytes file, std::string error, std::size_t storageLimi
     return row;
 }
 
-using Decoder = DecodedPicture (*)(const std::uint8_t*, std::size_t, const ReserveMemory&);
-
 class StorageLimit {
 public:
     explicit StorageLimit(std::size_t bytes) : m_old(PictureStorageLimit())
@@ -86,44 +79,58 @@ private:
     std::size_t m_old;
 };
 
-void ExpectPicture(const Row& row, const DecodedPicture& got, std::size_t reserved)
+// The header alone tells the size as shown upright; the picture has it too.
+void ExpectPicture(const Row& row, const PictureReader& reader, int fd, SourcePicture& source)
 {
-    const TBitmap& picture = got.Picture;
+    EXPECT_EQ(source.Width(), row.Width);
+    EXPECT_EQ(source.Height(), row.Height);
+    const std::optional<PictureHeader> header = reader.ReadHeader(fd);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->Width, row.Width);
+    EXPECT_EQ(header->Height, row.Height);
+    const TBitmap picture = source.Decode();
     ASSERT_EQ(picture.Format(), PixelFormat::pf24bit);
     ASSERT_EQ(picture.Width(), row.Width);
     ASSERT_EQ(picture.Height(), row.Height);
-    EXPECT_GE(reserved, picture.Stride() * static_cast<std::size_t>(picture.Height()));
     for (const Sample& s : row.Samples) {
         const std::uint8_t* p = picture.ScanLine(s.Y) + 3 * s.X;
         EXPECT_NEAR(p[2], s.Colour.R, row.Tolerance) << "red at " << s.X << "," << s.Y;
         EXPECT_NEAR(p[1], s.Colour.G, row.Tolerance) << "green at " << s.X << "," << s.Y;
         EXPECT_NEAR(p[0], s.Colour.B, row.Tolerance) << "blue at " << s.X << "," << s.Y;
     }
-    EXPECT_EQ(got.Orientation, row.Orientation);
-    EXPECT_EQ(!got.IccProfile.empty(), row.Icc);
+    EXPECT_EQ(!source.IccProfile().empty(), row.Icc);
     if (row.Icc) {
-        EXPECT_EQ(got.IccProfile, SmallIccProfile("RGB "));
+        EXPECT_EQ(source.IccProfile(), SmallIccProfile("RGB "));
     }
 }
 
-void CheckRows(Decoder decode, const std::vector<Row>& rows)
+// Each file is opened from disk: its bytes are reserved first, then again with the picture
+// and the decoder's peak once the header's size has passed the storage limit.
+void CheckRows(const PictureReader& reader, const std::vector<Row>& rows)
 {
+    ScratchDir dir;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Name);
         const StorageLimit limit(row.StorageLimit);
-        std::size_t reserved = 0;
-        int reservations = 0;
-        const ReserveMemory reserve = [&](std::size_t bytes) { reserved = bytes, ++reservations; };
+        WriteBytes(dir / "picture", row.File);
+        const FileHandle file = OpenRegularFile(dir / "picture");
+        ASSERT_TRUE(file.Valid());
+        std::vector<std::size_t> reserved;
+        const ReserveMemory reserve = [&](std::size_t bytes) { reserved.push_back(bytes); };
         try {
-            const DecodedPicture got = decode(row.File.data(), row.File.size(), reserve);
-            EXPECT_TRUE(row.Error.empty()) << "decoded, expected " << row.Error;
-            EXPECT_EQ(reservations, 1);
-            if (row.Error.empty()) {
-                ExpectPicture(row, got, reserved);
+            const auto source = reader.Open(file.Get(), reserve);
+            EXPECT_EQ(reserved.size(), 2u);
+            EXPECT_EQ(reserved.front(), row.File.size());
+            EXPECT_GE(reserved.back(), row.File.size() + 3 * std::size_t(row.Width) * row.Height);
+            if (!row.Error.empty()) {
+                static_cast<void>(source->Decode());
+                ADD_FAILURE() << "decoded, expected " << row.Error;
+                continue;
             }
+            ExpectPicture(row, reader, file.Get(), *source);
         } catch (const EOutOfResources&) {
             EXPECT_EQ(row.Error, "resources");
-            EXPECT_EQ(reservations, 0) << "reserved before refusing the size";
+            EXPECT_LE(reserved.size(), 1u) << "reserved the peak before refusing the size";
         } catch (const EPictureError& e) {
             EXPECT_FALSE(row.Error.empty()) << e.Message();
             EXPECT_EQ(e.Message().rfind(row.Error, 0), 0u) << e.Message();
@@ -173,6 +180,8 @@ TEST(WebPicturesTest, Png)
     interlaced.Interlaced = true;
     PngShape oriented = RgbPng(2, 1, {1, 2, 3, 4, 5, 6});
     oriented.Exif = TiffOrientationBlock(6);
+    PngShape orientedAtEnd = oriented;
+    orientedAtEnd.ExifAfterData = true;
     PngShape profiled = oriented;
     profiled.Exif.clear();
     profiled.Icc = SmallIccProfile("RGB ");
@@ -187,7 +196,7 @@ TEST(WebPicturesTest, Png)
     hugeExif.insert(hugeExif.end(), {0x69, 0, 0, 0x1A, 'e', 'X', 'I', 'f', 'M', 'M', 0, 42});
     Bytes damaged = big;
     damaged[damaged.size() - 20] ^= 0x55;  // inside the image data
-    CheckRows(DecodePng, {
+    CheckRows(PngReader(), {
         Good("rgb", EncodePng(RgbPng(3, 1, {1, 2, 3, 40, 50, 60, 255, 254, 253})), 3, 1,
          {{0, 0, {1, 2, 3}}, {1, 0, {40, 50, 60}}, {2, 0, {255, 254, 253}}}),
         Good("alpha over white", EncodePng(RgbPng(2, 1, {255, 0, 0, 128, 10, 20, 30, 0}, 8, true)), 2, 1,
@@ -205,7 +214,8 @@ TEST(WebPicturesTest, Png)
         Good("palette with transparency", EncodePng(palette), 2, 1, {{0, 0, {255, 0, 0}}, {1, 0, kWhite}}),
         Good("interlaced", EncodePng(interlaced), 9, 9,
          {{0, 0, {0, 0, 0}}, {8, 3, {160, 60, 11}}, {5, 8, {100, 160, 13}}}),
-        Oriented(Good("eXIf orientation", EncodePng(oriented), 2, 1, {{1, 0, {4, 5, 6}}}), 6),
+        Good("eXIf orientation turns it upright", EncodePng(oriented), 1, 2, {{0, 0, {1, 2, 3}}, {0, 1, {4, 5, 6}}}),
+        Good("eXIf after the image data", EncodePng(orientedAtEnd), 1, 2, {{0, 1, {4, 5, 6}}}),
         WithIcc(Good("RGB profile carried", EncodePng(profiled), 2, 1)),
         Good("grey profile not carried", EncodePng(greyProfiled), 2, 1),
         Good("one pixel", EncodePng(RgbPng(1, 1, {9, 8, 7})), 1, 1, {{0, 0, {9, 8, 7}}}),
@@ -227,11 +237,13 @@ TEST(WebPicturesTest, Webp)
     RgbaPicture firstWithHole = Plain(3, 2, kRed);
     firstWithHole.Pixels[4].A = 0;
     const Bytes still = EncodeWebp(Halves(32, 32, kRed, kBlue));
-    CheckRows(DecodeWebp, {
+    CheckRows(WebpReader(), {
         Good("lossless", still, 32, 32, {{0, 0, {255, 0, 0}}, {31, 31, {0, 0, 255}}}),
         Good("alpha over white", EncodeWebp(alpha), 2, 1, {{0, 0, {255, 127, 127}}, {1, 0, kWhite}}),
-        Oriented(Good("EXIF orientation", EncodeWebp(Plain(2, 1, kRed), TiffOrientationBlock(8)), 2, 1), 8),
-        Oriented(Good("EXIF orientation after Exif signature", EncodeWebp(Plain(2, 1, kRed), prefixed), 2, 1), 3),
+        Good("EXIF orientation turns it upright", EncodeWebp(Halves(2, 1, kRed, kBlue), TiffOrientationBlock(8)), 1, 2,
+         {{0, 0, {0, 0, 255}}, {0, 1, {255, 0, 0}}}),
+        Good("EXIF orientation after Exif signature", EncodeWebp(Halves(2, 1, kRed, kBlue), prefixed), 2, 1,
+         {{0, 0, {0, 0, 255}}, {1, 0, {255, 0, 0}}}),
         WithIcc(Good("RGB profile carried", EncodeWebp(Plain(2, 1, kRed), {}, SmallIccProfile("RGB ")), 2, 1)),
         Good("grey profile not carried", EncodeWebp(Plain(2, 1, kRed), {}, SmallIccProfile("GRAY")), 2, 1),
         Good("first frame of an animation", EncodeAnimatedWebp({Plain(3, 2, kRed), Plain(3, 2, kBlue)}), 3, 2,
@@ -262,7 +274,7 @@ TEST(WebPicturesTest, Gif)
         interlaced.Indexes[static_cast<std::size_t>(y)] = static_cast<std::uint8_t>(y % 4);
     interlaced.Interlaced = true;
     const Bytes plain = EncodeGif(40, 40, colours, {Frame(0, 0, 40, 40, 1)});
-    CheckRows(DecodeGif, {
+    CheckRows(GifReader(), {
         Good("one frame", EncodeGif(2, 2, colours, {Frame(0, 0, 2, 2, 2)}), 2, 2, {{1, 1, {0, 255, 0}}}),
         Good("transparent colour over white", EncodeGif(2, 1, colours, {transparent}), 2, 1,
          {{0, 0, {255, 0, 0}}, {1, 0, kWhite}}),
@@ -300,7 +312,7 @@ TEST(WebPicturesTest, Avif)
         return shape;
     };
     const int tol = 24;  // lossy coding and the colour conversion round trip
-    CheckRows(DecodeAvif, {
+    CheckRows(AvifReader(), {
         Good("plain", plain, 16, 8, {{2, 4, {255, 0, 0}}, {13, 4, {0, 0, 255}}}, tol),
         Good("turned a quarter by irot", EncodeHeifPicture(halves, turned(6)), 8, 16,
          {{4, 2, {255, 0, 0}}, {4, 13, {0, 0, 255}}}, tol),

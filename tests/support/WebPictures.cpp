@@ -131,12 +131,18 @@ Bytes EncodePng(const PngShape& shape)
         SetPalette(png, info, shape.Palette);
     if (!shape.Icc.empty())
         png_set_iCCP(png, info, "icc", 0, shape.Icc.data(), static_cast<png_uint_32>(shape.Icc.size()));
-    if (!shape.Exif.empty())
-        png_set_eXIf_1(png, info, static_cast<png_uint_32>(shape.Exif.size()),
-                       const_cast<png_bytep>(shape.Exif.data()));
+    const auto setExif = [&] {
+        if (!shape.Exif.empty())
+            png_set_eXIf_1(png, info, static_cast<png_uint_32>(shape.Exif.size()),
+                           const_cast<png_bytep>(shape.Exif.data()));
+    };
+    if (!shape.ExifAfterData)
+        setExif();
     png_write_info(png, info);
     png_set_interlace_handling(png);
     png_write_image(png, rows.data());
+    if (shape.ExifAfterData)
+        setExif();  // png_write_end writes what png_write_info did not
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return out;

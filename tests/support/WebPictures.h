@@ -43,6 +43,7 @@ struct PngShape {
     std::vector<Rgba> Palette;  // palette pictures; alpha below 255 goes into tRNS
     bool Interlaced = false;
     Bytes Exif;          // eXIf chunk, written before the image data
+    bool ExifAfterData = false;  // or after it
     Bytes Icc;           // iCCP chunk
 };
 Bytes EncodePng(const PngShape& shape);
