@@ -5,6 +5,7 @@
 
 #include "cli/NaturalOrder.h"
 #include "common/FileIo.h"
+#include "gallery/Formats.h"
 #include "gallery/Naming.h"
 
 #include <algorithm>

@@ -3,8 +3,7 @@
 #include "cli/Help.h"
 
 #include "common/MessageFormat.h"
-#include "gallery/Naming.h"
-#include "gallery/Naming.h"
+#include "gallery/Formats.h"
 #include "gallery/TextEncoding.h"
 #include "cli/Language.h"
 #include "cli/OptionTable.h"

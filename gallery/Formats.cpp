@@ -4,7 +4,9 @@
 
 #include "imaging/PictureReader.h"
 
+#include <array>
 #include <iterator>
+#include <string>
 
 namespace kameola {
 namespace {
@@ -15,20 +17,23 @@ struct FileFormat {
     const PictureReader& (*Reader)();
 };
 
+// In the order the help lists them. ".JPE" is searched for in folders but read by no reader:
+// such a file is of class Other.
 constexpr FileFormat kFormats[] = {
-    {".BMP", FileClass::Bmp, BmpReader},
     {".JPG", FileClass::Jpeg, JpegReader},
     {".JPEG", FileClass::Jpeg, JpegReader},
+    {".JPE", FileClass::Other, nullptr},
+    {".BMP", FileClass::Bmp, BmpReader},
+    // Shown by browsers: read only for the small images made on request.
+    {".GIF", FileClass::Other, GifReader},
+    {".PNG", FileClass::Other, PngReader},
+    {".WEBP", FileClass::Other, WebpReader},
+    {".AVIF", FileClass::Other, AvifReader},
     {".HEIC", FileClass::Converted, HeifReader},
     {".HEIF", FileClass::Converted, HeifReader},
     {".HIF", FileClass::Converted, HeifReader},
     {".TIF", FileClass::Converted, TiffReader},
     {".TIFF", FileClass::Converted, TiffReader},
-    // Shown by browsers: read only for the small images made on request.
-    {".PNG", FileClass::Other, PngReader},
-    {".WEBP", FileClass::Other, WebpReader},
-    {".GIF", FileClass::Other, GifReader},
-    {".AVIF", FileClass::Other, AvifReader},
 };
 
 const FileFormat* FormatOf(std::string_view path, PathSyntax syntax)
@@ -82,7 +87,32 @@ FileClass ClassifyExtension(std::string_view path, PathSyntax syntax)
 const PictureReader* ReaderOf(std::string_view path, PathSyntax syntax)
 {
     const FileFormat* format = FormatOf(path, syntax);
-    return format ? &format->Reader() : nullptr;
+    return format && format->Reader ? &format->Reader() : nullptr;
+}
+
+std::span<const std::string_view> PictureExtensions()
+{
+    // The table's extensions in small letters, made once.
+    static const auto lower = [] {
+        std::array<std::string, std::size(kFormats)> names;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            for (const char c : kFormats[i].Extension)
+                names[i] += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+        return names;
+    }();
+    static const auto views = [] {
+        std::array<std::string_view, std::size(kFormats)> list;
+        for (std::size_t i = 0; i < list.size(); ++i)
+            list[i] = lower[i];
+        return list;
+    }();
+    return views;
+}
+
+bool IsPictureName(std::string_view path, PathSyntax syntax)
+{
+    return FormatOf(path, syntax) != nullptr;
 }
 
 std::string SmallImageName(std::string_view baseName, FileClass fileClass)

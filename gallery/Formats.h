@@ -5,6 +5,7 @@
 
 #include "gallery/Naming.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,14 @@ FileClass ClassifyExtension(std::string_view path, PathSyntax syntax = PathSynta
 // reader decodes such files. ".PNG", ".WEBP", ".GIF" and ".AVIF" are of class Other and
 // have readers, for the small images made on request.
 const PictureReader* ReaderOf(std::string_view path, PathSyntax syntax = PathSyntax::Native);
+
+// The extensions of the table, in small letters, in the order the help lists them: .jpg
+// .jpeg .jpe .bmp .gif .png .webp .avif .heic .heif .hif .tif .tiff. Folders are searched
+// for files with these.
+std::span<const std::string_view> PictureExtensions();
+
+// Whether the extension, compared as ClassifyExtension compares, is in the table.
+bool IsPictureName(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
 // The small image's name: ".jp" to "s.jp" for JPEG files, ".bmp" to "s.jpg" for BMP files,
 // the extension changed to "s.jpg" for converted files; the name unchanged for a class

@@ -99,24 +99,6 @@ std::string WebSmallImageName(std::string_view baseName, PathSyntax syntax)
     return name + "s" + ext + ".jpg";
 }
 
-std::span<const std::string_view> PictureExtensions()
-{
-    static constexpr std::string_view kExtensions[] = {
-        ".jpg", ".jpeg", ".jpe", ".bmp", ".gif", ".png", ".webp",
-        ".avif", ".heic", ".heif", ".hif", ".tif", ".tiff",
-    };
-    return kExtensions;
-}
-
-bool IsPictureName(std::string_view path, PathSyntax syntax)
-{
-    const std::string ext = UpperAscii(ExtensionOf(path, syntax));
-    for (std::string_view known : PictureExtensions())
-        if (ext == UpperAscii(known))
-            return true;
-    return false;
-}
-
 std::string ReplaceAllNoCase(std::string_view text, std::string_view pattern,
                              std::string_view replacement)
 {

@@ -5,7 +5,6 @@
 #include "common/PathSyntax.h"
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,14 +26,6 @@ std::string UpperAscii(std::string_view text);
 // Such a picture's small image: "s" before its extension and ".jpg" after it, so a.png gives
 // as.png.jpg and never meets the name of a.jpg's small image.
 std::string WebSmallImageName(std::string_view baseName, PathSyntax syntax = PathSyntax::Native);
-
-// The extensions of the pictures a folder is searched for, in small letters: .jpg .jpeg
-// .jpe .bmp .gif .png .webp .avif .heic .heif .hif .tif .tiff.
-std::span<const std::string_view> PictureExtensions();
-
-// Whether the extension, compared as ClassifyExtension compares, is one of
-// PictureExtensions.
-bool IsPictureName(std::string_view path, PathSyntax syntax = PathSyntax::Native);
 
 // Replaces every match of pattern, compared without regard to ASCII case, from the left,
 // without overlaps; the text between matches keeps its own case.

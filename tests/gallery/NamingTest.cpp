@@ -77,6 +77,22 @@ TEST(Naming, ReaderFollowsTheExtension)
     EXPECT_EQ(ReaderOf("/a.jpg/x"), nullptr);
 }
 
+// The folder search takes the table's extensions: each is a picture name in any case, and
+// each but .jpe has a reader.
+TEST(Naming, PictureExtensionsAreTheTables)
+{
+    ASSERT_EQ(PictureExtensions().size(), 13u);
+    for (std::string_view extension : PictureExtensions()) {
+        const std::string name = "a" + std::string(extension);
+        EXPECT_NE(name, UpperAscii(name)) << "small letters";
+        EXPECT_TRUE(IsPictureName(name)) << name;
+        EXPECT_TRUE(IsPictureName("/p/" + UpperAscii(name))) << name;
+        EXPECT_EQ(ReaderOf(name) != nullptr, extension != ".jpe") << name;
+    }
+    for (const char* name : {"a.txt", "/a.jpg/x", "jpg", "a.jpg.", "a.pn"})
+        EXPECT_FALSE(IsPictureName(name)) << name;
+}
+
 TEST(Naming, ReplaceAndSmallNames)
 {
     EXPECT_EQ(SmallImageName("IMG.JPG", FileClass::Jpeg), "IMGs.jpG");
