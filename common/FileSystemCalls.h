@@ -2,7 +2,8 @@
 // The system calls that put an output file in place, in one table so that tests can take
 // away what some file systems lack: unnamed temporary files, RENAME_NOREPLACE, hard links,
 // or make a close fail as on a network file system, or a source change while it is copied,
-// or count the flushes, or keep modification times as coarsely as FAT does.
+// or count the flushes, or keep modification times as coarsely as FAT does, or fold names
+// together as case-insensitive file systems do.
 #pragma once
 
 #include <sys/stat.h>
@@ -27,6 +28,12 @@ struct FileSystemCalls {
     int (*DataSync)(int fd);
     // futimens of an output before it is put in place.
     int (*SetTimes)(int fd, const timespec times[2]);
+    // rename, replacing what is at to.
+    int (*Rename)(const char* from, const char* to);
+    // lstat of an output's name: what is there now.
+    int (*Lstat)(const char* path, struct stat* info);
+    // unlink of an output that is taken back.
+    int (*Unlink)(const char* path);
 };
 
 // The table the output files use. Tests replace entries and put them back.

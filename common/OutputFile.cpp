@@ -10,6 +10,9 @@
 // with a check code that matches its random part (no user picks that by chance), it is a
 // regular file of this user with no other name, no writer holds its lock, and it is
 // neither a listed entry nor the background picture.
+//
+// A run's outputs are checked against the files the run placed before (see PlacedFiles):
+// looking at the name and putting the file there happen under the record's lock.
 #include "common/OutputFile.h"
 
 #include "common/Errors.h"
@@ -63,7 +66,8 @@ int RenameKeepingTarget(const char* from, const char* to)
 FileSystemCalls& OutputFileCalls()
 {
     static FileSystemCalls calls{OpenUnnamedFile, LinkOpenFile, RenameKeepingTarget, ::link,
-                                 ::close, ::fstat, ::fdatasync, ::futimens};
+                                 ::close,           ::fstat,      ::fdatasync,         ::futimens,
+                                 std::rename,       ::lstat,      ::unlink};
     return calls;
 }
 
@@ -77,6 +81,8 @@ constexpr std::size_t kTempRandomLength = 12;
 constexpr std::size_t kTempCheckLength = 8;  // hex digits after a '-'
 constexpr std::size_t kTempNameLength = kTempPrefix.size() + kTempRandomLength + 1 + kTempCheckLength;
 constexpr int kNameAttempts = 100;
+// Not an errno: the output's name holds another output of this run.
+constexpr int kClashed = -1;
 
 // Fills an open output file; false with errno set on failure.
 using Fill = std::function<bool(int fd)>;
@@ -169,7 +175,39 @@ int FillChecked(int fd, const Fill& fill, bool flush, const timespec* modified)
 bool NameTaken(const std::string& path)
 {
     struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
+    return detail::OutputFileCalls().Lstat(path.c_str(), &st) == 0;
+}
+
+// Puts the written file (open as fd) at path through place, which returns 0 or an errno.
+// In a run with a record, a file the run placed for another output is never replaced and
+// a copy is never put over a copy; what is placed is recorded. Returns 0, an errno
+// (EEXIST for a copy's taken name) or kClashed.
+int PlaceChecked(const std::string& path, int fd, const Placing& placing,
+                 const std::function<int()>& place)
+{
+    if (!placing.Record)
+        return place();
+    const auto lock = placing.Record->Lock();
+    struct stat there {};
+    const bool found = detail::OutputFileCalls().Lstat(path.c_str(), &there) == 0;
+    switch (placing.Record->Judge(found ? &there : nullptr, placing.Claim)) {
+    case PlaceVerdict::Clash: return kClashed;
+    case PlaceVerdict::Taken: return EEXIST;
+    case PlaceVerdict::Free:
+    case PlaceVerdict::Shared: break;
+    }
+    if (const int err = place())
+        return err;
+    struct stat placed {};
+    if (::fstat(fd, &placed) == 0)
+        placing.Record->Placed(placed, found ? &there : nullptr, placing.Claim);
+    return 0;
+}
+
+// Renames, replacing; 0 or errno.
+int RenameReplacing(const std::string& from, const std::string& to)
+{
+    return detail::OutputFileCalls().Rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 // A named temporary file in the directory, created and locked, with its name.
@@ -219,14 +257,15 @@ int PlaceNoReplace(const std::string& temp, const std::string& path)
     // No hard links either (vfat): look, then rename. Only a writer racing on this very
     // name can slip in between.
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0)
+    if (calls.Lstat(path.c_str(), &st) == 0)
         return EEXIST;
     if (errno != ENOENT)
         return errno;
-    return std::rename(temp.c_str(), path.c_str()) == 0 ? 0 : errno;
+    return RenameReplacing(temp, path);
 }
 
-int PutNamed(const std::string& path, bool replace, const Fill& fill, const timespec* modified)
+int PutNamed(const std::string& path, bool replace, const Fill& fill, const timespec* modified,
+             const Placing& placing)
 {
     FileHandle file(-1);
     std::string temp;
@@ -234,11 +273,12 @@ int PutNamed(const std::string& path, bool replace, const Fill& fill, const time
         return Fail(err);
     int err = FillChecked(file.Get(), fill, replace && NameTaken(path), modified);
     if (err == 0)
-        err = replace ? (std::rename(temp.c_str(), path.c_str()) == 0 ? 0 : errno)
-                      : PlaceNoReplace(temp, path);
+        err = PlaceChecked(path, file.Get(), placing, [&] {
+            return replace ? RenameReplacing(temp, path) : PlaceNoReplace(temp, path);
+        });
     if (err != 0) {
         ::unlink(temp.c_str());
-        return Fail(err);
+        return err == kClashed ? err : Fail(err);
     }
     // The data was checked before; a late error of the last close leaves the file in
     // place, as taking it away would lose the old file and the new one.
@@ -259,14 +299,15 @@ int NameUnnamed(int fd, const std::string& directory, std::string& temp)
 }
 
 // Writes a file through fill and puts it at path, with the modification time when given;
-// 0 or the errno that stopped it.
-int PutFile(const std::string& path, bool replace, const Fill& fill, const timespec* modified)
+// 0, kClashed or the errno that stopped it.
+int PutFile(const std::string& path, bool replace, const Fill& fill, const timespec* modified,
+            const Placing& placing)
 {
     const std::string directory = DirectoryPart(path);
     FileHandle file(detail::OutputFileCalls().OpenUnnamed(
         directory.empty() ? "." : directory.c_str(), 0666));
     if (!file.Valid())
-        return PutNamed(path, replace, fill, modified);
+        return PutNamed(path, replace, fill, modified, placing);
     if (int err = FillChecked(file.Get(), fill, replace && NameTaken(path), modified))
         return Fail(err);
     // Locked before it has a name, so no sweep of another run takes it.
@@ -275,22 +316,26 @@ int PutFile(const std::string& path, bool replace, const Fill& fill, const times
         // No call links over an existing name: link under a temporary one, then rename.
         std::string temp;
         if (NameUnnamed(file.Get(), directory, temp) == 0) {
-            if (std::rename(temp.c_str(), path.c_str()) != 0) {
-                const int err = errno;
+            const int err = PlaceChecked(path, file.Get(), placing,
+                                         [&] { return RenameReplacing(temp, path); });
+            if (err != 0)
                 ::unlink(temp.c_str());
-                return Fail(err);
-            }
-            return 0;
+            return err == 0 || err == kClashed ? err : Fail(err);
         }
     } else {
-        if (detail::OutputFileCalls().LinkDescriptor(file.Get(), path.c_str()) == 0)
-            return 0;
-        if (errno == EEXIST)
-            return EEXIST;
+        bool unnamed = false;
+        const int err = PlaceChecked(path, file.Get(), placing, [&] {
+            if (detail::OutputFileCalls().LinkDescriptor(file.Get(), path.c_str()) == 0)
+                return 0;
+            unnamed = errno != EEXIST;
+            return errno;
+        });
+        if (!unnamed)
+            return err;
     }
     // The file system made the file but will not name it: write it again, named.
     file.Close();
-    return PutNamed(path, replace, fill, modified);
+    return PutNamed(path, replace, fill, modified, placing);
 }
 
 // Copies in pieces of this size, calling between after each, so that a window can handle
@@ -341,15 +386,15 @@ bool CopyBytes(int in, int out, const std::function<void()>& between, std::uint6
 } // namespace
 
 void WriteFileReplacing(const std::string& path, const void* data, std::size_t size,
-                        const timespec* modified)
+                        const timespec* modified, const Placing& placing)
 {
     const Fill fill = [data, size](int fd) { return WriteAll(fd, data, size); };
-    if (PutFile(path, true, fill, modified) != 0)
+    if (PutFile(path, true, fill, modified, placing) != 0)
         throw EFCreateError(path);
 }
 
 bool CopyFileNoReplace(const std::string& source, const std::string& target, MessageText* reason,
-                       const std::function<void()>& between)
+                       const std::function<void()>& between, const Placing& placing)
 {
     FileHandle in = OpenRegularFile(source);
     if (!in.Valid()) {
@@ -357,18 +402,41 @@ bool CopyFileNoReplace(const std::string& source, const std::string& target, Mes
             *reason = EFOpenError(source).Text();
         return false;
     }
-    return CopyFileNoReplace(in.Get(), target, reason, between);
+    return CopyFileNoReplace(in.Get(), target, reason, between, nullptr, placing);
 }
 
 namespace {
 
+// Whether the copy may go on: its name holds nothing of this run and, unless it replaces,
+// nothing at all. Raises EFCreateError naming target when another output of the run is there.
+bool CopyMayStart(const std::string& target, bool replace, const Placing& placing)
+{
+    switch (JudgeOutput(target, placing)) {
+    case PlaceVerdict::Clash: throw EFCreateError(target);
+    case PlaceVerdict::Taken: return false;
+    case PlaceVerdict::Free:
+    case PlaceVerdict::Shared: break;
+    }
+    return replace || !NameTaken(target);
+}
+
+// Why a copy was not made: its source changed, its target exists, or the errno.
+MessageText CopyFailure(int err, bool changed)
+{
+    if (changed)
+        return MessageText{MessageId::SourceChanged, {}};
+    return err == EEXIST ? MessageText{MessageId::TargetExists, {}}
+                         : EInOutError::FromErrno(err).Text();
+}
+
 bool CopyFromOpen(int sourceFd, const std::string& target, bool replace, MessageText* reason,
-                  const std::function<void()>& between, const struct stat* expected)
+                  const std::function<void()>& between, const struct stat* expected,
+                  const Placing& placing)
 {
     // An existing target is found before anything is written: a large copy would only
     // fill the disk to learn it. Putting the copy in place still never replaces a file
     // that appeared meanwhile.
-    if (!replace && NameTaken(target)) {
+    if (!CopyMayStart(target, replace, placing)) {
         if (reason)
             *reason = MessageText{MessageId::TargetExists, {}};
         return false;
@@ -410,29 +478,30 @@ bool CopyFromOpen(int sourceFd, const std::string& target, bool replace, Message
         }
         return true;
     };
-    const int err = PutFile(target, replace, fill, &modified);
+    const int err = PutFile(target, replace, fill, &modified, placing);
     if (stopped)
         std::rethrow_exception(stopped);
-    if (err != 0 && reason) {
-        *reason = changed            ? MessageText{MessageId::SourceChanged, {}}
-                  : err == EEXIST    ? MessageText{MessageId::TargetExists, {}}
-                                     : EInOutError::FromErrno(err).Text();
-    }
+    if (err == kClashed)
+        throw EFCreateError(target);
+    if (err != 0 && reason)
+        *reason = CopyFailure(err, changed);
     return err == 0;
 }
 
 } // namespace
 
 bool CopyFileNoReplace(int sourceFd, const std::string& target, MessageText* reason,
-                       const std::function<void()>& between, const struct stat* expected)
+                       const std::function<void()>& between, const struct stat* expected,
+                       const Placing& placing)
 {
-    return CopyFromOpen(sourceFd, target, false, reason, between, expected);
+    return CopyFromOpen(sourceFd, target, false, reason, between, expected, placing);
 }
 
 bool CopyFileReplacing(int sourceFd, const std::string& target, MessageText* reason,
-                       const std::function<void()>& between, const struct stat* expected)
+                       const std::function<void()>& between, const struct stat* expected,
+                       const Placing& placing)
 {
-    return CopyFromOpen(sourceFd, target, true, reason, between, expected);
+    return CopyFromOpen(sourceFd, target, true, reason, between, expected, placing);
 }
 
 namespace {

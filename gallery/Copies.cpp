@@ -38,18 +38,20 @@ bool IsListed(const std::string& target, const std::vector<FileId>& listed)
 } // namespace
 
 void CopyByRule(const CopySource& source, const std::string& target, RunHost& host,
-                RunStats& stats)
+                RunStats& stats, const Placing& placing)
 {
     MessageText reason;
     const auto between = [&host] { host.KeepResponsive(); };
-    if (!(source.Opened.Valid()
-              ? CopyFileNoReplace(source.Opened.Get(), target, &reason, between, source.Prepared)
-              : CopyFileNoReplace(source.Path, target, &reason, between)))
+    if (!(source.Opened.Valid() ? CopyFileNoReplace(source.Opened.Get(), target, &reason,
+                                                    between, source.Prepared, placing)
+                                : CopyFileNoReplace(source.Path, target, &reason, between,
+                                                    placing)))
         ReportSkipped(source.Path, target, reason, host, stats);
 }
 
 void CopyUpdating(const CopySource& source, const std::string& target, RunHost& host,
-                  RunStats& stats, const std::vector<FileId>& listed, TimeResolution resolution)
+                  RunStats& stats, const std::vector<FileId>& listed, TimeResolution resolution,
+                  const Placing& placing)
 {
     const FileHandle reopened =
         source.Opened.Valid() ? FileHandle(-1) : OpenRegularFile(source.Path);
@@ -58,12 +60,15 @@ void CopyUpdating(const CopySource& source, const std::string& target, RunHost& 
     // Judged against the state the entry was prepared from: the copy that is kept or made
     // then matches the small image made from that state.
     struct stat sourceInfo {};
+    // A file this run placed is never up to date for another output, whatever its time.
+    if (JudgeOutput(target, placing) != PlaceVerdict::Free)
+        return CopyByRule(opened, target, host, stats, placing);
     if (source.Prepared)
         sourceInfo = *source.Prepared;
     else if (!file.Valid() || ::fstat(file.Get(), &sourceInfo) != 0)
-        return CopyByRule(opened, target, host, stats);
+        return CopyByRule(opened, target, host, stats, placing);
     switch (CopyStateOf(target, sourceInfo, resolution)) {
-    case CopyState::Missing: return CopyByRule(opened, target, host, stats);
+    case CopyState::Missing: return CopyByRule(opened, target, host, stats, placing);
     case CopyState::Current: return;
     case CopyState::Stale: break;
     }
@@ -72,7 +77,7 @@ void CopyUpdating(const CopySource& source, const std::string& target, RunHost& 
                              stats);
     MessageText reason;
     if (!CopyFileReplacing(file.Get(), target, &reason, [&host] { host.KeepResponsive(); },
-                           &sourceInfo))
+                           &sourceInfo, placing))
         ReportSkipped(source.Path, target, reason, host, stats);
 }
 

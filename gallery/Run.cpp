@@ -45,21 +45,37 @@ private:
 };
 
 // The files one entry wrote, so that an entry left out of the page leaves none behind.
+// Its small image and conversion replace no file the run placed for another output.
 class EntryFiles {
 public:
+    EntryFiles(PlacedFiles& placed, const FileId& source)
+        : m_picture{&placed, {OutputRole::Picture, source}}
+    {
+    }
     void Write(const std::string& path, const std::vector<std::uint8_t>& bytes,
                const timespec& modified)
     {
-        WriteFileReplacing(path, bytes, &modified);
+        WriteFileReplacing(path, bytes, &modified, m_picture);
         m_paths.push_back(path);
+    }
+    // Outputs kept from an earlier run stand for this entry as if written now.
+    void Keep(const std::string& path) const
+    {
+        if (!path.empty())
+            ClaimExisting(path, m_picture);
     }
     void Remove() const
     {
         for (const std::string& path : m_paths)
-            ::unlink(path.c_str());
+            RemovePlaced(path, m_picture);
+    }
+    Placing CopyPlacing() const
+    {
+        return {m_picture.Record, {OutputRole::Copy, m_picture.Claim.Source}};
     }
 
 private:
+    Placing m_picture;
     std::vector<std::string> m_paths;
 };
 
@@ -80,6 +96,10 @@ std::pair<int, int> CommitEntry(const PlannedEntry& planned, EntryPipeline& entr
         throw EFCreateError(planned.Clash);
     const PreparedEntry prepared = entries.Next(host);
     // Kept outputs stay as they are; every other output is written as in a full run.
+    if (prepared.OutputsKept) {
+        files.Keep(planned.SmallImage);
+        files.Keep(planned.Conversion);
+    }
     if (prepared.SmallImage) {
         files.Write(planned.SmallImage, *prepared.SmallImage, prepared.SourceState.st_mtim);
         ++stats.SmallImages;
@@ -93,10 +113,12 @@ std::pair<int, int> CommitEntry(const PlannedEntry& planned, EntryPipeline& entr
     if (!planned.CopyTarget.empty()) {
         const CopySource source{planned.Source, prepared.Source,
                                 prepared.Source.Valid() ? &prepared.SourceState : nullptr};
+        const Placing copy = files.CopyPlacing();
         if (copyMode.Decides)
-            CopyUpdating(source, planned.CopyTarget, host, stats, listed, copyMode.Resolution);
+            CopyUpdating(source, planned.CopyTarget, host, stats, listed, copyMode.Resolution,
+                         copy);
         else
-            CopyByRule(source, planned.CopyTarget, host, stats);
+            CopyByRule(source, planned.CopyTarget, host, stats, copy);
     }
     return {prepared.Width, prepared.Height};
 }
@@ -127,16 +149,17 @@ std::optional<RunOutcome> CheckOutputFolder(const std::string& folder, RunHost& 
 }
 
 void CopyBackground(const RunPlan& plan, std::optional<TimeResolution> update, RunHost& host,
-                    RunStats& stats)
+                    RunStats& stats, PlacedFiles& placed)
 {
     if (plan.BackgroundCopy.empty())
         return;
     const FileHandle unopened(-1);
     const CopySource source{plan.Background, unopened};
+    const Placing copy{&placed, {OutputRole::Copy, plan.Listed.back()}};
     if (update)
-        CopyUpdating(source, plan.BackgroundCopy, host, stats, plan.Listed, *update);
+        CopyUpdating(source, plan.BackgroundCopy, host, stats, plan.Listed, *update, copy);
     else
-        CopyByRule(source, plan.BackgroundCopy, host, stats);
+        CopyByRule(source, plan.BackgroundCopy, host, stats, copy);
 }
 
 // Commits every entry in list order and adds its cell. An entry's error is tagged with
@@ -144,7 +167,7 @@ void CopyBackground(const RunPlan& plan, std::optional<TimeResolution> update, R
 // own files stays.
 void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& options,
                    std::optional<TimeResolution> update, RunHost& host, PageWriter& page,
-                   RunStats& stats)
+                   RunStats& stats, PlacedFiles& placed)
 {
     EntryPipeline entries(plan, thumbWidth, WorkerCount(options), update);
     // Under --update a copy target that same-named entries share is decided by the first.
@@ -156,7 +179,7 @@ void CommitEntries(const RunPlan& plan, int thumbWidth, const RunOptions& option
                                 update.value_or(TimeResolution(1))};
         host.SetProgress(static_cast<int>(i));
         host.ProcessEvents();
-        EntryFiles files;
+        EntryFiles files(placed, plan.Entries[i].File);
         RunStats entryStats;
         std::optional<MessageText> failure;
         try {
@@ -208,15 +231,19 @@ RunOutcome RunSteps(const GalleryJob& job, RunHost& host, const RunOptions& opti
     if (options.Update)
         update = OutputTimeResolution(job.OutputDir);
     RunStats stats;
-    CopyBackground(plan, update, host, stats);
+    // Every file the run puts in place, so that none takes another's place.
+    PlacedFiles placed;
+    CopyBackground(plan, update, host, stats, placed);
     PageWriter page(job, plan.BackgroundAddress);
-    CommitEntries(plan, job.ThumbWidth, options, update, host, page, stats);
+    CommitEntries(plan, job.ThumbWidth, options, update, host, page, stats, placed);
     // Kept going past every entry: a page without pictures would only hide that.
     if (stats.Cells == 0 && stats.Failed > 0)
         return RunOutcome::AllFailed;
 
     stats.Page = plan.PagePath;
-    WriteFileReplacing(stats.Page, page.Finish());
+    const FileId pageId{false, 0, 0, "\n page"};  // no listed file has this path
+    WriteFileReplacing(stats.Page, page.Finish(), nullptr,
+                       Placing{&placed, {OutputRole::Page, pageId}});
     host.Finished(stats);
     cursor.Restore();
     host.ShowMessage(TextsOf(MessageId::Finished).Japanese, TextsOf(MessageId::ReportCaption).Japanese,

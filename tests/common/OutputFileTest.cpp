@@ -7,6 +7,7 @@
 #include "common/FileSystemCalls.h"
 #include "tests/support/Child.h"
 #include "tests/support/Files.h"
+#include "tests/support/FoldingNames.h"
 #include "tests/support/OutputTimes.h"
 
 #include <cerrno>
@@ -15,9 +16,11 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <latch>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace kameola;
@@ -347,7 +350,62 @@ timespec ModifiedOf(const std::string& path)
     return info.st_mtim;
 }
 
+// One writer of a race: a small image or a copy of one file, under a name of its own.
+struct Racer {
+    OutputRole Role;
+    const char* Name;
+    const char* Bytes;
+};
+
+// Puts the racer's output in place; whether it is there now.
+bool Place(const ScratchDir& dir, const Racer& racer, std::uint64_t source, PlacedFiles& record)
+{
+    const FileId file{true, 1, static_cast<ino_t>(source), {}, 0};
+    const Placing placing{&record, {racer.Role, file}};
+    try {
+        if (racer.Role == OutputRole::Copy)
+            return CopyFileNoReplace(dir / racer.Bytes, dir / racer.Name, nullptr, {}, placing);
+        WriteFileReplacing(dir / racer.Name, std::string_view(racer.Bytes), nullptr, placing);
+        return true;
+    } catch (const EFCreateError&) {
+        return false;
+    }
+}
+
 } // namespace
+
+// Two writers put different files under names the folder folds together at the same
+// moment: one of them wins, the other finds the winner's file and is refused, whichever
+// of them checks first. A replacing rename would take the other's file if the check and
+// the rename were apart.
+TEST_P(OutputFile, OutputsRacingForAFoldedNameLeaveOneWholeWinner)
+{
+    const Racer pairs[][2] = {
+        {{OutputRole::Picture, "as.jpg", "red"}, {OutputRole::Picture, "As.jpg", "blue"}},
+        {{OutputRole::Picture, "as.jpg", "red"}, {OutputRole::Copy, "aS.jpg", "blue"}},
+        {{OutputRole::Copy, "aS.jpg", "red"}, {OutputRole::Picture, "AS.jpg", "blue"}},
+    };
+    WriteFile(dir / "red", "red");
+    WriteFile(dir / "blue", "blue");
+    FoldingNames folding(dir.Path().string());
+    for (int round = 0; round < 60; ++round) {
+        const Racer(&pair)[2] = pairs[round % 3];
+        PlacedFiles record;
+        bool won[2] = {false, false};
+        std::latch start(2);
+        auto race = [&](int i) {
+            start.arrive_and_wait();
+            won[i] = Place(dir, pair[i], static_cast<std::uint64_t>(i + 1), record);
+        };
+        std::thread first(race, 0), second(race, 1);
+        first.join();
+        second.join();
+        ASSERT_NE(won[0], won[1]) << round;
+        EXPECT_EQ(ReadFile(FoldedPath(dir / "as.jpg")), pair[won[0] ? 0 : 1].Bytes) << round;
+        ASSERT_EQ(::unlink(FoldedPath(dir / "as.jpg").c_str()), 0);
+    }
+    EXPECT_TRUE(TemporaryFilesIn(dir.Path()).empty());
+}
 
 TEST_P(OutputFile, OutputsHaveTheirSourcesTimeBeforeTheyTakeTheirName)
 {
