@@ -12,7 +12,6 @@ namespace {
 
 std::int64_t g_step = 1;
 TimeKeeping g_keeping = TimeKeeping::Truncating;
-int g_calls = 0;
 
 // The time as the file system stores it.
 timespec Kept(const timespec& time)
@@ -26,7 +25,6 @@ timespec Kept(const timespec& time)
 
 int CoarseSetTimes(int fd, const timespec times[2])
 {
-    ++g_calls;
     if (g_keeping == TimeKeeping::Failing) {
         errno = EPERM;
         return -1;
@@ -42,18 +40,12 @@ CoarseOutputTimes::CoarseOutputTimes(TimeResolution step, TimeKeeping keeping)
 {
     g_step = step.count() > 0 ? step.count() : 1;
     g_keeping = keeping;
-    g_calls = 0;
     detail::OutputFileCalls().SetTimes = CoarseSetTimes;
 }
 
 CoarseOutputTimes::~CoarseOutputTimes()
 {
     detail::OutputFileCalls() = m_saved;
-}
-
-int CoarseOutputTimes::Calls()
-{
-    return g_calls;
 }
 
 } // namespace kameola::test

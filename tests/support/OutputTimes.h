@@ -21,9 +21,6 @@ public:
     CoarseOutputTimes(const CoarseOutputTimes&) = delete;
     CoarseOutputTimes& operator=(const CoarseOutputTimes&) = delete;
 
-    // How many times were set since this object was made.
-    static int Calls();
-
 private:
     detail::FileSystemCalls m_saved;
 };
