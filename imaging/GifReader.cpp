@@ -28,7 +28,8 @@ int ReadSource(GifFileType* gif, GifByteType* out, int count)
     auto* source = static_cast<Source*>(gif->UserData);
     const std::size_t n = std::min(static_cast<std::size_t>(std::max(count, 0)),
                                    source->size - source->pos);
-    std::memcpy(out, source->data + source->pos, n);
+    if (n > 0)  // an empty file's bytes may have no address
+        std::memcpy(out, source->data + source->pos, n);
     source->pos += n;
     return static_cast<int>(n);
 }

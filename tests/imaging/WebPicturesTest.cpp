@@ -222,6 +222,7 @@ TEST(WebPicturesTest, Png)
         Bad("cut short", CutShort(big, big.size() / 2), "PNG エラー ("),
         Bad("damaged image data", damaged, "PNG エラー ("),
         Bad("eXIf longer than the file", hugeExif, "PNG エラー ("),
+        Bad("empty file", {}, "PNG エラー ("),
         Bad("not a PNG", Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0}, "PNG エラー (not a PNG file)"),
         Bad("over the storage limit, checked before the data", CutShort(big, big.size() / 2), "resources", 1024),
     });
@@ -252,6 +253,7 @@ TEST(WebPicturesTest, Webp)
          {{0, 0, {255, 0, 0}}, {1, 1, kWhite}}),
         Good("one pixel", EncodeWebp(Plain(1, 1, {9, 8, 7})), 1, 1, {{0, 0, {9, 8, 7}}}),
         Bad("cut short", CutShort(still, still.size() / 2), "WebP エラー ("),
+        Bad("empty file", {}, "WebP エラー ("),
         Bad("not a WebP", Bytes(64, 'x'), "WebP エラー ("),
         Bad("over the storage limit", still, "resources", 1024),
     });
@@ -290,6 +292,7 @@ TEST(WebPicturesTest, Gif)
         Bad("no colour table", EncodeGif(2, 2, {}, {Frame(0, 0, 2, 2, 0)}), "GIF エラー ("),
         Bad("no image", EncodeGif(2, 2, colours, {}), "GIF エラー (no image)"),
         Bad("cut short", CutShort(plain, plain.size() - 8), "GIF エラー ("),
+        Bad("empty file", {}, "GIF エラー ("),
         Bad("not a GIF", Bytes(64, 'x'), "GIF エラー ("),
         Bad("over the storage limit", plain, "resources", 1024),
     });
@@ -322,6 +325,7 @@ TEST(WebPicturesTest, Avif)
         Good("10 bits to 8", EncodeHeifPicture(halves, tenBits), 16, 8, {{2, 4, {255, 0, 0}}}, tol),
         WithIcc(Good("RGB profile carried", EncodeHeifPicture(halves, profiled), 16, 8)),
         Bad("cut short", CutShort(plain, plain.size() / 2), "AVIF エラー ("),
+        Bad("empty file", {}, "AVIF エラー ("),
         Bad("not an AVIF", Bytes(64, 'x'), "AVIF エラー ("),
         Bad("over the storage limit", plain, "resources", 128),
     });
