@@ -37,8 +37,11 @@ for size in 16 32 48 64 128 256; do
   icons+=("/usr/share/icons/hicolor/${size}x$size/apps/$id.png")
 done
 expect_files kameola "$gui" /usr/bin/kameola /usr/share/applications/$id.desktop \
-  /usr/share/metainfo/$id.metainfo.xml /usr/share/man/man1/kameola.1.gz "${icons[@]}"
-expect_files kameola-cli "$cli" /usr/bin/kameola-cli /usr/share/man/man1/kameola-cli.1.gz
+  /usr/share/metainfo/$id.metainfo.xml /usr/share/man/man1/kameola.1.gz \
+  /usr/share/man/ja/man1/kameola.1.gz "${icons[@]}"
+expect_files kameola-cli "$cli" /usr/bin/kameola-cli /usr/share/man/man1/kameola-cli.1.gz \
+  /usr/share/man/ja/man1/kameola-cli.1.gz /usr/share/locale/ja/LC_MESSAGES/kameola-cli.mo \
+  /usr/share/bash-completion/completions/kameola-cli
 
 gui_depends=$(dpkg-deb -f "$gui" Depends)
 cli_depends=$(dpkg-deb -f "$cli" Depends)
@@ -48,7 +51,8 @@ done
 if grep -Eiq 'qt|fonts-' <<<"$cli_depends"; then
   fail "kameola-cli depends on Qt or fonts: $cli_depends"
 fi
-for needed in libjpeg62-turbo libfontconfig1; do
+for needed in libjpeg62-turbo libfontconfig1 libheif1 libtiff6 liblcms2-2 libpng16-16 libwebp7 \
+  libwebpdemux2 libgif7; do
   grep -qF "$needed" <<<"$cli_depends" || fail "kameola-cli does not depend on $needed: $cli_depends"
 done
 
