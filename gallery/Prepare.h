@@ -20,12 +20,12 @@ namespace kameola {
 struct PreparedEntry {
     int Width = 0;   // the thumbnail's size on the page
     int Height = 0;
-    // The encoded small image, when the job makes them and the entry is a JPEG or BMP.
+    // The encoded small image, when the plan names one.
     std::optional<std::vector<std::uint8_t>> SmallImage;
     // True when the entry's small image and conversion were up to date in the output
     // folder (an update run): neither is made and the picture was not decoded.
     bool OutputsKept = false;
-    // A BMP entry's full-size JPEG conversion in copy mode.
+    // The full-size JPEG conversion, when the plan names one (copy mode).
     std::optional<std::vector<std::uint8_t>> Conversion;
     // Why the conversion could not be made. Raised only after the small image has been
     // written and the cell added, where a one-at-a-time run would have met it.
