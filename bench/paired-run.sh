@@ -35,7 +35,7 @@ for _ in $(seq "$rounds"); do
   seconds "$base" >>"$out/base"
   seconds "$new" >>"$out/new"
 done
-summary() { sort -n "$1" | awk '{ v[NR] = $1 } END { printf "%.2f %.2f", v[int((NR + 1) / 2)], v[1] }'; }
+summary() { sort -n "$1" | awk '{ v[NR] = $1 } END { printf "%.2f %.2f\n", v[int((NR + 1) / 2)], v[1] }'; }
 read -r base_median base_best < <(summary "$out/base")
 read -r new_median new_best < <(summary "$out/new")
 awk -v n="${#files[@]}" -v r="$rounds" -v bm="$base_median" -v bb="$base_best" -v nm="$new_median" \
