@@ -101,8 +101,12 @@ void MemoryBudget::Give(std::size_t bytes, bool held)
 
 void MemoryBudget::MarkHeld(std::size_t bytes)
 {
-    std::lock_guard lock(m_mutex);
-    m_held += bytes;
+    {
+        std::lock_guard lock(m_mutex);
+        m_held += bytes;
+    }
+    // The entry next in line no longer counts these bytes: it may be waiting for them.
+    m_freed.notify_all();
 }
 
 } // namespace kameola

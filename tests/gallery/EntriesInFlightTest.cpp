@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -98,6 +99,24 @@ TEST(MemoryBudgetTest, WhatLaterEntriesHoldForTheirCommitNeverBlocksTheEntryNext
     EXPECT_EQ(budget.InUse(), 130u);  // past the budget by what the later entry holds
     later.Release();
     EXPECT_EQ(budget.InUse(), 50u);
+}
+
+// A later entry being prepared blocks the entry next in line until it holds its bytes for
+// its commit; holding them wakes the waiting entry (it would wait forever otherwise).
+TEST(MemoryBudgetTest, HoldingWakesTheEntryNextInLine)
+{
+    MemoryBudget budget(HundredBytes);
+    MemoryBudget::Reservation later = budget.Reserve(80);
+    Reserver entry(budget, 50, [] { return true; });
+    while (budget.Waiting() != 1)
+        std::this_thread::yield();
+    EXPECT_FALSE(entry.holding);
+    later.Hold();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!entry.holding && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_TRUE(entry.holding) << "the entry next in line was not woken";
+    later.Release();  // lets a stuck entry go, so a failure ends
 }
 
 // The copy of an entry comes from the file its small image was made from, even when the
