@@ -52,7 +52,7 @@ PreparedEntry EntryPipeline::Next(RunHost& host)
 
 PreparedEntry EntryPipeline::Prepare(std::size_t index) const
 {
-    const MemoryBudget::EntryTurn turn([this, index] { return m_next.load() == index; });
+    const MemoryBudget::EntryTurn turn([this, index] { return m_next.load() == index; }, index);
     return PrepareEntry(m_plan.Entries[index], m_thumbWidth, m_update);
 }
 

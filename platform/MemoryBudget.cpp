@@ -10,21 +10,18 @@ namespace kameola {
 namespace {
 
 thread_local const MemoryBudget::EntryTurn* t_turn = nullptr;
-thread_local const std::function<bool()>* t_next = nullptr;
 
 } // namespace
 
-MemoryBudget::EntryTurn::EntryTurn(std::function<bool()> next)
-    : m_next(std::move(next)), m_outer(t_turn)
+MemoryBudget::EntryTurn::EntryTurn(std::function<bool()> next, std::size_t place)
+    : m_next(std::move(next)), m_place(place), m_outer(t_turn)
 {
     t_turn = this;
-    t_next = &m_next;
 }
 
 MemoryBudget::EntryTurn::~EntryTurn()
 {
     t_turn = m_outer;
-    t_next = m_outer ? &m_outer->m_next : nullptr;
 }
 
 MemoryBudget::Reservation& MemoryBudget::Reservation::operator=(Reservation&& other) noexcept
@@ -54,17 +51,24 @@ void MemoryBudget::Reservation::Hold()
 
 MemoryBudget::Reservation MemoryBudget::Reserve(std::size_t bytes)
 {
-    const std::function<bool()>* next = t_next;
+    const EntryTurn* turn = t_turn;
     std::unique_lock lock(m_mutex);
     const auto room = [&] {
+        if (turn && !m_waitingPlaces.empty() && *m_waitingPlaces.begin() < turn->m_place)
+            return false;  // an earlier entry waits for room
         const std::size_t capacity = m_capacity();
-        const std::size_t counted = next && (*next)() ? m_inUse - m_held : m_inUse;
+        const std::size_t counted = turn && turn->m_next() ? m_inUse - m_held : m_inUse;
         return counted == 0 || (counted <= capacity && bytes <= capacity - counted);
     };
     if (!room()) {
         ++m_waiting;
+        const auto place = turn ? m_waitingPlaces.insert(turn->m_place) : m_waitingPlaces.end();
         m_freed.wait(lock, room);
         --m_waiting;
+        if (turn) {
+            m_waitingPlaces.erase(place);
+            m_freed.notify_all();  // the entry after it may fit in what is left
+        }
     }
     m_inUse += bytes;
     return Reservation(this, bytes);

@@ -7,12 +7,17 @@
 // for its turn counts like the picture it came from. Entries are committed in list order,
 // so the entry next in line never waits for what later entries hold: that would wait
 // forever. Only then can the budget be passed, by at most what those entries hold.
+//
+// Waiting entries are let in by their place in the list: a later entry never takes the room
+// an earlier one waits for, so a later picture cannot be prepared and held ahead of the
+// entry next in line, which would then pass the budget beside it.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
 #include <mutex>
+#include <set>
 
 namespace kameola {
 
@@ -36,17 +41,19 @@ public:
         bool m_held = false;
     };
 
-    // While it lives, the reservations of this thread are for the entry whose turn to be
-    // committed has come when next() says so.
+    // While it lives, the reservations of this thread are for the entry at place in the
+    // list, whose turn to be committed has come when next() says so.
     class EntryTurn {
     public:
-        explicit EntryTurn(std::function<bool()> next);
+        EntryTurn(std::function<bool()> next, std::size_t place);
         ~EntryTurn();
         EntryTurn(const EntryTurn&) = delete;
         EntryTurn& operator=(const EntryTurn&) = delete;
 
     private:
+        friend class MemoryBudget;
         std::function<bool()> m_next;
+        std::size_t m_place;
         const EntryTurn* m_outer;
     };
 
@@ -72,6 +79,7 @@ private:
     std::size_t m_inUse = 0;
     std::size_t m_held = 0;  // of m_inUse, held until a commit
     int m_waiting = 0;
+    std::multiset<std::size_t> m_waitingPlaces;  // of the waiting entries
 };
 
 } // namespace kameola

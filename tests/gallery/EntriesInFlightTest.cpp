@@ -28,11 +28,13 @@ std::size_t HundredBytes()
 
 // Starts a reservation of bytes on another thread and returns once it waits or holds.
 struct Reserver {
-    Reserver(MemoryBudget& budget, std::size_t bytes, std::function<bool()> next = {})
-        : thread([&budget, bytes, this, next] {
+    // With next, the reservation is for the entry at place in the list.
+    Reserver(MemoryBudget& budget, std::size_t bytes, std::function<bool()> next = {},
+             std::size_t place = 0)
+        : thread([&budget, bytes, this, next, place] {
               std::optional<MemoryBudget::EntryTurn> turn;
               if (next)
-                  turn.emplace(next);
+                  turn.emplace(next, place);
               MemoryBudget::Reservation held = budget.Reserve(bytes);
               holding = true;
               while (!release)
@@ -117,6 +119,31 @@ TEST(MemoryBudgetTest, HoldingWakesTheEntryNextInLine)
         std::this_thread::yield();
     EXPECT_TRUE(entry.holding) << "the entry next in line was not woken";
     later.Release();  // lets a stuck entry go, so a failure ends
+}
+
+// Room is given to the waiting entries by their place in the list, not by who came first:
+// a later picture prepared ahead of the entry next in line would pass the budget beside it.
+TEST(MemoryBudgetTest, WaitingEntriesAreLetInByTheirPlaceInTheList)
+{
+    MemoryBudget budget(HundredBytes);
+    MemoryBudget::Reservation blocker = budget.Reserve(100);
+    const auto notNext = [] { return false; };
+    Reserver later(budget, 60, notNext, 5);
+    while (budget.Waiting() != 1)
+        std::this_thread::yield();
+    std::optional<Reserver> earlier;
+    earlier.emplace(budget, 60, notNext, 2);
+    while (budget.Waiting() != 2)
+        std::this_thread::yield();
+    EXPECT_FALSE(earlier->holding);
+    blocker.Release();
+    while (!earlier->holding)
+        std::this_thread::yield();
+    EXPECT_FALSE(later.holding);
+    EXPECT_EQ(budget.InUse(), 60u);
+    earlier.reset();  // gives its room back
+    while (!later.holding)
+        std::this_thread::yield();
 }
 
 // The copy of an entry comes from the file its small image was made from, even when the
