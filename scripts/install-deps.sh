@@ -11,7 +11,8 @@ packages=(build-essential cmake ccache qt6-base-dev qt6-translations-l10n libjpe
           libpng-dev libwebp-dev libgif-dev
           desktop-file-utils man-db groff-base dpkg-dev gettext locales help2man
           debhelper lintian appstream libxml2-utils
-          bash-completion fusefat dosfstools)
+          bash-completion fusefat dosfstools
+          dbus at-spi2-core python3-pyatspi)
 
 missing=()
 for p in "${packages[@]}"; do
